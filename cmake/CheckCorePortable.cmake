@@ -1,0 +1,18 @@
+# Fails when a file of the portable core includes an operating-system header.
+file(GLOB_RECURSE files "${DIR}/*.h" "${DIR}/*.cpp")
+set(bad "")
+foreach(f IN LISTS files)
+  file(STRINGS "${f}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+  foreach(line IN LISTS lines)
+    string(TOLOWER "${line}" l)
+    if(l MATCHES "[<\"/](windows|windef|winbase|winuser|winnt|wtypes|objbase|shellapi|shlobj|commctrl|commdlg|io|direct|process|unistd|fcntl|dlfcn|pthread)\\.h[>\"]"
+       OR l MATCHES "[<\"]sys/" OR l MATCHES "[<\"]linux/")
+      string(APPEND bad "${f}: ${line}\n")
+    endif()
+  endforeach()
+endforeach()
+if(bad)
+  message(FATAL_ERROR "OS headers in the portable core:\n${bad}")
+endif()
+list(LENGTH files n)
+message(STATUS "core is portable: ${n} files checked")
