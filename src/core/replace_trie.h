@@ -1,0 +1,285 @@
+// The search side of the replace-many engine: a path-compressed trie over the table's phrases,
+// keyed by folded or exact units and stored depth first in flat arrays, with two- and three-unit
+// filters that let the scan skip text where no phrase can begin.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "core/unicode_tables.h"
+
+namespace palimp::replace_detail {
+
+// FoldCase and IsWordChar, inline for the scan loops; the same results for every unit.
+inline char16_t FoldUnit(char16_t ch) {
+    if (ch < 0x80) {
+        return static_cast<unsigned>(ch - u'A') < 26u ? static_cast<char16_t>(ch + 0x20) : ch;
+    }
+    return static_cast<char16_t>(ch + FoldDeltas[FoldBlockIndex[ch >> 8]][ch & 0xFF]);
+}
+
+inline bool IsWordUnit(char16_t ch) {
+    if (ch < 0x80) return static_cast<unsigned>((ch | 0x20) - u'a') < 26u;
+    return (WordBits[ch >> 5] >> (ch & 31)) & 1u;
+}
+
+// A hint to start loading memory that will soon be read.
+inline void Prefetch(const void* address) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
+// One table row as the trie sees it; the view must outlive the trie. A row with an empty
+// phrase takes no part in matching.
+struct TrieRow {
+    std::u16string_view phrase;
+    bool caseSensitive = false;
+    bool wholeWord = false;
+};
+
+// The row that wins at a text position and the length of its phrase.
+struct TrieHit {
+    std::uint32_t row = 0;
+    std::size_t length = 0;
+};
+
+class PhraseTrie {
+public:
+    // Exact keys compare units as they stand and may serve only tables whose every row is case
+    // sensitive; folded keys compare FoldCase of each unit and serve any table.
+    enum class Keys { kExact, kFolded };
+
+    PhraseTrie(std::span<const TrieRow> rows, Keys keys);
+
+    Keys KeyMode() const { return keys_; }
+    bool Empty() const { return empty_; }
+    // Every row with a phrase is whole-words-only: no match can begin right after a word unit.
+    bool AllWholeWord() const { return allWholeWord_; }
+
+    // The first i in [from, to) at which some key may begin, or to. Never passes over a
+    // position where a key occurs; with kWordStartsOnly it also passes over every position
+    // right after a word unit. Requires 1 <= n and to <= n.
+    template <bool kWordStartsOnly>
+    std::size_t NextCandidate(const char16_t* t, std::size_t n, std::size_t from,
+                              std::size_t to) const;
+
+    // The lowest row whose phrase matches at i under that row's own options (exact or folded
+    // comparison; whole words judged by the units of t just outside the run). False when no
+    // row matches. K must be the trie's key mode.
+    template <Keys K>
+    bool BestAt(const char16_t* t, std::size_t n, std::size_t i, TrieHit& hit) const;
+
+    // Whether some row's key occurs anywhere in the text, options ignored: with folded keys,
+    // whether some phrase occurs when case is ignored.
+    bool AnyKeyIn(std::u16string_view text) const;
+
+private:
+    static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+    // A row ending at a node is stored as row << 2 | flags, so rows compare by value.
+    static constexpr std::uint32_t kCaseFlag = 1;
+    static constexpr std::uint32_t kWordFlag = 2;
+    static constexpr std::uint32_t kMaxRows = 1u << 30;
+
+    // A node with the edge that leads to it: the root has no record, and every other node has
+    // exactly one incoming edge. Nodes exist only where a key ends or keys part; a run of units
+    // that every key below shares sits on one edge: its first unit in labels_, the rest in
+    // tails_. Everything a walk needs at a node is in its one record: minRow, the lowest row
+    // ending in the subtree, lets the walk stop once it cannot improve on what it has. A
+    // node's children are consecutive records (with their labels sorted), and a run of
+    // single children follows its parent, so a chain is read in order.
+    struct Node {
+        std::uint32_t tailBegin;
+        std::uint32_t tailLength;
+        std::uint32_t minRow;
+        std::uint32_t firstTerm;  // the lowest row ending here, or kNone
+        std::uint32_t moreTerms;  // further rows ending here: terms_ from here to a kNone; or kNone
+        std::uint32_t childBegin;
+        std::uint32_t childCount;
+        std::uint32_t
+            asciiTable;  // a wide node's child by ASCII key: asciiChildren_ offset, or kNone
+    };
+
+    void Build(std::span<const TrieRow> rows);
+    void BuildRootTable();
+    // Marks the first units of key in the filters.
+    void AddToFilters(std::u16string_view key);
+    // The child of node reached by key, or kNone.
+    std::uint32_t FindChild(const Node& node, char16_t key) const;
+    // Matches the edge units of node after its first against t from j; false when they differ
+    // or the text ends first.
+    template <Keys K>
+    bool MatchTail(const Node& node, const char16_t* t, std::size_t n, std::size_t j) const;
+    template <Keys K>
+    bool Verify(std::uint32_t term, const char16_t* t, std::size_t n, std::size_t i,
+                std::size_t length) const;
+    template <Keys K>
+    bool AnyKeyAt(const char16_t* t, std::size_t n, std::size_t i) const;
+    // The filters hash two and three units to 16 bits each: the pair by the low bytes, the
+    // triple by the low 6, 5 and 5 bits (which keep ASCII letters apart and put both cases of
+    // a letter together).
+    static unsigned PairIndex(unsigned a, unsigned b) { return ((a & 0xFFu) << 8) | (b & 0xFFu); }
+    static unsigned TripleIndex(unsigned a, unsigned b, unsigned c) {
+        return ((a & 0x3Fu) << 10) | ((b & 0x1Fu) << 5) | (c & 0x1Fu);
+    }
+    static bool Bit(const std::vector<std::uint64_t>& bits, unsigned index) {
+        return (bits[index >> 6] >> (index & 63)) & 1u;
+    }
+
+    Keys keys_;
+    bool allWholeWord_ = true;
+    bool empty_ = true;
+    std::vector<std::u16string_view> phrases_;  // by row, for exact comparison of folded hits
+    std::vector<Node> nodes_;                   // the root's children come first
+    std::vector<char16_t> labels_;              // by node: the first unit of its edge
+    std::vector<char16_t> tails_;
+    std::vector<std::uint32_t> terms_;
+    // For nodes with more children than a scan should pass over: 128 entries each, the child's
+    // place among its siblings + 1 for every ASCII key (0: no child), so the commonest keys of
+    // the busiest nodes need no search.
+    std::vector<std::uint8_t> asciiChildren_;
+    std::uint32_t rootCount_ = 0;            // the root's children are nodes [0, rootCount_)
+    std::vector<std::uint32_t> rootChild_;   // text unit -> root child + 1, 0 = none
+    std::vector<std::uint64_t> pairBits_;    // 65,536 bits
+    std::vector<std::uint64_t> tripleBits_;  // 65,536 bits
+};
+
+template <bool kWordStartsOnly>
+inline std::size_t PhraseTrie::NextCandidate(const char16_t* t, std::size_t n, std::size_t from,
+                                             std::size_t to) const {
+    // Two and three neighbouring units rule out most positions with a bit test each; the last
+    // unit of the text has no neighbour and is looked up in the root table instead.
+    const std::size_t pairEnd = to < n ? to : n - 1;
+    std::size_t i = from;
+    for (; i < pairEnd; ++i) {
+        if (!Bit(pairBits_, PairIndex(t[i], t[i + 1]))) continue;
+        if (i + 2 < n && !Bit(tripleBits_, TripleIndex(t[i], t[i + 1], t[i + 2]))) continue;
+        if (kWordStartsOnly && i > 0 && IsWordUnit(t[i - 1])) continue;
+        return i;
+    }
+    if (i < to && rootChild_[t[i]] != 0 && !(kWordStartsOnly && i > 0 && IsWordUnit(t[i - 1]))) {
+        return i;
+    }
+    return to;
+}
+
+inline std::uint32_t PhraseTrie::FindChild(const Node& node, char16_t key) const {
+    const char16_t* labels = labels_.data();
+    const std::uint32_t begin = node.childBegin;
+    const std::uint32_t end = begin + node.childCount;
+    if (node.childCount <= 8) {
+        for (std::uint32_t c = begin; c < end; ++c) {
+            if (labels[c] == key) return c;
+        }
+        return kNone;
+    }
+    if (key < 128 && node.asciiTable != kNone) {
+        const std::uint32_t place = asciiChildren_[node.asciiTable + key];
+        return place == 0 ? kNone : begin + place - 1;
+    }
+    std::uint32_t low = begin, high = end;
+    while (low < high) {
+        const std::uint32_t mid = low + (high - low) / 2;
+        if (labels[mid] < key) {
+            low = mid + 1;
+        } else {
+            high = mid;
+        }
+    }
+    return low < end && labels[low] == key ? low : kNone;
+}
+
+template <PhraseTrie::Keys K>
+inline bool PhraseTrie::MatchTail(const Node& node, const char16_t* t, std::size_t n,
+                                  std::size_t j) const {
+    const std::size_t length = node.tailLength;
+    if (length == 0) return true;
+    if (length > n - j) return false;
+    const char16_t* tail = tails_.data() + node.tailBegin;
+    for (std::size_t k = 0; k < length; ++k) {
+        const char16_t unit = K == Keys::kFolded ? FoldUnit(t[j + k]) : t[j + k];
+        if (unit != tail[k]) return false;
+    }
+    return true;
+}
+
+template <PhraseTrie::Keys K>
+inline bool PhraseTrie::Verify(std::uint32_t term, const char16_t* t, std::size_t n, std::size_t i,
+                               std::size_t length) const {
+    if (term & kWordFlag) {
+        if (i > 0 && IsWordUnit(t[i - 1])) return false;
+        if (i + length < n && IsWordUnit(t[i + length])) return false;
+    }
+    if (K == Keys::kFolded && (term & kCaseFlag)) {
+        const char16_t* phrase = phrases_[term >> 2].data();
+        for (std::size_t k = 0; k < length; ++k) {
+            if (phrase[k] != t[i + k]) return false;
+        }
+    }
+    return true;
+}
+
+template <PhraseTrie::Keys K>
+inline bool PhraseTrie::BestAt(const char16_t* t, std::size_t n, std::size_t i,
+                               TrieHit& hit) const {
+    const std::uint32_t first = rootChild_[t[i]];
+    if (first == 0) return false;
+    std::uint32_t id = first - 1;
+    std::uint32_t best = kNone;  // as a term: row << 2, flags clear
+    std::size_t depth = 0;       // units matched before the edge into node id
+    for (;;) {
+        // The edge's first unit matches t[i + depth]; the rest of it must match too.
+        const Node& node = nodes_[id];
+        // The children lie elsewhere in a large table; start loading them while this node's
+        // edge and rows are checked.
+        Prefetch(nodes_.data() + node.childBegin);
+        Prefetch(labels_.data() + node.childBegin);
+        if (!MatchTail<K>(node, t, n, i + depth + 1)) break;
+        depth += 1 + node.tailLength;
+        if ((node.minRow << 2) >= best) break;
+        // Rows ending here, lowest first: the first one verified wins over all below.
+        std::uint32_t term = node.firstTerm;
+        const std::uint32_t* more =
+            node.moreTerms == kNone ? nullptr : terms_.data() + node.moreTerms;
+        while (term != kNone && (term | 3u) < (best | 3u)) {
+            if (Verify<K>(term, t, n, i, depth)) {
+                best = term & ~3u;
+                hit.length = depth;
+                break;
+            }
+            term = more ? *more++ : kNone;
+        }
+        if (i + depth >= n) break;
+        const char16_t unit = t[i + depth];
+        id = FindChild(node, K == Keys::kFolded ? FoldUnit(unit) : unit);
+        if (id == kNone) break;
+    }
+    if (best == kNone) return false;
+    hit.row = best >> 2;
+    return true;
+}
+
+template <PhraseTrie::Keys K>
+inline bool PhraseTrie::AnyKeyAt(const char16_t* t, std::size_t n, std::size_t i) const {
+    const std::uint32_t first = rootChild_[t[i]];
+    if (first == 0) return false;
+    std::uint32_t id = first - 1;
+    std::size_t depth = 0;
+    for (;;) {
+        const Node& node = nodes_[id];
+        if (!MatchTail<K>(node, t, n, i + depth + 1)) return false;
+        depth += 1 + node.tailLength;
+        if (node.firstTerm != kNone) return true;
+        if (i + depth >= n) return false;
+        const char16_t unit = t[i + depth];
+        id = FindChild(node, K == Keys::kFolded ? FoldUnit(unit) : unit);
+        if (id == kNone) return false;
+    }
+}
+
+}  // namespace palimp::replace_detail
