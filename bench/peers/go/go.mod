@@ -1,0 +1,3 @@
+module palimp.example.org/bench/peers/go
+
+go 1.19

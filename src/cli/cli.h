@@ -1,0 +1,39 @@
+// palimp-replace as a function, so that tests run it in-process with their own standard
+// streams, and main.cpp only connects it to the real process.
+#pragma once
+
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/text_codec.h"
+
+namespace palimp::cli {
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;  // an input or an output failed
+inline constexpr int kExitUsage = 2;    // the command line is unusable
+
+// What the command line talks to besides files.
+struct Environment {
+    // Reads all of standard input; false on a read error.
+    std::function<bool(std::string& bytes)> readStdin;
+    // Writes bytes to standard output; false when that fails.
+    std::function<bool(std::string_view bytes)> writeStdout;
+    std::function<void(std::string_view bytes)> writeStderr;
+    // The ANSI code page for inputs without a mark; null means Windows-1252.
+    const AnsiCodePage* codePage = nullptr;
+    // Whether every byte string survives decoding and encoding in codePage unchanged; when
+    // false, each ANSI input is checked before it is written back.
+    bool codePageRoundTrips = true;
+};
+
+// Runs palimp-replace with args (without the program name) and returns its exit status.
+// File names are native bytes on POSIX and UTF-8 on Windows. Messages go to writeStderr as
+// "palimp-replace: NAME: problem" lines. Output files are written atomically: a failure leaves
+// the old file, or no file, never a partial one.
+int RunReplaceCli(std::span<const std::string> args, const Environment& environment);
+
+}  // namespace palimp::cli

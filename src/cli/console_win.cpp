@@ -1,0 +1,104 @@
+// The process around palimp-replace on Windows: binary standard streams (no CR LF or Ctrl+Z
+// translation by the C runtime) and the system's ANSI code page through Win32.
+#include "cli/console.h"
+
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace palimp::cli {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected");
+
+void PrepareBinaryStdio() {
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
+
+bool ReadStandardInput(std::string& bytes) {
+    bytes.clear();
+    char buffer[1 << 16];
+    for (;;) {
+        int got = _read(0, buffer, sizeof buffer);
+        if (got > 0) {
+            bytes.append(buffer, static_cast<size_t>(got));
+        } else {
+            return got == 0;
+        }
+    }
+}
+
+namespace {
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const unsigned chunk = static_cast<unsigned>(std::min<size_t>(bytes.size(), 1u << 24));
+        int put = _write(fd, bytes.data(), chunk);
+        if (put <= 0) return false;
+        bytes.remove_prefix(static_cast<size_t>(put));
+    }
+    return true;
+}
+
+// CP_ACP through MultiByteToWideChar / WideCharToMultiByte, as the editor reads files.
+class SystemCodePage final : public AnsiCodePage {
+public:
+    std::u16string ToUtf16(std::string_view bytes) const override {
+        std::u16string text;
+        if (bytes.empty()) return text;
+        const int size = static_cast<int>(std::min<size_t>(bytes.size(), INT_MAX));
+        const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+        text.resize(static_cast<size_t>(units));
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(text.data()),
+                            units);
+        return text;
+    }
+
+    std::string FromUtf16(std::u16string_view text, bool& lossless) const override {
+        lossless = true;
+        std::string bytes;
+        if (text.empty()) return bytes;
+        const auto* units = reinterpret_cast<const wchar_t*>(text.data());
+        const int size = static_cast<int>(std::min<size_t>(text.size(), INT_MAX));
+        // UTF-8 as the ANSI code page has no default character; it fails on lone surrogates.
+        const bool utf8 = GetACP() == CP_UTF8;
+        const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+        BOOL usedDefault = FALSE;
+        BOOL* usedDefaultOut = utf8 ? nullptr : &usedDefault;
+        int length = WideCharToMultiByte(CP_ACP, flags, units, size, nullptr, 0, nullptr,
+                                         usedDefaultOut);
+        if (length == 0 && utf8) {
+            lossless = false;
+            length = WideCharToMultiByte(CP_ACP, 0, units, size, nullptr, 0, nullptr, nullptr);
+            bytes.resize(static_cast<size_t>(length));
+            WideCharToMultiByte(CP_ACP, 0, units, size, bytes.data(), length, nullptr, nullptr);
+            return bytes;
+        }
+        bytes.resize(static_cast<size_t>(length));
+        WideCharToMultiByte(CP_ACP, flags, units, size, bytes.data(), length, nullptr,
+                            usedDefaultOut);
+        if (usedDefault) lossless = false;
+        return bytes;
+    }
+};
+
+}  // namespace
+
+bool WriteStandardOutput(std::string_view bytes) { return WriteAll(1, bytes); }
+
+void WriteStandardError(std::string_view bytes) { WriteAll(2, bytes); }
+
+const AnsiCodePage& SystemAnsiCodePage(bool& roundTrips) {
+    static const SystemCodePage codePage;
+    // Whether the system's tables give every byte a character of its own is not ours to
+    // know (double-byte code pages do not), so the caller checks each input's round trip.
+    roundTrips = false;
+    return codePage;
+}
+
+}  // namespace palimp::cli

@@ -1,0 +1,43 @@
+// The palimp-replace program: connects the command line's logic to the real process.
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "cli/console.h"
+#include "core/errors.h"
+
+namespace {
+
+int Main(const std::vector<std::string>& args) {
+    using namespace palimp::cli;
+    PrepareBinaryStdio();
+    Environment environment;
+    environment.readStdin = ReadStandardInput;
+    environment.writeStdout = WriteStandardOutput;
+    environment.writeStderr = WriteStandardError;
+    environment.codePage = &SystemAnsiCodePage(environment.codePageRoundTrips);
+    try {
+        return RunReplaceCli(args, environment);
+    } catch (const std::bad_alloc&) {
+        WriteStandardError("palimp-replace: out of memory\n");
+    } catch (const std::exception& failure) {
+        WriteStandardError(std::string("palimp-replace: ") + failure.what() + "\n");
+    }
+    return kExitFailure;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+// Arguments as UTF-16 from the system, so that any file name reaches us intact.
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        const auto* arg = reinterpret_cast<const char16_t*>(argv[i]);
+        args.push_back(palimp::ToUtf8(arg));
+    }
+    return Main(args);
+}
+#else
+int main(int argc, char** argv) { return Main(std::vector<std::string>(argv + 1, argv + argc)); }
+#endif

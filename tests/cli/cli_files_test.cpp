@@ -1,0 +1,227 @@
+// Inputs and outputs: standard streams, -o, -i, several files, the failures each can meet
+// (and that a failure never leaves a partial or changed file), --count and --stats.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <regex>
+
+#include "cli_test_support.h"
+
+namespace palimp::cli::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+class CliFiles : public CliTest {
+protected:
+    // cat -> dog whatever its case, whole words only; then the case-sensitive "Hat".
+    std::string AnimalTable() {
+        return Table({{{u"cat", u"dog", u"W"}}, {{u"", u"never", u""}}, {{u"Hat", u"Cap", u"C"}}});
+    }
+};
+
+TEST_F(CliFiles, StandardInputToStandardOutputWithTheTableOptions) {
+    const CliOutcome run = RunWithStdin({"-t", AnimalTable()}, "Cat concat cat. Hat hat");
+    EXPECT_EQ(run.exit, kExitOk) << run.err;
+    EXPECT_EQ(run.out, "dog concat dog. Cap hat");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(CliFiles, FilesWithoutOutputOptionGoToStandardOutputInOrder) {
+    Write("a.txt", "cat");
+    Write("b.txt", "Hat");
+    const CliOutcome run = Run({"-t", AnimalTable(), Arg("a.txt"), Arg("b.txt")});
+    EXPECT_EQ(run.exit, kExitOk) << run.err;
+    EXPECT_EQ(run.out, "dogCap");
+    EXPECT_EQ(Read("a.txt"), "cat");
+}
+
+TEST_F(CliFiles, OutputOptionWritesOrReplacesTheFile) {
+    Write("in.txt", "a cat");
+    Write("out.txt", "old content that is longer");
+    const CliOutcome run = Run({"-t", AnimalTable(), "-o", Arg("out.txt"), Arg("in.txt")});
+    EXPECT_EQ(run.exit, kExitOk) << run.err;
+    EXPECT_EQ(Read("out.txt"), "a dog");
+    EXPECT_EQ(Read("in.txt"), "a cat");
+    EXPECT_EQ(run.out, "");
+    EXPECT_THAT(Listing(), ElementsAre("in.txt", "out.txt", "table.palimp"));
+}
+
+TEST_F(CliFiles, OutputOptionTakesStandardInput) {
+    const CliOutcome run = RunWithStdin({"-t", AnimalTable(), "-o", Arg("out.txt")}, "cat");
+    EXPECT_EQ(run.exit, kExitOk) << run.err;
+    EXPECT_EQ(Read("out.txt"), "dog");
+}
+
+TEST_F(CliFiles, InPlaceRewritesEveryFile) {
+    Write("a.txt", "cat");
+    Write("b.txt", "Hat cat");
+    const CliOutcome run = Run({"-t", AnimalTable(), "-i", Arg("a.txt"), Arg("b.txt")});
+    EXPECT_EQ(run.exit, kExitOk) << run.err;
+    EXPECT_EQ(Read("a.txt"), "dog");
+    EXPECT_EQ(Read("b.txt"), "Cap dog");
+    EXPECT_EQ(run.out, "");
+    EXPECT_THAT(Listing(), ElementsAre("a.txt", "b.txt", "table.palimp"));
+}
+
+TEST_F(CliFiles, InPlaceLeavesAFileWithoutReplacementsUntouched) {
+    Write("a.txt", "concatenate");
+    const auto old = fs::last_write_time(Path("a.txt")) - std::chrono::hours(1);
+    fs::last_write_time(Path("a.txt"), old);
+    const CliOutcome run = Run({"-t", AnimalTable(), "-i", Arg("a.txt")});
+    EXPECT_EQ(run.exit, kExitOk) << run.err;
+    EXPECT_EQ(Read("a.txt"), "concatenate");
+    EXPECT_EQ(fs::last_write_time(Path("a.txt")), old);
+}
+
+TEST_F(CliFiles, MissingTableFailsBeforeAnyInputIsTouched) {
+    Write("a.txt", "cat");
+    const CliOutcome run = Run({"-t", Arg("none.palimp"), "-i", Arg("a.txt")});
+    EXPECT_EQ(run.exit, kExitFailure);
+    EXPECT_EQ(run.err, "palimp-replace: " + Arg("none.palimp") +
+                           ": cannot open: No such file or directory\n");
+    EXPECT_EQ(Read("a.txt"), "cat");
+}
+
+TEST_F(CliFiles, InputFailuresNameTheFileAndTheReason) {
+    fs::create_directory(Path("folder"));
+    struct Case {
+        std::string arg;
+        const char* reason;
+    } cases[] = {{Arg("missing.txt"), "No such file or directory"},
+                 {Arg("folder"), "Is a directory"},
+                 {Arg("missing/x.txt"), "No such file or directory"}};
+    for (const Case& c : cases) {
+        const CliOutcome run = Run({"-t", AnimalTable(), c.arg});
+        EXPECT_EQ(run.exit, kExitFailure) << c.arg;
+        EXPECT_EQ(run.err, "palimp-replace: " + c.arg + ": cannot open: " + c.reason + "\n");
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST_F(CliFiles, UnwritableOutputLeavesNoFile) {
+    Write("in.txt", "cat");
+    fs::create_directory(Path("folder"));
+    struct Case {
+        std::string target;
+        const char* reason;
+    } cases[] = {{"missing/out.txt", "No such file or directory"},
+                 {"in.txt/out.txt", "Not a directory"},
+                 {"folder", "Is a directory"}};
+    for (const Case& c : cases) {
+        const CliOutcome run = Run({"-t", AnimalTable(), "-o", Arg(c.target), Arg("in.txt")});
+        EXPECT_EQ(run.exit, kExitFailure) << c.target;
+        EXPECT_EQ(run.err, "palimp-replace: " + Arg(c.target) + ": cannot write: " + c.reason +
+                               "; nothing written\n");
+    }
+    EXPECT_THAT(Listing(), ElementsAre("folder", "in.txt", "table.palimp"));
+    EXPECT_TRUE(fs::is_empty(Path("folder")));
+}
+
+TEST_F(CliFiles, ReadOnlyFileIsNotRewrittenInPlace) {
+    Write("a.txt", "cat");
+    fs::permissions(Path("a.txt"), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const CliOutcome run = Run({"-t", AnimalTable(), "-i", Arg("a.txt")});
+    EXPECT_EQ(run.exit, kExitFailure);
+    EXPECT_THAT(run.err, HasSubstr(": cannot write: the file is read-only; nothing written"));
+    EXPECT_EQ(Read("a.txt"), "cat");
+    fs::permissions(Path("a.txt"), fs::perms::owner_write, fs::perm_options::add);
+}
+
+TEST_F(CliFiles, OneFailingFileDoesNotStopTheOthers) {
+    Write("a.txt", "cat");
+    Write("c.txt", "cat cat");
+    const CliOutcome run =
+        Run({"-t", AnimalTable(), "-i", Arg("a.txt"), Arg("missing.txt"), Arg("c.txt")});
+    EXPECT_EQ(run.exit, kExitFailure);
+    EXPECT_EQ(run.err, "palimp-replace: " + Arg("missing.txt") +
+                           ": cannot open: No such file or directory\n");
+    EXPECT_EQ(Read("a.txt"), "dog");
+    EXPECT_EQ(Read("c.txt"), "dog dog");
+}
+
+TEST_F(CliFiles, InPlaceFailureOfOneFileKeepsItWhole) {
+    // The second file cannot take the replacement in its code page; the first is still done.
+    const std::string table = Table({{{u"cat", u"\u2192", u""}}});
+    Write("utf8.txt", "caf\xC3\xA9 cat");
+    Write("ansi.txt", "caf\xE9 cat");
+    const CliOutcome run = Run({"-t", table, "-i", Arg("utf8.txt"), Arg("ansi.txt")});
+    EXPECT_EQ(run.exit, kExitFailure);
+    EXPECT_EQ(Read("utf8.txt"), "caf\xC3\xA9 \xE2\x86\x92");
+    EXPECT_EQ(Read("ansi.txt"), "caf\xE9 cat");
+    EXPECT_THAT(Listing(), ElementsAre("ansi.txt", "table.palimp", "utf8.txt"));
+}
+
+TEST_F(CliFiles, StandardStreamFailuresAreReported) {
+    const std::string table = AnimalTable();
+    const CliOutcome unreadable = Run({"-t", table}, nullptr);
+    EXPECT_EQ(unreadable.exit, kExitFailure);
+    EXPECT_EQ(unreadable.err, "palimp-replace: standard input: cannot read\n");
+
+    const std::string input = "cat";
+    const CliOutcome unwritable = Run({"-t", table}, &input, false);
+    EXPECT_EQ(unwritable.exit, kExitFailure);
+    EXPECT_EQ(unwritable.err, "palimp-replace: standard output: cannot write\n");
+}
+
+TEST_F(CliFiles, EmptyInputsAndTablesWithoutPhrases) {
+    const CliOutcome empty = RunWithStdin({"-t", AnimalTable()}, "");
+    EXPECT_EQ(empty.exit, kExitOk);
+    EXPECT_EQ(empty.out, "");
+
+    const std::string blank = Table({{{u"", u"x", u""}}}, "blank.palimp");
+    const CliOutcome unchanged = RunWithStdin({"-t", blank}, "text\r\nstays");
+    EXPECT_EQ(unchanged.exit, kExitOk);
+    EXPECT_EQ(unchanged.out, "text\r\nstays");
+}
+
+TEST_F(CliFiles, CountPrintsOneNumberPerInputAndWritesNothing) {
+    Write("a.txt", "cat cat");
+    Write("b.txt", "Hat");
+    const std::string table = AnimalTable();
+
+    const CliOutcome one = Run({"-t", table, "--count", Arg("a.txt")});
+    EXPECT_EQ(one.exit, kExitOk);
+    EXPECT_EQ(one.out, "2\n");
+
+    const CliOutcome piped = RunWithStdin({"-t", table, "--count"}, "concat");
+    EXPECT_EQ(piped.out, "0\n");
+
+    const CliOutcome several = Run({"-t", table, "--count", Arg("a.txt"), Arg("missing.txt"), Arg("b.txt")});
+    EXPECT_EQ(several.exit, kExitFailure);
+    EXPECT_EQ(several.out, Arg("a.txt") + "\t2\n" + Arg("b.txt") + "\t1\n");
+    EXPECT_THAT(several.err, HasSubstr("missing.txt: cannot open"));
+    EXPECT_EQ(Read("a.txt"), "cat cat");
+}
+
+// The timings with their digits checked and then masked, so that the rest compares exactly.
+std::string MaskTimings(const std::string& text) {
+    static const std::regex kBuild("Build: [0-9]+\\.[0-9]{3}s");
+    static const std::regex kTime("Time: [0-9]+\\.[0-9]s");
+    return std::regex_replace(std::regex_replace(text, kBuild, "Build: #s"), kTime, "Time: #s");
+}
+
+TEST_F(CliFiles, StatsReportTheTableThePassAndEveryRowThatMatched) {
+    const std::string table = AnimalTable();
+    const CliOutcome run = RunWithStdin({"-t", table, "--stats"}, "cat Hat cat");
+    EXPECT_EQ(run.exit, kExitOk);
+    EXPECT_EQ(run.out, "dog Cap dog");
+    EXPECT_EQ(MaskTimings(run.err), "Table: 3 rows; Build: #s\n"
+                                    "Found: 3; Time: #s\n"
+                                    "row 1: 2\n"
+                                    "row 3: 1\n");
+
+    Write("a.txt", "cat");
+    Write("b.txt", "none");
+    const CliOutcome several = Run({"-t", table, "--stats", "--count", Arg("a.txt"), Arg("b.txt")});
+    EXPECT_EQ(MaskTimings(several.err), "Table: 3 rows; Build: #s\n" +
+                                            Arg("a.txt") + ": Found: 1; Time: #s\n" +
+                                            Arg("a.txt") + ": row 1: 1\n" +
+                                            Arg("b.txt") + ": Found: 0; Time: #s\n");
+}
+
+}  // namespace
+}  // namespace palimp::cli::test

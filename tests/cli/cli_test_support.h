@@ -1,0 +1,128 @@
+// Shared by the palimp-replace tests: a scratch folder per test, table files built from rows,
+// the expected bytes of each encoding written out independently of the codecs under test, and
+// an in-process run with captured standard streams.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "core/errors.h"
+#include "core/file_io.h"
+#include "core/table_file.h"
+
+namespace palimp::cli::test {
+
+namespace fs = std::filesystem;
+
+struct CliOutcome {
+    int exit = -1;
+    std::string out;
+    std::string err;
+};
+
+// UTF-16 little- and big-endian units, with the mark in front when asked.
+inline std::string Utf16Bytes(std::u16string_view text, bool bigEndian, bool mark) {
+    std::string bytes;
+    if (mark) bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : text) {
+        const char low = static_cast<char>(unit & 0xFF);
+        const char high = static_cast<char>(unit >> 8);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string("palimp-cli-") + info->test_suite_name() + "-" + info->name();
+        for (char& c : name) {
+            if (c == '/') c = '-';
+        }
+        dir_ = fs::temp_directory_path() / name;
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(dir_, ignored);
+    }
+
+    fs::path Path(const std::string& name) const { return dir_ / name; }
+    // The file's name as the command line gives it (UTF-8 on Windows, bytes elsewhere).
+    std::string Arg(const std::string& name) const { return ToUtf8(PathToUtf16(Path(name))); }
+
+    void Write(const std::string& name, std::string_view bytes) const {
+        std::ofstream out(Path(name), std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        ASSERT_TRUE(out.good()) << name;
+    }
+    std::string Read(const std::string& name) const {
+        std::ifstream in(Path(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    bool Exists(const std::string& name) const { return fs::exists(Path(name)); }
+    // Names in the scratch folder, so a test can see that nothing was left behind.
+    std::vector<std::string> Listing() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir_)) {
+            names.push_back(ToUtf8(PathToUtf16(entry.path().filename())));
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // Writes a table file of rows (search, replace, options) and returns its argument.
+    std::string Table(std::initializer_list<std::array<std::u16string, 3>> rows,
+                      const std::string& name = "table.palimp") const {
+        TableFileContent content;
+        content.rows.assign(rows.begin(), rows.end());
+        Write(name, WriteTableFile(content));
+        return Arg(name);
+    }
+
+    // Runs palimp-replace in-process with stdinBytes as standard input (nullptr: reading it
+    // fails) and stdoutWorks telling whether writes to standard output succeed.
+    CliOutcome Run(std::vector<std::string> args, const std::string* stdinBytes = &kNoInput,
+                   bool stdoutWorks = true) const {
+        CliOutcome outcome;
+        Environment environment;
+        environment.readStdin = [stdinBytes](std::string& bytes) {
+            if (!stdinBytes) return false;
+            bytes = *stdinBytes;
+            return true;
+        };
+        environment.writeStdout = [&outcome, stdoutWorks](std::string_view bytes) {
+            if (stdoutWorks) outcome.out += bytes;
+            return stdoutWorks;
+        };
+        environment.writeStderr = [&outcome](std::string_view bytes) { outcome.err += bytes; };
+        environment.codePage = codePage_;
+        environment.codePageRoundTrips = codePageRoundTrips_;
+        outcome.exit = RunReplaceCli(args, environment);
+        return outcome;
+    }
+    CliOutcome RunWithStdin(std::vector<std::string> args, const std::string& stdinBytes) const {
+        return Run(std::move(args), &stdinBytes);
+    }
+
+    static inline const std::string kNoInput;
+    fs::path dir_;
+    // The ANSI code page the runs use (null: Windows-1252).
+    const AnsiCodePage* codePage_ = nullptr;
+    bool codePageRoundTrips_ = true;
+};
+
+}  // namespace palimp::cli::test
