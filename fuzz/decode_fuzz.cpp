@@ -2,20 +2,12 @@
 // writes back to the very same bytes in the encoding it was read in.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "core/text_codec.h"
 
-#define FUZZ_CHECK(condition)                                                  \
-    do {                                                                       \
-        if (!(condition)) {                                                    \
-            std::fprintf(stderr, "check failed, line %d: %s\n", __LINE__, #condition); \
-            std::abort();                                                      \
-        }                                                                      \
-    } while (0)
+#include "fuzz_check.h"
 
 namespace {
 

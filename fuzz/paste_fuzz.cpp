@@ -2,8 +2,6 @@
 // pastes back to the same rows, and a text without lines leaves the table alone.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -11,13 +9,7 @@
 #include "core/table_file.h"
 #include "core/text_codec.h"
 
-#define FUZZ_CHECK(condition)                                                  \
-    do {                                                                       \
-        if (!(condition)) {                                                    \
-            std::fprintf(stderr, "check failed, line %d: %s\n", __LINE__, #condition); \
-            std::abort();                                                      \
-        }                                                                      \
-    } while (0)
+#include "fuzz_check.h"
 
 namespace {
 

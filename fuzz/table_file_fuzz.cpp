@@ -2,21 +2,13 @@
 // read again is unchanged, so saving a loaded table never drifts.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "core/replacement_table.h"
 #include "core/table_file.h"
 
-#define FUZZ_CHECK(condition)                                                  \
-    do {                                                                       \
-        if (!(condition)) {                                                    \
-            std::fprintf(stderr, "check failed, line %d: %s\n", __LINE__, #condition); \
-            std::abort();                                                      \
-        }                                                                      \
-    } while (0)
+#include "fuzz_check.h"
 
 namespace {
 

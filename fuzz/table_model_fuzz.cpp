@@ -5,21 +5,13 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "core/replacement_table.h"
 
-#define FUZZ_CHECK(condition)                                                  \
-    do {                                                                       \
-        if (!(condition)) {                                                    \
-            std::fprintf(stderr, "check failed, line %d: %s\n", __LINE__, #condition); \
-            std::abort();                                                      \
-        }                                                                      \
-    } while (0)
+#include "fuzz_check.h"
 
 namespace {
 
