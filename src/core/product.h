@@ -6,9 +6,9 @@
 #define PALIMP_VERSION_TEXT "1.2 Free"
 #define PALIMP_FILE_VERSION "1.2.0.5"
 #define PALIMP_FILE_VERSION_NUMBERS 1, 2, 0, 5
-#define PALIMP_MAKER_NAME "the Palimp developers"
+#define PALIMP_MAKER_NAME "Palimp developers"
 #define PALIMP_MAKER_DOMAIN "palimp.example.org"
-#define PALIMP_COPYRIGHT "Copyright (C) 2026 the Palimp developers"
+#define PALIMP_COPYRIGHT "(C) 2026 Palimp developers"
 
 #ifndef RC_INVOKED
 #include <string_view>
