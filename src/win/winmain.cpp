@@ -2,48 +2,19 @@
 #include <windows.h>
 
 #include "core/errors.h"
-#include "core/matching.h"
-#include "core/product.h"
+#include "win/app.h"
+#include "win/prompter.h"
+#include "win/wide.h"
 
-namespace {
-
-LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-void ShowPlainError(const palimp::Exception& e) {
-    MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(e.Message().c_str()), L"Palimp", MB_OK | MB_ICONERROR);
-}
-
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    palimp::Win32Prompter prompter;
     try {
-        palimp::MatchingSelfTest();
-    } catch (const palimp::Exception& e) {
-        ShowPlainError(e);
+        palimp::Application app(prompter, GetCommandLineW());
+        app.Initialize();
+        return app.Run();
+    } catch (const palimp::Exception& failure) {
+        // Only a main window that cannot be created ends up here.
+        MessageBoxW(nullptr, palimp::AsWide(failure.Message().c_str()), L"Palimp", MB_OK | MB_ICONERROR);
+        return 1;
     }
-
-    WNDCLASSEXW wc = {sizeof(wc)};
-    wc.lpfnWndProc = MainWindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = L"TFormMain";
-    RegisterClassExW(&wc);
-
-    HWND hwnd = CreateWindowExW(0, L"TFormMain", L"Untitled - Palimp 1.2 Free", WS_OVERLAPPEDWINDOW,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 625, 450, nullptr, nullptr, instance, nullptr);
-    ShowWindow(hwnd, showCommand);
-
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
 }

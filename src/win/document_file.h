@@ -1,0 +1,24 @@
+// Reading and writing the editor's files with the sharing rules of a text editor: others may
+// read a file while we read it, nobody touches the file we write, and a failed save leaves the
+// old file exactly as it was.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace palimp {
+
+// Every byte of the file; others may read it meanwhile but not write it. Throws EFOpenError
+// when it is missing, a folder, locked or unreadable.
+std::string ReadFileShared(const std::wstring& path);
+
+// Replaces the file at path by bytes (or creates it) atomically: the bytes go to a temporary
+// file beside it, held exclusively, flushed, and then moved over path. Throws EFCreateError when
+// path is a folder, read-only, in use by another program, or anything fails; the file at path
+// is then untouched and no temporary file is left.
+void WriteFileReplacing(const std::wstring& path, std::string_view bytes);
+
+// Whether path names an existing file (not a folder).
+bool FileExists(const std::wstring& path);
+
+}  // namespace palimp

@@ -1,0 +1,260 @@
+// The about box. Its labels size themselves to their texts, so that the web address can follow
+// the copyright line on the same row whatever the font turns out to be.
+#include "win/form_about.h"
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <initializer_list>
+#include <string>
+
+#include "core/product.h"
+#include "win/app.h"
+#include "win/fonts.h"
+#include "win/form_main.h"
+#include "win/prompter.h"
+#include "win/resources/resource_ids.h"
+#include "win/wide.h"
+
+namespace palimp {
+
+namespace {
+
+constexpr COLORREF kProgramNameColour = RGB(0x3E, 0x3E, 0x86);
+constexpr COLORREF kSloganColour = RGB(0x00, 0x40, 0x00);
+constexpr COLORREF kLinkColour = RGB(0x00, 0x00, 0xFF);
+
+// Verdana is missing on some systems (Wine among them); these look much like it.
+std::wstring VerdanaFace() {
+    for (const wchar_t* face : {L"Verdana", L"DejaVu Sans", L"Bitstream Vera Sans"}) {
+        if (Fonts::IsInstalled(face)) return face;
+    }
+    return Fonts::ResolveFace(L"Tahoma");
+}
+
+HFONT CreateStyledFont(const std::wstring& face, int pixels, bool italic, bool underline) {
+    LOGFONTW lf = {};
+    lf.lfHeight = -pixels;
+    lf.lfWeight = FW_NORMAL;
+    lf.lfItalic = italic;
+    lf.lfUnderline = underline;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
+    HFONT font = CreateFontIndirectW(&lf);
+    return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+void DeleteFont(HFONT font) {
+    if (font && font != GetStockObject(DEFAULT_GUI_FONT)) DeleteObject(font);
+}
+
+// A 32-bit picture from the resources, its colours premultiplied by alpha as AlphaBlend wants
+// them. Null when the resource is missing: the box then shows no picture.
+HBITMAP LoadAlphaPicture(int id) {
+    auto picture = static_cast<HBITMAP>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    DIBSECTION dib = {};
+    if (!picture || GetObjectW(picture, sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBitsPixel != 32) return picture;
+    auto* pixel = static_cast<uint8_t*>(dib.dsBm.bmBits);
+    const size_t count = static_cast<size_t>(dib.dsBm.bmWidth) * static_cast<size_t>(std::abs(dib.dsBm.bmHeight));
+    for (size_t i = 0; i < count; ++i, pixel += 4) {
+        for (int c = 0; c < 3; ++c) pixel[c] = static_cast<uint8_t>((pixel[c] * pixel[3] + 127) / 255);
+    }
+    return picture;
+}
+
+void DrawPicture(HDC dc, const RECT& place, HBITMAP picture) {
+    BITMAP info = {};
+    if (!picture || !GetObjectW(picture, sizeof info, &info)) return;
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(source, picture);
+    // Centred in its place, as the pictures are drawn for exactly these sizes.
+    int x = place.left + ((place.right - place.left) - info.bmWidth) / 2;
+    int y = place.top + ((place.bottom - place.top) - info.bmHeight) / 2;
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    GdiAlphaBlend(dc, x, y, info.bmWidth, info.bmHeight, source, 0, 0, info.bmWidth, info.bmHeight, blend);
+    SelectObject(source, old);
+    DeleteDC(source);
+}
+
+}  // namespace
+
+TdlgAbout::~TdlgAbout() {
+    if (hints_) DestroyWindow(hints_);
+    if (bannerPicture_) DeleteObject(bannerPicture_);
+    if (logoPicture_) DeleteObject(logoPicture_);
+    DeleteFont(sloganFont_);
+    DeleteFont(linkFont_);
+}
+
+void TdlgAbout::CreateForm() {
+    CreateWindowHandle({.className = L"TdlgAbout",
+                        .caption = L"About Palimp",
+                        .style = kDialogFrameStyle,
+                        .exStyle = kDialogFrameExStyle,
+                        .clientWidth = 416,
+                        .clientHeight = 252,
+                        .parent = App().FormMain().Handle(),
+                        .scaleWithDpi = false});
+    CreateFonts();
+    LoadPictures();
+    CreateControls();
+
+    actionExit = &actionList.Add({.name = "actionExit", .caption = L"Exit", .shortcut = {VK_ESCAPE, kNoModifier}},
+                                 [this] { actionExitExecute(); });
+    SetActionList(&actionList);
+    SetDefaultButton(OKBtn);
+    SetButtonResult(OKBtn, ModalResult::OK);
+}
+
+void TdlgAbout::CreateFonts() {
+    const std::wstring verdana = VerdanaFace();
+    windowFont_ = Fonts::Pixels(L"Tahoma", 11, Dpi());
+    programNameFont_ = Fonts::Pixels(verdana, 19, Dpi());
+    sloganFont_ = CreateStyledFont(verdana, 13, true, false);
+    linkFont_ = CreateStyledFont(Fonts::ResolveFace(L"Tahoma"), 11, false, true);
+}
+
+void TdlgAbout::LoadPictures() {
+    bannerPicture_ = LoadAlphaPicture(IDB_ABOUT_BANNER);
+    logoPicture_ = LoadAlphaPicture(IDB_ABOUT_LOGO);
+}
+
+void TdlgAbout::CreateControls() {
+    layout_.SetDesignSize(416, 252);
+    // The pictures are owner-drawn statics so that their alpha shows the dialog behind them.
+    imageTop = layout_.Create(Handle(), {.className = WC_STATICW, .style = SS_OWNERDRAW, .bounds = {0, 0, 416, 91}}, Dpi());
+    imageLogo40 =
+        layout_.Create(Handle(), {.className = WC_STATICW, .style = SS_OWNERDRAW, .bounds = {20, 99, 40, 40}}, Dpi());
+    labelProgramName = CreateLabel({68, 98, 0, 0}, programNameFont_);
+    labelSlogan = CreateLabel({68, 122, 0, 0}, sloganFont_);
+    Bevel1 = layout_.Create(Handle(), {.className = WC_STATICW, .style = SS_OWNERDRAW, .bounds = {184, 193, 232, 8}}, Dpi());
+    labelVersion = CreateLabel({8, 216, 0, 0}, windowFont_);
+    labelCopyright = CreateLabel({8, 232, 0, 0}, windowFont_);
+    labelWww = CreateLabel({8, 232, 0, 0}, linkFont_, SS_NOTIFY);
+    AddHint(labelWww, L"Open");
+    OKBtn = layout_.Create(Handle(),
+                           {.className = WC_BUTTONW,
+                            .text = L"OK",
+                            .style = WS_TABSTOP | BS_DEFPUSHBUTTON,
+                            .bounds = {294, 213, 90, 30},
+                            .anchors = kAnchorRight | kAnchorBottom,
+                            .id = IDOK,
+                            .font = windowFont_},
+                           Dpi());
+}
+
+HWND TdlgAbout::CreateLabel(Bounds place, HFONT font, DWORD extraStyle) {
+    return layout_.Create(
+        Handle(), {.className = WC_STATICW, .style = SS_LEFT | SS_NOPREFIX | extraStyle, .bounds = place, .font = font},
+        Dpi());
+}
+
+void TdlgAbout::SetLabelText(HWND label, std::wstring_view text) {
+    const std::wstring value(text);
+    SetWindowTextW(label, value.c_str());
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    SIZE extent = {};
+    GetTextExtentPoint32W(dc, value.c_str(), static_cast<int>(value.size()), &extent);
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    Bounds place = layout_.GetBounds(label);
+    place.width = extent.cx;
+    place.height = metrics.tmHeight;
+    layout_.SetBounds(label, place);
+}
+
+void TdlgAbout::AddHint(HWND control, const wchar_t* hint) {
+    if (!hints_) {
+        hints_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    }
+    if (!hints_) return;  // a hint is a nicety; the link works without it
+    TTTOOLINFOW tool = {sizeof(tool)};
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<wchar_t*>(hint);
+    SendMessageW(hints_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TdlgAbout::FormCreate() {
+    SetCaption(L"About Palimp");
+    SetLabelText(labelProgramName, WideView(u"" PALIMP_PRODUCT_NAME u" " PALIMP_VERSION_TEXT));
+    SetLabelText(labelVersion, WideView(u"Version: " PALIMP_VERSION_TEXT));
+    SetLabelText(labelSlogan, WideView(product::kSlogan));
+    SetLabelText(labelCopyright, WideView(u"" PALIMP_COPYRIGHT u" "));
+    // The domain name continues the copyright line: its left edge at the copyright's right edge.
+    Bounds copyright = layout_.GetBounds(labelCopyright);
+    layout_.SetBounds(labelWww, {copyright.x + copyright.width, copyright.y, 0, 0});
+    SetLabelText(labelWww, WideView(product::kMakerDomain));
+    layout_.Arrange(Handle(), Dpi());
+}
+
+void TdlgAbout::labelWwwClick() { App().GetPrompter().ShellOpen(Handle(), WideView(product::kMakerUrl)); }
+
+void TdlgAbout::actionExitExecute() { SetModalResult(ModalResult::Cancel); }
+
+bool TdlgAbout::OnCommand(int, int code, HWND control) {
+    if (control == labelWww && code == STN_CLICKED) {
+        labelWwwClick();
+        return true;
+    }
+    return false;
+}
+
+bool TdlgAbout::OnSetCursor(HWND target, int) {
+    if (target != labelWww) return false;
+    SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    return true;
+}
+
+bool TdlgAbout::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message == WM_SETFOCUS) {
+        // Activation gives the focus to the box itself; pass it on to its only control.
+        SetFocus(OKBtn);
+        return true;
+    }
+    if (message == WM_CTLCOLORSTATIC) {
+        result = reinterpret_cast<LRESULT>(LabelColours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)));
+        return true;
+    }
+    if (message == WM_DRAWITEM) {
+        result = DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
+        return true;
+    }
+    return false;
+}
+
+HBRUSH TdlgAbout::LabelColours(HWND label, HDC dc) {
+    COLORREF colour = GetSysColor(COLOR_WINDOWTEXT);
+    if (label == labelProgramName) colour = kProgramNameColour;
+    if (label == labelSlogan) colour = kSloganColour;
+    if (label == labelWww) colour = kLinkColour;
+    SetTextColor(dc, colour);
+    SetBkMode(dc, TRANSPARENT);
+    return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+bool TdlgAbout::DrawItem(const DRAWITEMSTRUCT& item) {
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    if (item.hwndItem == imageTop) {
+        DrawPicture(item.hDC, item.rcItem, bannerPicture_);
+    } else if (item.hwndItem == imageLogo40) {
+        DrawPicture(item.hDC, item.rcItem, logoPicture_);
+    } else if (item.hwndItem == Bevel1) {
+        // A lowered line along the bottom edge.
+        RECT line = item.rcItem;
+        DrawEdge(item.hDC, &line, EDGE_ETCHED, BF_BOTTOM);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace palimp

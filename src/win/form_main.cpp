@@ -1,0 +1,168 @@
+// The main window: creation (FormCreate), closing, dropped files and message routing.
+#include "win/form_main.h"
+
+#include <shellapi.h>
+
+#include <memory>
+
+#include "core/local_info.h"
+#include "core/matching.h"
+#include "win/app.h"
+#include "win/command_line.h"
+#include "win/dpi.h"
+#include "win/system_info.h"
+#include "win/wide.h"
+
+namespace palimp {
+
+namespace {
+
+constexpr wchar_t kTextFilter[] = L"Text Documents (*.txt)|*.txt|All Files (*.*)|*.*";
+
+}  // namespace
+
+TFormMain::TFormMain(Application& app) : Form(app) {
+    openDialog = {.title = L"Open",
+                  .defaultExt = L"txt",
+                  .flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_ENABLESIZING};
+    saveDialog = {.title = L"Save As", .defaultExt = L"txt", .flags = OFN_HIDEREADONLY | OFN_ENABLESIZING};
+}
+
+TFormMain::~TFormMain() {
+    // The controls go with the window; the pictures they showed are ours to free afterwards.
+    if (Handle()) DestroyWindow(Handle());
+    if (toolbarImages_) ImageList_Destroy(toolbarImages_);
+    if (logoIcon_) DestroyIcon(logoIcon_);
+}
+
+void TFormMain::CreateForm() {
+    CreateActions();
+    CreateMenus();
+    CreateWindowHandle({.className = L"TFormMain",
+                        .caption = L"Palimp",
+                        .style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                        .exStyle = WS_EX_CONTROLPARENT,
+                        .clientWidth = 617,
+                        .clientHeight = 396,
+                        .menu = mainMenu});
+    actionList.ReleaseMenuBar(mainMenu);  // the window destroys its menu bar
+    SetActionList(&actionList);
+    CreateControls();
+}
+
+void TFormMain::FormCreate() {
+    MatchingSelfTest();
+    DragAcceptFiles(Handle(), TRUE);
+    documentName = L"Untitled";
+    UpdateTitle();
+    SizeToolbar();
+    SendMessageW(imageLogo, STM_SETICON, reinterpret_cast<WPARAM>(logoIcon_), 0);
+    panelTop.SetHint(imageLogo, L"About Palimp");
+    openDialog.filter = kTextFilter;
+    saveDialog.filter = kTextFilter;
+    ReadLocalInfo();
+    openDialog.initialFolder = ToWide(LocalInfo.DocumentsFolder);
+    saveDialog.initialFolder = ToWide(LocalInfo.DocumentsFolder);
+    OpenCommandLineFile();
+    UpdateCommandStates();
+}
+
+void TFormMain::OpenCommandLineFile() {
+    std::vector<std::wstring> arguments = SplitCommandLine(App().CommandLine());
+    if (arguments.size() < 2) return;
+    // Only an existing file counts; a folder or a missing name is ignored without a word.
+    DWORD attributes = GetFileAttributesW(arguments[1].c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    OpenDocument(arguments[1]);
+}
+
+bool TFormMain::PreTranslateMessage(MSG& msg) {
+    if (Window::PreTranslateMessage(msg)) return true;
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
+    if (Shortcut::HeldModifiers() & (kCtrl | kAlt)) return false;
+    HWND focus = GetFocus();
+    if (focus == memo && wantTabs) return false;  // the editor inserts a tab character
+    if (!focus || !IsChild(Handle(), focus)) return false;
+    HWND next = GetNextDlgTabItem(Handle(), focus, (Shortcut::HeldModifiers() & kShift) != 0);
+    if (next) SetFocus(next);
+    return true;
+}
+
+bool TFormMain::OnCommand(int, int code, HWND control) {
+    if (control == memo && code == EN_CHANGE) {
+        memoChange();
+        return true;
+    }
+    if (control == imageLogo && code == STN_CLICKED) {
+        miAboutClick();
+        return true;
+    }
+    return false;
+}
+
+bool TFormMain::OnNotify(NMHDR& header, LRESULT& result) {
+    if (header.hwndFrom == toolBar && header.code == NM_CUSTOMDRAW) {
+        result = DrawToolButton(reinterpret_cast<NMTBCUSTOMDRAW&>(header));
+        return true;
+    }
+    // Tooltips of the toolbar buttons: the hint of their action, else the button's caption.
+    if (header.code != TTN_GETDISPINFOW) return false;
+    auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
+    static std::wstring text;  // must outlive this call; one tooltip shows at a time
+    text.clear();
+    if (Action* action = actionList.FindById(static_cast<int>(header.idFrom))) {
+        text = action->Hint();
+        if (text.empty()) {
+            wchar_t caption[64] = {};
+            SendMessageW(toolBar, TB_GETBUTTONTEXTW, header.idFrom, reinterpret_cast<LPARAM>(caption));
+            text = caption;
+        }
+    }
+    info.lpszText = text.data();
+    result = 0;
+    return true;
+}
+
+void TFormMain::OnSize(int, int) { layout_.Arrange(Handle(), Dpi()); }
+
+void TFormMain::OnGetMinMaxInfo(MINMAXINFO& info) { info.ptMinTrackSize = {Scale(350), Scale(150)}; }
+
+void TFormMain::OnDpiChanged(int) {
+    LoadPictures();
+    ApplyFonts();
+    layout_.Arrange(Handle(), Dpi());
+}
+
+bool TFormMain::OnCloseQuery() { return FormCloseQuery(); }
+
+bool TFormMain::FormCloseQuery() { return QuerySaveChanges(); }
+
+void TFormMain::OnClose() {
+    // Unlike the other windows, closing the main window ends the program.
+    DestroyWindow(Handle());
+}
+
+void TFormMain::OnDestroy() {
+    FormClose();
+    App().Terminate();
+}
+
+void TFormMain::FormClose() { DragAcceptFiles(Handle(), FALSE); }
+
+void TFormMain::miExitClick() { Close(); }
+
+void TFormMain::OnDropFiles(HDROP drop) { WMDropFiles(drop); }
+
+void TFormMain::WMDropFiles(HDROP drop) {
+    // The shell's drop data is freed however the handling ends.
+    std::unique_ptr<std::remove_pointer_t<HDROP>, decltype(&DragFinish)> guard(drop, &DragFinish);
+    if (!QuerySaveChanges()) return;
+    // Several files at once open nothing: the editor holds one document.
+    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) != 1) return;
+    UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    std::wstring path(length + 1, L'\0');
+    path.resize(DragQueryFileW(drop, 0, path.data(), length + 1));
+    OpenDocument(path);
+}
+
+}  // namespace palimp

@@ -1,0 +1,196 @@
+// The main window (one instance, FormMain): the text editor with its toolbar, menu and command
+// list, the document's life cycle (new, open, save, drop) and the view commands.
+//
+// The class is spread over four sources: form_main.cpp (creation, closing, messages),
+// form_main_layout.cpp (controls, toolbar, command list, menu), form_main_document.cpp (the
+// document) and form_main_view.cpp (edit, view and format commands).
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "win/actions.h"
+#include "win/layout.h"
+#include "win/panel.h"
+#include "win/prompter.h"
+#include "win/window.h"
+
+namespace palimp {
+
+class TFormMain : public Form {
+public:
+    explicit TFormMain(Application& app);
+    ~TFormMain() override;
+
+    void CreateForm() override;
+    void FormCreate() override;
+
+    ActionList& Actions() { return actionList; }
+    // The editor control; its text is the document.
+    HWND Memo() const { return memo; }
+    std::u16string DocumentText() const;
+    const std::wstring& DocumentName() const { return documentName; }
+
+    // Asks "Save changes?" when the document is modified. True when the caller may go on and
+    // discard the text: it was not modified, the user said No, or the user said Yes and the
+    // document was saved. Cancel, a cancelled Save As dialog and a failed save all answer false.
+    bool QuerySaveChanges();
+    // Loads a text file into the editor (any of the program's encodings, line breaks made CR
+    // LF); the document is bound to path even when reading fails.
+    void OpenDocument(const std::wstring& path);
+    // Writes the editor text to path as FF FE + UTF-16 LE, atomically; true when written.
+    bool SaveDocument(const std::wstring& path);
+    // Caption "<DocumentName> - Palimp 1.2 Free"; the application title follows it.
+    void UpdateTitle();
+    // Save follows the modified flag; Replace Many and the find commands follow "text not empty".
+    void UpdateCommandStates();
+    // The editor font size in points, clamped to 6..30; marks the matching size item.
+    void SetEditorFontSize(int size);
+    int EditorFontSize() const { return editorFontSize; }
+    const std::wstring& EditorFontFace() const { return editorFontFace; }
+
+    bool PreTranslateMessage(MSG& msg) override;
+
+protected:
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnNotify(NMHDR& header, LRESULT& result) override;
+    void OnSize(int width, int height) override;
+    bool OnCloseQuery() override;
+    void OnClose() override;
+    void OnDestroy() override;
+    void OnDpiChanged(int dpi) override;
+    void OnGetMinMaxInfo(MINMAXINFO& info) override;
+    void OnDropFiles(HDROP drop) override;
+
+private:
+    friend class FormMainTestAccess;
+
+    // Layout (form_main_layout.cpp).
+    void CreateActions();
+    void CreateMenus();
+    void CreateControls();
+    void CreateToolbar();
+    void SizeToolbar();
+    LRESULT DrawToolButton(NMTBCUSTOMDRAW& draw);
+    HWND CreateMemo(bool wordWrap);
+    void ApplyFonts();
+    void LoadPictures();
+
+    // Creation and closing (form_main.cpp).
+    bool FormCloseQuery();
+    void FormClose();
+    void WMDropFiles(HDROP drop);
+    void OpenCommandLineFile();
+
+    // The document (form_main_document.cpp).
+    void actionNewExecute();
+    void actionOpenExecute();
+    void actionSaveExecute();
+    void actionSaveAsExecute();
+    bool SaveCommand();
+    bool SaveAsCommand();
+    void RememberFile(const std::wstring& path);
+    void SetDocumentText(std::u16string text);
+    void ClearDocument();
+    bool Modified() const;
+    void memoChange();
+
+    // Edit, view and format commands (form_main_view.cpp).
+    HWND TextTarget() const;
+    void actionEditUndoExecute();
+    void actionEditCutExecute();
+    void actionEditCopyExecute();
+    void actionEditPasteExecute();
+    void actionEditDeleteExecute();
+    void actionEditSelectAllExecute();
+    void UpdateEditCommand(Action& action);
+    void miFontSizeClick(MenuItem& sender);
+    void actionFontLargerExecute();
+    void actionFontSmallerExecute();
+    void actionFontExecute();
+    void actionWordWrapExecute();
+    void actionFullScreenExecute();
+    void actionXXXExecute();
+    void miExitClick();
+    void miAboutClick();
+    void actionOnlineHelpExecute();
+    void actionWebPageExecute();
+    void ApplyEditorFont();
+    void RecreateMemo(bool wordWrap);
+    void ApplyFontFaceToTableWindows(const std::wstring& face);
+
+    // Commands whose behaviour belongs to the find panel, the special searches, the
+    // replace-many pass and the help pages; they exist with their captions, shortcuts and
+    // enabling.
+    void actionReplaceManyExecute() {}
+    void actionFindExecute() {}
+    void actionFindNextExecute() {}
+    void actionFindBackExecute() {}
+    void actionShowHideFindPanelExecute() {}
+    void actionRepeatSpecialSearchExecute() {}
+    void SearchForSpecial(MenuItem&) {}
+    void actionHelpExecute() {}
+    void miCaseSensitiveClick(MenuItem& sender) { sender.SetChecked(!sender.Checked()); }
+    void miWholeWordsOnlyClick(MenuItem& sender) { sender.SetChecked(!sender.Checked()); }
+    void miHideFindPanelClick() {}
+
+    // Controls.
+    Layout layout_;
+    Panel panelTop;
+    HWND toolBar = nullptr;
+    HWND imageLogo = nullptr;
+    HWND memo = nullptr;
+    HIMAGELIST toolbarImages_ = nullptr;
+    HICON logoIcon_ = nullptr;
+    HMENU mainMenu = nullptr;
+    HMENU pmFind = nullptr;
+
+    // Commands: the names are the command list's; the tests find them by name.
+    ActionList actionList;
+    Action* actionNew = nullptr;
+    Action* actionOpen = nullptr;
+    Action* actionSave = nullptr;
+    Action* actionSaveAs = nullptr;
+    Action* actionEditUndo = nullptr;
+    Action* actionEditCut = nullptr;
+    Action* actionEditCopy = nullptr;
+    Action* actionEditPaste = nullptr;
+    Action* actionEditDelete = nullptr;
+    Action* actionEditSelectAll = nullptr;
+    Action* actionFind = nullptr;
+    Action* actionFindNext = nullptr;
+    Action* actionFindBack = nullptr;
+    Action* actionShowHideFindPanel = nullptr;
+    Action* actionReplaceMany = nullptr;
+    Action* actionRepeatSpecialSearch = nullptr;
+    Action* actionWordWrap = nullptr;
+    Action* actionFontLarger = nullptr;
+    Action* actionFontSmaller = nullptr;
+    Action* actionFont = nullptr;
+    Action* actionFullScreen = nullptr;
+    Action* actionXXX = nullptr;
+    Action* actionHelp = nullptr;
+    Action* actionOnlineHelp = nullptr;
+    Action* actionWebPage = nullptr;
+    MenuItem* miExit = nullptr;
+    MenuItem* miAbout = nullptr;
+    MenuItem* miSearchFor = nullptr;
+    MenuItem* miFontSizes[6] = {};
+    MenuItem* miCaseSensitive = nullptr;
+    MenuItem* miWholeWordsOnly = nullptr;
+    MenuItem* miHideFindPanel = nullptr;
+
+    // The document.
+    std::wstring documentName = L"Untitled";
+    FileDialogRequest openDialog;
+    FileDialogRequest saveDialog;
+
+    // The view.
+    std::wstring editorFontFace = L"Lucida Console";
+    int editorFontSize = 10;
+    bool wantTabs = true;  // Tab in the editor inserts a tab character
+};
+
+}  // namespace palimp

@@ -1,0 +1,166 @@
+// The document's life cycle: new, open, save, save as, the "Save changes?" question, the title
+// and the enabling of the commands that depend on the document.
+#include <string>
+
+#include "core/product.h"
+#include "core/text_codec.h"
+#include "win/ansi_code_page.h"
+#include "win/app.h"
+#include "win/document_file.h"
+#include "win/form_main.h"
+#include "win/wide.h"
+
+namespace palimp {
+
+namespace {
+
+constexpr wchar_t kLoadError[] = L"Error #4020. Problem during loading file.";
+constexpr wchar_t kSaveError[] = L"Error #4021. Problem during saving file.";
+
+// Everything up to and including the last '\' or ':' (empty when there is none).
+std::wstring FolderPart(const std::wstring& path) {
+    size_t cut = path.find_last_of(L"\\:");
+    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
+}
+
+// Everything after the last '\' or ':'.
+std::wstring NamePart(const std::wstring& path) {
+    size_t cut = path.find_last_of(L"\\:");
+    return cut == std::wstring::npos ? path : path.substr(cut + 1);
+}
+
+}  // namespace
+
+std::u16string TFormMain::DocumentText() const {
+    int length = GetWindowTextLengthW(memo);
+    std::u16string text(static_cast<size_t>(length), u'\0');
+    if (length > 0) text.resize(static_cast<size_t>(GetWindowTextW(memo, AsWide(text.data()), length + 1)));
+    return text;
+}
+
+bool TFormMain::Modified() const { return SendMessageW(memo, EM_GETMODIFY, 0, 0) != 0; }
+
+void TFormMain::UpdateTitle() {
+    std::wstring caption = documentName + L" - " + ToWide(product::kName) + L" " + ToWide(product::kVersionText);
+    SetCaption(caption);
+    App().SetTitle(caption);
+}
+
+void TFormMain::UpdateCommandStates() {
+    actionSave->SetEnabled(Modified());
+    bool hasText = GetWindowTextLengthW(memo) > 0;
+    for (Action* action : {actionReplaceMany, actionFind, actionFindNext, actionFindBack}) action->SetEnabled(hasText);
+}
+
+void TFormMain::memoChange() { UpdateCommandStates(); }
+
+bool TFormMain::QuerySaveChanges() {
+    if (!Modified()) return true;
+    int answer = App().GetPrompter().ShowMessageBox(Handle(), L"Save changes?", L"Palimp",
+                                                MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON1);
+    if (answer == IDNO) return true;
+    // Yes goes on only when the text is safe on disk: a cancelled Save As dialog or a failed
+    // write must not let the caller throw the changes away.
+    if (answer == IDYES) return SaveCommand();
+    return false;
+}
+
+void TFormMain::SetDocumentText(std::u16string text) {
+    // The editor holds no U+0000: its text ends at the first one.
+    size_t nul = text.find(u'\0');
+    if (nul != std::u16string::npos) text.resize(nul);
+    // Setting equal text would clear the modified flag and the undo history for nothing.
+    if (text == DocumentText()) return;
+    // One WM_SETTEXT for the whole text: the control builds its lines once.
+    SendMessageW(memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(AsWide(text.c_str())));
+    SendMessageW(memo, EM_SETMODIFY, FALSE, 0);
+    SendMessageW(memo, EM_EMPTYUNDOBUFFER, 0, 0);
+    memoChange();
+}
+
+void TFormMain::ClearDocument() {
+    SendMessageW(memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    SendMessageW(memo, EM_SETMODIFY, FALSE, 0);
+    SendMessageW(memo, EM_EMPTYUNDOBUFFER, 0, 0);
+}
+
+void TFormMain::RememberFile(const std::wstring& path) {
+    openDialog.fileName = path;
+    openDialog.initialFolder = FolderPart(path);
+    saveDialog.fileName = path;
+    saveDialog.initialFolder = FolderPart(path);
+    documentName = NamePart(path);
+    UpdateTitle();
+}
+
+void TFormMain::actionNewExecute() {
+    if (!QuerySaveChanges()) return;
+    ClearDocument();
+    UpdateCommandStates();
+    saveDialog.fileName.clear();
+    documentName = L"Untitled";
+    UpdateTitle();
+}
+
+void TFormMain::actionOpenExecute() {
+    if (!QuerySaveChanges()) return;
+    std::optional<std::wstring> path = App().GetPrompter().OpenFile(Handle(), openDialog);
+    if (!path) return;
+    OpenDocument(*path);
+}
+
+void TFormMain::OpenDocument(const std::wstring& path) {
+    RememberFile(path);
+    std::u16string text;
+    try {
+        text = NormalizeLineBreaks(DecodeTextFile(ReadFileShared(path), SystemAnsiCodePage()));
+    } catch (const std::exception&) {
+        // Missing, locked, unreadable or too large: the user hears about it and gets an empty
+        // document still bound to the path.
+        App().GetPrompter().ShowMessageBox(Handle(), kLoadError, L"Error", MB_OK | MB_ICONERROR);
+        ClearDocument();
+        UpdateCommandStates();
+        return;
+    }
+    SetDocumentText(std::move(text));
+}
+
+void TFormMain::actionSaveExecute() { SaveCommand(); }
+
+void TFormMain::actionSaveAsExecute() { SaveAsCommand(); }
+
+bool TFormMain::SaveCommand() {
+    if (!saveDialog.fileName.empty()) return SaveDocument(saveDialog.fileName);
+    return SaveAsCommand();
+}
+
+bool TFormMain::SaveAsCommand() {
+    Prompter& prompter = App().GetPrompter();
+    std::optional<std::wstring> path = prompter.SaveFile(Handle(), saveDialog);
+    if (!path) return false;
+    if (path->empty()) {
+        prompter.Beep();
+        return false;
+    }
+    if (FileExists(*path)) {
+        int answer = prompter.ShowMessageBox(Handle(), L"File exists.\r\nDo you want to replace it?", L"Palimp",
+                                         MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+        if (answer != IDYES) return false;
+    }
+    return SaveDocument(*path);
+}
+
+bool TFormMain::SaveDocument(const std::wstring& path) {
+    RememberFile(path);
+    try {
+        WriteFileReplacing(path, EncodeUtf16LeFile(DocumentText()));
+    } catch (const std::exception&) {
+        App().GetPrompter().ShowMessageBox(Handle(), kSaveError, L"Error", MB_OK | MB_ICONERROR);
+        return false;
+    }
+    SendMessageW(memo, EM_SETMODIFY, FALSE, 0);
+    UpdateCommandStates();
+    return true;
+}
+
+}  // namespace palimp

@@ -1,0 +1,156 @@
+// The standard edit commands, the font size and face, word wrap, Maximize, the hidden
+// division-by-zero command and the simple Help menu entries.
+#include "core/errors.h"
+#include "core/product.h"
+#include "win/app.h"
+#include "win/fonts.h"
+#include "win/form_about.h"
+#include "win/form_main.h"
+#include "win/form_table.h"
+#include "win/wide.h"
+
+namespace palimp {
+
+namespace {
+
+bool IsEditControl(HWND hwnd) {
+    wchar_t name[16] = {};
+    return hwnd && GetClassNameW(hwnd, name, 16) && lstrcmpiW(name, L"Edit") == 0;
+}
+
+bool HasSelection(HWND edit) {
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return start != end;
+}
+
+}  // namespace
+
+HWND TFormMain::TextTarget() const {
+    // The edit commands act on the focused text field of this window (the editor or the find
+    // box); when the focus is elsewhere (the toolbar, the menu), on the editor.
+    HWND focus = GetFocus();
+    if (IsEditControl(focus) && IsChild(Handle(), focus)) return focus;
+    return memo;
+}
+
+void TFormMain::UpdateEditCommand(Action& action) {
+    HWND target = TextTarget();
+    bool enabled = false;
+    if (&action == actionEditUndo) {
+        enabled = SendMessageW(target, EM_CANUNDO, 0, 0) != 0;
+    } else if (&action == actionEditCut || &action == actionEditCopy) {
+        enabled = HasSelection(target);
+    } else if (&action == actionEditPaste) {
+        enabled = IsClipboardFormatAvailable(CF_UNICODETEXT) || IsClipboardFormatAvailable(CF_TEXT);
+    } else if (&action == actionEditSelectAll) {
+        enabled = GetWindowTextLengthW(target) > 0;
+    }
+    if (enabled != action.Enabled()) action.SetEnabled(enabled);
+}
+
+void TFormMain::actionEditUndoExecute() { SendMessageW(TextTarget(), WM_UNDO, 0, 0); }
+
+void TFormMain::actionEditCutExecute() { SendMessageW(TextTarget(), WM_CUT, 0, 0); }
+
+void TFormMain::actionEditCopyExecute() { SendMessageW(TextTarget(), WM_COPY, 0, 0); }
+
+void TFormMain::actionEditPasteExecute() { SendMessageW(TextTarget(), WM_PASTE, 0, 0); }
+
+void TFormMain::actionEditDeleteExecute() {
+    HWND target = TextTarget();
+    if (HasSelection(target)) {
+        SendMessageW(target, WM_CLEAR, 0, 0);
+    } else {
+        // The character after the caret, as the Del key takes it (a CR LF line end as a whole).
+        SendMessageW(target, WM_KEYDOWN, VK_DELETE, 0);
+        SendMessageW(target, WM_KEYUP, VK_DELETE, 0xC0000001);
+    }
+}
+
+void TFormMain::actionEditSelectAllExecute() { SendMessageW(TextTarget(), EM_SETSEL, 0, -1); }
+
+void TFormMain::ApplyEditorFont() {
+    SendMessageW(memo, WM_SETFONT, reinterpret_cast<WPARAM>(Fonts::Points(editorFontFace, editorFontSize, Dpi())), TRUE);
+}
+
+void TFormMain::SetEditorFontSize(int size) {
+    size = std::clamp(size, 6, 30);
+    // Sizes without an item of their own (7, 9, 11...) leave every item unmarked.
+    for (MenuItem* item : miFontSizes) item->SetChecked(false);
+    for (MenuItem* item : miFontSizes)
+        if (item->Tag() == size) item->SetChecked(true);
+    editorFontSize = size;
+    ApplyEditorFont();
+}
+
+void TFormMain::miFontSizeClick(MenuItem& sender) {
+    sender.SetChecked(true);
+    SetEditorFontSize(sender.Tag());
+}
+
+void TFormMain::actionFontLargerExecute() { SetEditorFontSize(editorFontSize + 1); }
+
+void TFormMain::actionFontSmallerExecute() { SetEditorFontSize(editorFontSize - 1); }
+
+void TFormMain::actionFontExecute() {
+    FontRequest font{.face = editorFontFace, .size = editorFontSize, .minSize = 6, .maxSize = 30};
+    if (!App().GetPrompter().ShowFontDialog(Handle(), font)) return;
+    editorFontFace = font.face;
+    SetEditorFontSize(font.size);
+    ApplyFontFaceToTableWindows(font.face);
+}
+
+void TFormMain::ApplyFontFaceToTableWindows(const std::wstring& face) {
+    // The table grid takes the face (its size stays); the pair editor's input boxes follow the
+    // grid's font from there.
+    App().FormTable().SetGridFontFace(face);
+}
+
+void TFormMain::actionWordWrapExecute() {
+    actionWordWrap->SetChecked(!actionWordWrap->Checked());
+    RecreateMemo(actionWordWrap->Checked());
+}
+
+void TFormMain::RecreateMemo(bool wordWrap) {
+    // An edit control cannot change its wrapping once created: a new one takes over the text,
+    // selection, modified flag, font and focus of the old one (the undo history is lost).
+    std::u16string text = DocumentText();
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(memo, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    bool modified = Modified();
+    bool focused = GetFocus() == memo;
+
+    HWND old = memo;
+    HWND fresh = CreateMemo(wordWrap);
+    SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    layout_.Replace(old, fresh);
+    memo = fresh;
+    DestroyWindow(old);
+
+    SendMessageW(memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(AsWide(text.c_str())));
+    SendMessageW(memo, EM_SETMODIFY, modified ? TRUE : FALSE, 0);
+    SendMessageW(memo, EM_SETSEL, start, end);
+    layout_.Arrange(Handle(), Dpi());
+    SendMessageW(memo, EM_SCROLLCARET, 0, 0);
+    if (focused) SetFocus(memo);
+    UpdateCommandStates();
+}
+
+void TFormMain::actionFullScreenExecute() { ShowWindow(Handle(), IsZoomed(Handle()) ? SW_RESTORE : SW_MAXIMIZE); }
+
+void TFormMain::actionXXXExecute() {
+    // A real 1 / 0 would be a processor fault, not a failure the program can report; the
+    // command raises the failure such a division stands for.
+    throw EDivByZero();
+}
+
+void TFormMain::miAboutClick() { App().GetPrompter().ShowModal(App().dlgAbout()); }
+
+void TFormMain::actionOnlineHelpExecute() { App().GetPrompter().ShellOpen(Handle(), ToWide(product::kOnlineHelpUrl)); }
+
+void TFormMain::actionWebPageExecute() { App().GetPrompter().ShellOpen(Handle(), ToWide(product::kWebPageUrl)); }
+
+}  // namespace palimp

@@ -1,0 +1,27 @@
+// The replacement table editor window (one instance, FormTable), shown modally by Replace Many.
+#pragma once
+
+#include <string>
+
+#include "win/window.h"
+
+namespace palimp {
+
+class TFormTable : public Form {
+public:
+    explicit TFormTable(Application& app) : Form(app) {}
+    void CreateForm() override;
+    void FormCreate() override;
+
+    // The face of the grid font; the font dialog of the main window sets it, the size stays.
+    const std::wstring& GridFontFace() const { return gridFontFace_; }
+    void SetGridFontFace(const std::wstring& face);
+
+protected:
+    void OnGetMinMaxInfo(MINMAXINFO& info) override;
+
+private:
+    std::wstring gridFontFace_ = L"Lucida Sans Unicode";
+};
+
+}  // namespace palimp

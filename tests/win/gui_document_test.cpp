@@ -1,0 +1,293 @@
+// The document's life cycle as the user meets it: New, Open, Save, Save As with every answer,
+// the file encodings, dropped files, failed reads and writes, and big files.
+#include "gui_support.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace palimp {
+namespace {
+
+class DocumentTest : public GuiTest {
+protected:
+    // Opens path through File > Open.
+    void OpenThroughDialog(const std::wstring& path) {
+        prompter_.ChooseInOpen(path);
+        Choose("actionOpen");
+    }
+    // A modified untitled document holding text.
+    void StartModified(const std::wstring& text) {
+        Start();
+        Type(text);
+        ASSERT_TRUE(Modified());
+    }
+    // The files in the test folder: a failed save must leave no temporary file behind.
+    std::vector<std::wstring> FolderContents() {
+        std::vector<std::wstring> names;
+        for (const auto& entry : std::filesystem::directory_iterator(temp_.Root())) names.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(DocumentTest, EveryEncodingOpensAndSavesAsUtf16LittleEndian) {
+    // The ANSI code page is the system's: the expected text comes from the system too.
+    wchar_t ansi[8] = {};
+    MultiByteToWideChar(CP_ACP, 0, "caf\xE9", 4, ansi, 8);
+    struct Row {
+        const char* name;
+        std::string bytes;
+        std::wstring text;
+    };
+    const Row rows[] = {
+        {"UTF-16 LE", std::string("\xFF\xFE" "a\0\x05\x01\r\0\n\0b\0", 12), L"a\u0105\r\nb"},
+        {"UTF-16 BE", std::string("\xFE\xFF\0a\x01\x05\0\n\0b", 10), L"a\u0105\r\nb"},
+        {"UTF-8 with mark", "\xEF\xBB\xBFZa\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87", L"Za\u017C\u00F3\u0142\u0107"},
+        {"UTF-8 without mark", "na\xC3\xAFve", L"na\u00EFve"},
+        {"ANSI", "caf\xE9", ansi},
+        {"LF, CR and U+2028 line breaks", "a\nb\rc\r\nd", L"a\r\nb\r\nc\r\nd"},
+        {"line separator", "\xEF\xBB\xBF" "a\xE2\x80\xA8" "b", L"a\r\nb"},
+        {"text ends at U+0000", std::string("ab\0cd", 5), L"ab"},
+    };
+    Start();
+    int index = 0;
+    for (const Row& row : rows) {
+        std::wstring path = temp_.Path(L"file" + std::to_wstring(index++) + L".txt");
+        WriteBytes(path, row.bytes);
+        OpenThroughDialog(path);
+        EXPECT_EQ(Text(), row.text) << row.name;
+        EXPECT_FALSE(Modified()) << row.name;
+        Type(L"!");  // at the caret, which a loaded file puts at its start
+        PressKey('S', kCtrl);  // bound to the file: saved without a question
+        EXPECT_EQ(ReadBytes(path), Utf16LeFile(L"!" + row.text)) << row.name;
+        EXPECT_FALSE(ActionNamed("actionSave").Enabled()) << row.name;
+    }
+}
+
+TEST_F(DocumentTest, OpenRemembersTheFileForBothDialogs) {
+    Start();
+    const FileDialogRequest& open = FormMainTestAccess::OpenDialog(Main());
+    EXPECT_EQ(open.title, L"Open");
+    EXPECT_EQ(open.filter, L"Text Documents (*.txt)|*.txt|All Files (*.*)|*.*");
+    EXPECT_EQ(open.defaultExt, L"txt");
+    EXPECT_FALSE(open.initialFolder.empty());  // the documents folder
+    EXPECT_EQ(FormMainTestAccess::SaveDialog(Main()).initialFolder, open.initialFolder);
+
+    prompter_.CancelOpen();
+    Choose("actionOpen");
+    EXPECT_EQ(Caption(), L"Untitled - Palimp 1.2 Free");
+
+    std::wstring path = temp_.Path(L"notes.txt");
+    WriteBytes(path, "hello");
+    OpenThroughDialog(path);
+    EXPECT_EQ(Caption(), L"notes.txt - Palimp 1.2 Free");
+    EXPECT_EQ(App().Title(), L"notes.txt - Palimp 1.2 Free");
+    EXPECT_EQ(Text(), L"hello");
+    for (const FileDialogRequest* dialog : {&FormMainTestAccess::OpenDialog(Main()), &FormMainTestAccess::SaveDialog(Main())}) {
+        EXPECT_EQ(dialog->fileName, path);
+        EXPECT_EQ(dialog->initialFolder, temp_.Root());
+    }
+    // New forgets the save name only.
+    Choose("actionNew");
+    EXPECT_EQ(Caption(), L"Untitled - Palimp 1.2 Free");
+    EXPECT_EQ(FormMainTestAccess::SaveDialog(Main()).fileName, L"");
+    EXPECT_EQ(FormMainTestAccess::OpenDialog(Main()).fileName, path);
+}
+
+TEST_F(DocumentTest, ALockedFileGivesTheLoadErrorAndAnEmptyDocumentBoundToIt) {
+    std::wstring path = temp_.Path(L"locked.txt");
+    WriteBytes(path, "secret");
+    Start();
+    HANDLE lock = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    prompter_.ChooseInOpen(path);
+    prompter_.AnswerMessage(L"Error #4020. Problem during loading file.", IDOK);
+    Choose("actionOpen");
+    ASSERT_EQ(prompter_.Messages().size(), 1u);
+    EXPECT_EQ(prompter_.Messages().back().caption, L"Error");
+    EXPECT_EQ(prompter_.Messages().back().flags, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(Text(), L"");
+    EXPECT_FALSE(Modified());
+    EXPECT_EQ(Caption(), L"locked.txt - Palimp 1.2 Free");
+    CloseHandle(lock);
+    // A later Save writes to the file that could not be read, without asking for a name.
+    Type(L"new");
+    PressKey('S', kCtrl);
+    EXPECT_EQ(ReadBytes(path), Utf16LeFile(L"new"));
+}
+
+// Everything that would throw the text away asks first, and goes on only when the text is safe.
+TEST_F(DocumentTest, SaveChangesAnswersDecideWhetherNewDiscardsTheText) {
+    std::wstring saved = temp_.Path(L"saved.txt");
+    std::wstring readOnly = temp_.Path(L"read-only.txt");
+    WriteBytes(readOnly, "old");
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    enum class Then { Nothing, SaveAs, CancelSaveAs, SaveFails };
+    struct Row {
+        const char* name;
+        int answer;
+        Then then;
+        bool proceeds;
+    };
+    const Row rows[] = {
+        {"No discards", IDNO, Then::Nothing, true},
+        {"Cancel keeps the text", IDCANCEL, Then::Nothing, false},
+        {"Yes saves, then discards", IDYES, Then::SaveAs, true},
+        // Going on here would lose the text that the user asked to keep.
+        {"Yes with a cancelled Save As keeps the text", IDYES, Then::CancelSaveAs, false},
+        {"Yes with a failed write keeps the text", IDYES, Then::SaveFails, false},
+    };
+    Start();
+    for (const Row& row : rows) {
+        Type(L"draft");
+        prompter_.AnswerMessage(L"Save changes?", row.answer);
+        if (row.then == Then::SaveAs) prompter_.ChooseInSave(saved);
+        if (row.then == Then::CancelSaveAs) prompter_.CancelSave();
+        if (row.then == Then::SaveFails) {
+            prompter_.ChooseInSave(readOnly);
+            prompter_.AnswerMessage(L"File exists.\r\nDo you want to replace it?", IDYES);
+            prompter_.AnswerMessage(L"Error #4021. Problem during saving file.", IDOK);
+        }
+        Choose("actionNew");
+        EXPECT_EQ(Text(), row.proceeds ? L"" : L"draft") << row.name;
+        if (row.then == Then::SaveAs) {
+            EXPECT_EQ(ReadBytes(saved), Utf16LeFile(L"draft")) << row.name;
+        }
+        EXPECT_EQ(ReadBytes(readOnly), "old") << row.name;
+        // Back to an empty untitled document for the next row.
+        if (Modified()) prompter_.AnswerMessage(L"Save changes?", IDNO);
+        Choose("actionNew");
+        EXPECT_EQ(Caption(), L"Untitled - Palimp 1.2 Free");
+    }
+}
+
+TEST_F(DocumentTest, OpenDropAndCloseKeepTheTextWhenSavingIsCancelled) {
+    std::wstring other = temp_.Path(L"other.txt");
+    WriteBytes(other, "other");
+    StartModified(L"draft");
+    for (int round = 0; round < 3; ++round) {
+        prompter_.AnswerMessage(L"Save changes?", IDYES);
+        prompter_.CancelSave();
+        if (round == 0) Choose("actionOpen");  // no Open dialog follows
+        if (round == 1) SendMessageW(MainHandle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({other})), 0);
+        if (round == 2) Main().Close();
+        Pump();
+        EXPECT_EQ(Text(), L"draft") << round;
+        EXPECT_TRUE(Modified()) << round;
+    }
+    EXPECT_FALSE(App().Terminated());
+}
+
+TEST_F(DocumentTest, SaveAsAsksBeforeReplacingAFile) {
+    std::wstring existing = temp_.Path(L"existing.txt");
+    WriteBytes(existing, "old");
+    StartModified(L"new text");
+    const FileDialogRequest* request = nullptr;
+
+    prompter_.ChooseInSave(existing);
+    prompter_.AnswerMessage(L"File exists.\r\nDo you want to replace it?", IDNO);
+    Choose("actionSaveAs");
+    EXPECT_EQ(prompter_.Messages().back().flags, static_cast<UINT>(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2));
+    EXPECT_EQ(ReadBytes(existing), "old");
+    EXPECT_TRUE(Modified());
+    EXPECT_EQ(Caption(), L"Untitled - Palimp 1.2 Free");
+    request = &prompter_.SaveRequests().back();
+    EXPECT_EQ(request->title, L"Save As");
+    EXPECT_EQ(request->defaultExt, L"txt");
+    EXPECT_EQ(request->fileName, L"");
+
+    prompter_.ChooseInSave(L"");  // an empty name only beeps
+    Choose("actionSaveAs");
+    EXPECT_EQ(prompter_.Beeps(), 1);
+
+    prompter_.ChooseInSave(existing);
+    prompter_.AnswerMessage(L"File exists.\r\nDo you want to replace it?", IDYES);
+    Choose("actionSaveAs");
+    EXPECT_EQ(ReadBytes(existing), Utf16LeFile(L"new text"));
+    EXPECT_EQ(Caption(), L"existing.txt - Palimp 1.2 Free");
+    EXPECT_FALSE(Modified());
+    EXPECT_FALSE(ActionNamed("actionSave").Enabled());
+    EXPECT_FALSE(MenuEnabled("actionSave"));
+    // The next Save As proposes the file just saved.
+    prompter_.CancelSave();
+    Choose("actionSaveAs");
+    EXPECT_EQ(prompter_.SaveRequests().back().fileName, existing);
+    EXPECT_EQ(prompter_.SaveRequests().back().initialFolder, temp_.Root());
+}
+
+TEST_F(DocumentTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
+    std::wstring readOnly = temp_.Path(L"read-only.txt");
+    std::wstring inUse = temp_.Path(L"in-use.txt");
+    WriteBytes(readOnly, "old");
+    WriteBytes(inUse, "old");
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    HANDLE user = CreateFileW(inUse.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(user, INVALID_HANDLE_VALUE);
+    StartModified(L"new");
+    for (const std::wstring& target : {readOnly, inUse, temp_.Root()}) {
+        bool folder = target == temp_.Root();
+        prompter_.ChooseInSave(target);
+        if (!folder) prompter_.AnswerMessage(L"File exists.\r\nDo you want to replace it?", IDYES);
+        prompter_.AnswerMessage(L"Error #4021. Problem during saving file.", IDOK);
+        Choose("actionSaveAs");
+        EXPECT_EQ(prompter_.Messages().back().caption, L"Error");
+        EXPECT_TRUE(Modified());
+        EXPECT_TRUE(ActionNamed("actionSave").Enabled());
+    }
+    CloseHandle(user);
+    EXPECT_EQ(ReadBytes(readOnly), "old");
+    EXPECT_EQ(ReadBytes(inUse), "old");
+    EXPECT_EQ(FolderContents(), (std::vector<std::wstring>{L"in-use.txt", L"read-only.txt"}));
+    // The document is bound to the failed path anyway: Save tries it again, without a dialog.
+    EXPECT_EQ(FormMainTestAccess::SaveDialog(Main()).fileName, temp_.Root());
+}
+
+TEST_F(DocumentTest, DroppedFiles) {
+    std::wstring first = temp_.Path(L"first.txt");
+    std::wstring second = temp_.Path(L"second.txt");
+    WriteBytes(first, "first");
+    WriteBytes(second, "second");
+    auto drop = [&](const std::vector<std::wstring>& paths) {
+        SendMessageW(MainHandle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+        Pump();
+    };
+    Start();
+    drop({first});
+    EXPECT_EQ(Text(), L"first");
+    EXPECT_EQ(Caption(), L"first.txt - Palimp 1.2 Free");
+
+    Type(L"!");
+    prompter_.AnswerMessage(L"Save changes?", IDCANCEL);
+    drop({second});
+    EXPECT_EQ(Text(), L"!first");
+
+    // Two files: the question comes first, then nothing is opened.
+    prompter_.AnswerMessage(L"Save changes?", IDNO);
+    drop({first, second});
+    EXPECT_EQ(Text(), L"!first");
+    EXPECT_EQ(Caption(), L"first.txt - Palimp 1.2 Free");
+
+    prompter_.AnswerMessage(L"Save changes?", IDNO);
+    drop({second});
+    EXPECT_EQ(Text(), L"second");
+}
+
+TEST_F(DocumentTest, ATwentyMegabyteFileLoads) {
+    std::string line(78, 'x');
+    line += "\r\n";
+    std::string bytes;
+    bytes.reserve(20 << 20);
+    while (bytes.size() + line.size() <= (20u << 20)) bytes += line;
+    std::wstring path = temp_.Path(L"big.txt");
+    WriteBytes(path, bytes);
+    DWORD started = GetTickCount();
+    Start(L"\"" + path + L"\"");
+    DWORD elapsed = GetTickCount() - started;
+    EXPECT_EQ(GetWindowTextLengthW(Memo()), static_cast<int>(bytes.size()));
+    EXPECT_EQ(Caption(), L"big.txt - Palimp 1.2 Free");
+    RecordProperty("load_ms", static_cast<int>(elapsed));
+    EXPECT_LT(elapsed, 60000u);
+}
+
+}  // namespace
+}  // namespace palimp

@@ -1,0 +1,358 @@
+// The window framework on its own: shortcut texts, command-line splitting, layout, fonts, the
+// action list's bindings, modal showing with dialog keys, and where failures in handlers go.
+#include "gui_support.h"
+
+#include <commctrl.h>
+
+#include "core/errors.h"
+#include "win/command_line.h"
+#include "win/fonts.h"
+#include "win/layout.h"
+#include "win/window.h"
+
+namespace palimp {
+namespace {
+
+TEST(ShortcutText, ReadsAsMenusShowIt) {
+    struct Row {
+        Shortcut shortcut;
+        const wchar_t* text;
+    };
+    const Row rows[] = {
+        {{'N', kCtrl}, L"Ctrl+N"},          {{VK_F6, 0}, L"F6"},
+        {{VK_F3, kShift}, L"Shift+F3"},     {{VK_OEM_PLUS, kCtrl}, L"Ctrl+="},
+        {{VK_OEM_MINUS, kCtrl}, L"Ctrl+-"}, {{VK_DELETE, 0}, L"Del"},
+        {{VK_F11, 0}, L"F11"},              {{'Q', kCtrl | kShift | kAlt}, L"Ctrl+Shift+Alt+Q"},
+        {{}, L""},
+    };
+    for (const Row& row : rows) EXPECT_EQ(row.shortcut.Text(), row.text);
+}
+
+TEST(CommandLine, QuotesGroupAndVanishBlanksSeparate) {
+    struct Row {
+        const wchar_t* line;
+        std::vector<std::wstring> arguments;
+    };
+    const Row rows[] = {
+        {L"Palimp.exe", {L"Palimp.exe"}},
+        {L"Palimp.exe a.txt b.txt", {L"Palimp.exe", L"a.txt", L"b.txt"}},
+        {L"\"C:\\Program Files\\Palimp.exe\" \"C:\\My Notes\\a b.txt\"",
+         {L"C:\\Program Files\\Palimp.exe", L"C:\\My Notes\\a b.txt"}},
+        {L"p   \t x", {L"p", L"x"}},
+        {L"p C:\\My\" \"Notes\\a.txt", {L"p", L"C:\\My Notes\\a.txt"}},  // quotes inside an argument
+        {L"p \"unclosed quote", {L"p", L"unclosed quote"}},
+        {L"p \"\" x", {L"p", L"x"}},
+        {L"", {}},
+    };
+    for (const Row& row : rows) EXPECT_EQ(SplitCommandLine(row.line), row.arguments) << ToUtf8(AsU16(row.line));
+}
+
+// A bare parent window for layout checks.
+class LayoutTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        parent_ = CreateWindowExW(0, WC_STATICW, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(parent_, nullptr);
+    }
+    void TearDown() override { DestroyWindow(parent_); }
+    void Resize(int width, int height) { SetWindowPos(parent_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER); }
+    static RECT Place(HWND control) {
+        RECT r;
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    HWND Child(Layout& layout, Bounds bounds, Dock dock, unsigned anchors, int dpi) {
+        return layout.Create(parent_, {.className = WC_STATICW, .bounds = bounds, .dock = dock, .anchors = anchors}, dpi);
+    }
+    HWND parent_ = nullptr;
+};
+
+TEST_F(LayoutTest, DocksFillEdgesInOrderAndSkipHiddenControls) {
+    Layout layout;
+    layout.SetPadding(2, 2, 2, 2);
+    HWND top = Child(layout, {0, 0, 0, 40}, Dock::Top, kAnchorTopLeft, 96);
+    HWND right = Child(layout, {0, 0, 49, 0}, Dock::Right, kAnchorTopLeft, 96);
+    HWND hidden = Child(layout, {0, 0, 100, 0}, Dock::Right, kAnchorTopLeft, 96);
+    ShowWindow(hidden, SW_HIDE);
+    HWND fill = Child(layout, {}, Dock::Fill, kAnchorTopLeft, 96);
+    Resize(300, 200);
+    layout.Arrange(parent_, 96);
+    EXPECT_EQ(Place(top), (RECT{2, 2, 298, 42}));
+    EXPECT_EQ(Place(right), (RECT{249, 42, 298, 198}));
+    EXPECT_EQ(Place(fill), (RECT{2, 42, 249, 198}));
+
+    ShowWindow(hidden, SW_SHOW);  // a shown panel pushes its neighbours
+    layout.Arrange(parent_, 96);
+    EXPECT_EQ(Place(hidden), (RECT{149, 42, 249, 198}));
+    EXPECT_EQ(Place(fill), (RECT{2, 42, 149, 198}));
+}
+
+TEST_F(LayoutTest, AnchorsKeepDistancesToTheEdgesAtAnyDpi) {
+    for (int dpi : {96, 144}) {
+        Layout layout;
+        layout.SetDesignSize(442, 394);
+        HWND fixed = Child(layout, {8, 8, 90, 25}, Dock::None, kAnchorTopLeft, dpi);
+        HWND corner = Child(layout, {344, 361, 90, 25}, Dock::None, kAnchorRight | kAnchorBottom, dpi);
+        HWND stretched = Child(layout, {8, 98, 417, 81}, Dock::None, kAnchorAll, dpi);
+        auto s = [dpi](int length) { return MulDiv(length, dpi, 96); };
+        Resize(s(442) + 100, s(394) + 50);
+        layout.Arrange(parent_, dpi);
+        EXPECT_EQ(Place(fixed), (RECT{s(8), s(8), s(8) + s(90), s(8) + s(25)})) << dpi;
+        RECT c = Place(corner);
+        EXPECT_EQ(c.right, s(442) + 100 - s(8)) << dpi;
+        EXPECT_EQ(c.bottom, s(394) + 50 - s(8)) << dpi;
+        EXPECT_EQ(c.right - c.left, s(90)) << dpi;
+        RECT st = Place(stretched);
+        EXPECT_EQ(st.right - st.left, s(442) + 100 - s(8) - s(17)) << dpi;
+        EXPECT_EQ(st.bottom - st.top, s(394) + 50 - s(98) - s(215)) << dpi;
+    }
+}
+
+TEST(Fonts, MissingFacesFallBackAndHandlesAreShared) {
+    EXPECT_EQ(Fonts::ResolveFace(L"No Such Face 1234"), L"No Such Face 1234");
+    for (const wchar_t* face : {L"Tahoma", L"Lucida Console", L"Lucida Sans Unicode", L"Arial Unicode MS"}) {
+        std::wstring resolved = Fonts::ResolveFace(face);
+        EXPECT_TRUE(Fonts::IsInstalled(resolved) || resolved == face) << ToUtf8(AsU16(face));
+    }
+    HFONT a = Fonts::Pixels(L"Tahoma", 13, 96);
+    EXPECT_EQ(a, Fonts::Pixels(L"Tahoma", 13, 96));
+    EXPECT_NE(a, Fonts::Pixels(L"Tahoma", 13, 144));
+    LOGFONTW lf = {};
+    GetObjectW(Fonts::Points(L"Tahoma", 10, 144), sizeof(lf), &lf);
+    EXPECT_EQ(lf.lfHeight, -20);
+}
+
+class ActionListTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        save_ = &list_.Add({.name = "actionSave", .caption = L"Save", .shortcut = {'S', kCtrl}}, [this] { ++saves_; });
+        del_ = &list_.Add({.name = "actionDelete", .caption = L"&Delete", .shortcut = {VK_DELETE, 0},
+                           .shortcutYieldsToTextField = true},
+                          [this] { ++deletes_; });
+        item_ = &list_.AddItem({.name = "miSix", .caption = L"6", .tag = 6, .radio = true},
+                               [this](MenuItem& sender) { lastTag_ = sender.Tag(); });
+        menu_ = list_.BuildPopup({MenuEntry::Of(*save_), MenuEntry::Separator(), MenuEntry::Of(*del_), MenuEntry::Of(*item_)});
+        toolbar_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, WS_POPUP, 0, 0, 100, 30, nullptr, nullptr, nullptr, nullptr);
+        SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+        TBBUTTON button = {I_IMAGENONE, save_->Id(), TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0};
+        SendMessageW(toolbar_, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
+        list_.BindToolbar(toolbar_);
+        edit_ = CreateWindowExW(0, WC_EDITW, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    }
+    void TearDown() override {
+        DestroyWindow(toolbar_);
+        DestroyWindow(edit_);
+    }
+    MSG Key(UINT key) { return MSG{edit_, WM_KEYDOWN, key, 0, 0, {}}; }
+
+    ActionList list_;
+    Action* save_ = nullptr;
+    Action* del_ = nullptr;
+    MenuItem* item_ = nullptr;
+    HMENU menu_ = nullptr;
+    HWND toolbar_ = nullptr;
+    HWND edit_ = nullptr;
+    int saves_ = 0;
+    int deletes_ = 0;
+    int lastTag_ = 0;
+};
+
+TEST_F(ActionListTest, StateReachesEveryBoundPlace) {
+    EXPECT_EQ(list_.MenuText(save_->Id()), L"Save\tCtrl+S");
+    save_->SetEnabled(false);
+    EXPECT_TRUE(list_.MenuState(save_->Id()) & MF_GRAYED);
+    EXPECT_FALSE(SendMessageW(toolbar_, TB_ISBUTTONENABLED, save_->Id(), 0));
+    save_->SetEnabled(true);
+    save_->SetChecked(true);
+    EXPECT_FALSE(list_.MenuState(save_->Id()) & MF_GRAYED);
+    EXPECT_TRUE(list_.MenuState(save_->Id()) & MF_CHECKED);
+    EXPECT_TRUE(SendMessageW(toolbar_, TB_ISBUTTONCHECKED, save_->Id(), 0));
+    item_->SetChecked(true);
+    EXPECT_TRUE(list_.MenuState(item_->Id()) & MF_CHECKED);
+}
+
+TEST_F(ActionListTest, CommandIdsAndShortcutsRunTheHandlers) {
+    EXPECT_TRUE(list_.Dispatch(save_->Id()));
+    EXPECT_TRUE(list_.Dispatch(item_->Id()));
+    EXPECT_FALSE(list_.Dispatch(12345));
+    EXPECT_EQ(saves_, 1);
+    EXPECT_EQ(lastTag_, 6);
+
+    BYTE keys[256] = {};
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    EXPECT_TRUE(list_.HandleShortcut(Key('S')));
+    EXPECT_EQ(saves_, 2);
+    save_->SetEnabled(false);  // a disabled action leaves the key alone
+    EXPECT_FALSE(list_.HandleShortcut(Key('S')));
+    EXPECT_EQ(saves_, 2);
+    EXPECT_FALSE(list_.HandleShortcut(Key('D')));
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_FALSE(list_.HandleShortcut(Key('S')));  // no Ctrl, no shortcut
+}
+
+TEST_F(ActionListTest, DelIsLeftToAFocusedTextField) {
+    HWND other = CreateWindowExW(0, WC_STATICW, L"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    SetFocus(other);
+    EXPECT_TRUE(list_.HandleShortcut(Key(VK_DELETE)));
+    EXPECT_EQ(deletes_, 1);
+    ShowWindow(edit_, SW_SHOW);
+    SetFocus(edit_);
+    ASSERT_EQ(GetFocus(), edit_);
+    EXPECT_FALSE(list_.HandleShortcut(Key(VK_DELETE)));
+    EXPECT_EQ(deletes_, 1);
+    DestroyWindow(other);
+}
+
+// A small dialog for the modal machinery: a one-line edit, a multi-line edit, OK and Cancel.
+class TestDialog : public Form {
+public:
+    explicit TestDialog(Application& app) : Form(app) {}
+    void CreateForm() override {
+        CreateWindowHandle({.className = L"PalimpTestDialog", .caption = L"Test", .style = kDialogFrameStyle,
+                            .exStyle = kDialogFrameExStyle, .clientWidth = 300, .clientHeight = 140});
+        RowCursor row{8, 8, 8};
+        auto create = [this](const wchar_t* cls, const wchar_t* text, DWORD style, Bounds b, int id) {
+            return layout_.Create(Handle(), {.className = cls, .text = text, .style = style | WS_TABSTOP, .bounds = b, .id = id},
+                                  Dpi());
+        };
+        edit = create(WC_EDITW, L"", WS_BORDER | ES_AUTOHSCROLL, row.Next(120, 22), 1);
+        memo = create(WC_EDITW, L"", WS_BORDER | ES_MULTILINE | ES_WANTRETURN, row.Next(140, 60), 2);
+        ok = create(WC_BUTTONW, L"OK", BS_DEFPUSHBUTTON, {120, 100, 80, 25}, 3);
+        cancel = create(WC_BUTTONW, L"Cancel", BS_PUSHBUTTON, {208, 100, 80, 25}, 4);
+        SetDefaultButton(ok);
+        SetCancelButton(cancel);
+        SetButtonResult(ok, ModalResult::OK);
+        SetButtonResult(cancel, ModalResult::Cancel);
+    }
+    bool OnCommand(int id, int, HWND) override {
+        if (id == 99 && fail) fail();
+        return false;
+    }
+    HWND edit = nullptr;
+    HWND memo = nullptr;
+    HWND ok = nullptr;
+    HWND cancel = nullptr;
+    std::function<void()> fail;
+
+private:
+    Layout layout_;
+};
+
+class ModalTest : public GuiTest {
+protected:
+    void SetUp() override {
+        Start();
+        dialog_ = std::make_unique<TestDialog>(App());
+        dialog_->CreateForm();
+    }
+    void TearDown() override {
+        dialog_.reset();
+        GuiTest::TearDown();
+    }
+    // Shows the dialog modally while the steps run; a last step gives up (Abort) so that a
+    // dialog that does not close fails the test instead of hanging it.
+    ModalResult ShowWith(std::vector<std::function<void()>> steps) {
+        steps.push_back([this] {
+            if (dialog_->IsModal()) dialog_->SetModalResult(ModalResult::Abort);
+        });
+        TimedSteps timed(std::move(steps));
+        return dialog_->ShowModal();
+    }
+    void Key(HWND target, UINT key) { PostMessageW(target, WM_KEYDOWN, key, 1); }
+    std::unique_ptr<TestDialog> dialog_;
+};
+
+TEST_F(ModalTest, EnterPressesTheDefaultButtonWhileTheRestIsDisabled) {
+    SetFocus(Memo());
+    bool mainEnabledMeanwhile = true;
+    ModalResult result = ShowWith({[&] {
+        mainEnabledMeanwhile = IsWindowEnabled(MainHandle()) != FALSE;
+        Key(MainHandle(), VK_F11);  // a disabled window runs no shortcuts
+        SetFocus(dialog_->edit);
+        Key(dialog_->edit, VK_RETURN);
+    }});
+    EXPECT_EQ(result, ModalResult::OK);
+    EXPECT_FALSE(IsZoomed(MainHandle()));
+    EXPECT_FALSE(mainEnabledMeanwhile);
+    EXPECT_TRUE(IsWindowEnabled(MainHandle()));
+    EXPECT_FALSE(dialog_->IsVisible());
+    EXPECT_EQ(GetFocus(), Memo());  // back where it was
+}
+
+TEST_F(ModalTest, EscAndTheCloseBoxCancelAndTheWindowKeepsItsState) {
+    EXPECT_EQ(ShowWith({[&] {
+                  SetWindowTextW(dialog_->edit, L"kept");
+                  Key(dialog_->edit, VK_ESCAPE);
+              }}),
+              ModalResult::Cancel);
+    EXPECT_EQ(ShowWith({[&] { PostMessageW(dialog_->Handle(), WM_CLOSE, 0, 0); }}), ModalResult::Cancel);
+    wchar_t text[16] = {};
+    GetWindowTextW(dialog_->edit, text, 16);
+    EXPECT_STREQ(text, L"kept");
+}
+
+TEST_F(ModalTest, TabMovesTheFocusAndEnterStaysInAMultiLineEdit) {
+    std::vector<HWND> focus;
+    ModalResult result = ShowWith({
+        [&] {
+            SetFocus(dialog_->edit);
+            Key(dialog_->edit, VK_TAB);
+        },
+        [&] {
+            focus.push_back(GetFocus());
+            Key(dialog_->memo, VK_RETURN);  // a new line, not OK
+        },
+        [&] { focus.push_back(GetFocus()), Key(dialog_->memo, VK_TAB); },
+        [&] {
+            focus.push_back(GetFocus());
+            Key(GetFocus(), VK_RETURN);  // Enter on a focused button presses it
+        },
+    });
+    ASSERT_EQ(focus.size(), 3u);
+    EXPECT_EQ(focus[0], dialog_->memo);
+    EXPECT_EQ(focus[1], dialog_->memo);
+    EXPECT_EQ(focus[2], dialog_->ok);
+    EXPECT_EQ(result, ModalResult::OK);
+}
+
+TEST_F(ModalTest, FailuresInHandlersReachTheApplicationsHandler) {
+    // The plain error box until the error report dialog takes over: caption is the title.
+    dialog_->fail = [] { throw Exception(u"Something broke"); };
+    prompter_.AnswerMessage(L"Something broke", IDOK);
+    SendMessageW(dialog_->Handle(), WM_COMMAND, 99, 0);
+    ASSERT_EQ(prompter_.Messages().size(), 1u);
+    EXPECT_EQ(prompter_.Messages()[0].caption, App().Title());
+    EXPECT_EQ(prompter_.Messages()[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+
+    dialog_->fail = [] { throw EAbort(); };  // the silent abort shows nothing
+    SendMessageW(dialog_->Handle(), WM_COMMAND, 99, 0);
+    EXPECT_EQ(prompter_.Messages().size(), 1u);
+
+    std::string seen;
+    App().SetExceptionHandler([&](const Exception& failure) { seen = failure.ClassName(); });
+    dialog_->fail = [] { throw EDivByZero(); };
+    SendMessageW(dialog_->Handle(), WM_COMMAND, 99, 0);
+    EXPECT_EQ(seen, "EDivByZero");
+}
+
+using HookTest = GuiTest;
+
+TEST_F(HookTest, TheApplicationHookSeesMessagesBeforeAnyWindow) {
+    Start();
+    int swallowed = 0;
+    App().SetMessageHook([&](MSG& msg) {
+        if (msg.message != WM_CHAR || msg.wParam != L'x') return false;
+        ++swallowed;
+        return true;
+    });
+    SetFocus(Memo());
+    Type(L"axb");
+    EXPECT_EQ(Text(), L"ab");
+    EXPECT_EQ(swallowed, 1);
+}
+
+}  // namespace
+}  // namespace palimp

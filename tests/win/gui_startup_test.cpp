@@ -1,0 +1,256 @@
+// Start-up and shutdown of the program: the command line, the first look of the main window,
+// its menu and toolbar, the other windows, a 150 % screen, and closing.
+#include "gui_support.h"
+
+#include <commctrl.h>
+
+#include "win/dialog_exception.h"
+#include "win/dlg_progress.h"
+#include "win/form_about.h"
+#include "win/form_from_to.h"
+#include "win/form_notepad.h"
+#include "win/form_table.h"
+
+namespace palimp {
+namespace {
+
+using StartupTest = GuiTest;
+
+TEST_F(StartupTest, WithoutArgumentsShowsAnEmptyUntitledDocument) {
+    Start();
+    EXPECT_EQ(Caption(), L"Untitled - Palimp 1.2 Free");
+    EXPECT_EQ(App().Title(), L"Untitled - Palimp 1.2 Free");
+    EXPECT_EQ(Text(), L"");
+    EXPECT_TRUE(Main().IsVisible());
+    for (const char* name : {"actionSave", "actionReplaceMany", "actionFind", "actionFindNext", "actionFindBack"}) {
+        EXPECT_FALSE(ActionNamed(name).Enabled()) << name;
+        EXPECT_FALSE(MenuEnabled(name)) << name;
+    }
+    for (const char* name : {"actionNew", "actionOpen", "actionSaveAs", "actionShowHideFindPanel", "actionEditDelete"}) {
+        EXPECT_TRUE(MenuEnabled(name)) << name;
+    }
+    RECT client;
+    GetClientRect(MainHandle(), &client);
+    EXPECT_EQ(client, (RECT{0, 0, 617, 396}));
+    MINMAXINFO limits = {};
+    SendMessageW(MainHandle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, 350);
+    EXPECT_EQ(limits.ptMinTrackSize.y, 150);
+}
+
+TEST_F(StartupTest, TheFirstArgumentOpensAnExistingFileOnly) {
+    CreateDirectoryW(temp_.Path(L"with blanks").c_str(), nullptr);
+    WriteBytes(temp_.Path(L"plain.txt"), "plain text");
+    WriteBytes(temp_.Path(L"with blanks\\my notes.txt"), "noted");
+    struct Row {
+        std::wstring arguments;
+        std::wstring caption;
+        std::wstring text;
+    };
+    const Row rows[] = {
+        {temp_.Path(L"plain.txt") + L" ignored.txt", L"plain.txt - Palimp 1.2 Free", L"plain text"},
+        {L"\"" + temp_.Path(L"with blanks\\my notes.txt") + L"\"", L"my notes.txt - Palimp 1.2 Free", L"noted"},
+        {L"\"" + temp_.Path(L"with blanks") + L"\"", L"Untitled - Palimp 1.2 Free", L""},
+        {temp_.Path(L"missing.txt"), L"Untitled - Palimp 1.2 Free", L""},
+    };
+    for (const Row& row : rows) {
+        Start(row.arguments);  // any message box would fail the test
+        EXPECT_EQ(Caption(), row.caption);
+        EXPECT_EQ(Text(), row.text);
+        EXPECT_FALSE(Modified());
+        EXPECT_EQ(ActionNamed("actionReplaceMany").Enabled(), !row.text.empty());
+        Stop();
+    }
+}
+
+// The menu bar as lines "File > New\tCtrl+N", separators as "-", submenus nested with " > ".
+void Outline(HMENU menu, const std::wstring& path, std::vector<std::wstring>& lines) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[128] = {};
+        MENUITEMINFOW info = {sizeof(info)};
+        info.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_SUBMENU;
+        info.dwTypeData = text;
+        info.cch = 128;
+        GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+        std::wstring line = path + ((info.fType & MFT_SEPARATOR) ? L"-" : text);
+        lines.push_back(line);
+        if (info.hSubMenu) Outline(info.hSubMenu, line + L" > ", lines);
+    }
+}
+
+TEST_F(StartupTest, TheMenuBarListsEveryCommandWithItsShortcut) {
+    Start();
+    std::vector<std::wstring> lines;
+    Outline(FormMainTestAccess::MainMenu(Main()), L"", lines);
+    const std::vector<std::wstring> expected = {
+        L"File", L"File > New\tCtrl+N", L"File > Open...\tCtrl+O", L"File > Save\tCtrl+S", L"File > Save As...",
+        L"File > -", L"File > E&xit",
+        L"&Edit", L"&Edit > &Undo\tCtrl+Z", L"&Edit > -", L"&Edit > Cu&t\tCtrl+X", L"&Edit > &Copy\tCtrl+C",
+        L"&Edit > &Paste\tCtrl+V", L"&Edit > &Delete\tDel", L"&Edit > -", L"&Edit > Find\tCtrl+F",
+        L"&Edit > Find Next\tF3", L"&Edit > Find Back\tShift+F3", L"&Edit > Replace Many...\tF6", L"&Edit > -",
+        L"&Edit > Search for", L"&Edit > Search for > Non-ASCII Character",
+        L"&Edit > Search for > Non-Alphabetic (&& non white) Character",
+        L"&Edit > Search for > Non-Numeric (&& non white) Character",
+        L"&Edit > Search for > Non-Alphanumeric (&& non white) Character", L"&Edit > Search for > Punctuation",
+        L"&Edit > Search for > White Character", L"&Edit > Search for > -",
+        L"&Edit > Search for > Repeat above search\tF4", L"&Edit > -", L"&Edit > Select &All\tCtrl+A",
+        L"F&ormat", L"F&ormat > &Word Wrap", L"F&ormat > -", L"F&ormat > Font Size",
+        L"F&ormat > Font Size > &Smaller\tCtrl+-", L"F&ormat > Font Size > &Larger\tCtrl+=",
+        L"F&ormat > Font Size > -", L"F&ormat > Font Size > 6", L"F&ormat > Font Size > 8",
+        L"F&ormat > Font Size > 10", L"F&ormat > Font Size > 14", L"F&ormat > Font Size > 20",
+        L"F&ormat > Font Size > 30", L"F&ormat > Font...",
+        L"&View", L"&View > Maximize\tF11", L"&View > -", L"&View > Show Find Panel",
+        L"&Help", L"&Help > Help\tF1", L"&Help > -", L"&Help > Online Help", L"&Help > Palimp Web Page",
+        L"&Help > -", L"&Help > &About...",
+    };
+    EXPECT_EQ(lines, expected);
+}
+
+TEST_F(StartupTest, MarksAndDefaultItemAtStart) {
+    Start();
+    auto info = [&](const char* name) {
+        MenuItem& item = ItemNamed(name);
+        MENUITEMINFOW mii = {sizeof(mii)};
+        mii.fMask = MIIM_FTYPE | MIIM_STATE;
+        GetMenuItemInfoW(item.ParentMenu(), static_cast<UINT>(item.Id()), FALSE, &mii);
+        return mii;
+    };
+    for (const char* name : {"miFontSize6", "miFontSize8", "miFontSize10", "miFontSize14", "miFontSize20", "miFontSize30"}) {
+        MENUITEMINFOW mii = info(name);
+        EXPECT_TRUE(mii.fType & MFT_RADIOCHECK) << name;
+        bool ten = std::string(name) == "miFontSize10";
+        EXPECT_EQ((mii.fState & MFS_CHECKED) != 0, ten) << name;
+        EXPECT_EQ((mii.fState & MFS_DEFAULT) != 0, ten) << name;
+    }
+    EXPECT_TRUE(info("miNonASCIICharacter1").fState & MFS_CHECKED);
+    EXPECT_FALSE(info("miPunctuation1").fState & MFS_CHECKED);
+    EXPECT_EQ(ItemNamed("miSearchFor").Tag(), 1);
+    EXPECT_TRUE(MenuChecked("actionWordWrap"));
+    EXPECT_FALSE(MenuChecked("actionShowHideFindPanel"));
+    EXPECT_FALSE(ActionNamed("actionXXX").Caption().empty());
+    EXPECT_EQ(Main().Actions().MenuState(ActionNamed("actionXXX").Id()), -1);  // in no menu
+}
+
+TEST_F(StartupTest, ToolbarAndLogo) {
+    Start();
+    HWND toolbar = FormMainTestAccess::ToolBar(Main());
+    struct Row {
+        const char* action;
+        const wchar_t* caption;
+        int minWidth;
+    };
+    const Row rows[] = {{"actionOpen", L"Open", 72}, {"actionSaveAs", L"Save As", 72}, {"actionReplaceMany", L"Replace Many", 96}};
+    for (const Row& row : rows) {
+        int id = ActionNamed(row.action).Id();
+        wchar_t caption[32] = {};
+        SendMessageW(toolbar, TB_GETBUTTONTEXTW, id, reinterpret_cast<LPARAM>(caption));
+        EXPECT_STREQ(caption, row.caption);
+        RECT r = {};
+        SendMessageW(toolbar, TB_GETRECT, id, reinterpret_cast<LPARAM>(&r));
+        EXPECT_GE(r.right - r.left, row.minWidth) << row.action;
+        EXPECT_EQ(r.bottom - r.top, 36) << row.action;
+    }
+    EXPECT_FALSE(SendMessageW(toolbar, TB_ISBUTTONENABLED, ActionNamed("actionReplaceMany").Id(), 0));
+    HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageW(toolbar, TB_GETIMAGELIST, 0, 0));
+    if (images) {
+        EXPECT_EQ(ImageList_GetImageCount(images), 2);
+    }
+
+    HWND logo = FormMainTestAccess::ImageLogo(Main());
+    EXPECT_EQ(FormMainTestAccess::LogoHint(Main()), L"About Palimp");
+    RECT logoRect;
+    GetClientRect(logo, &logoRect);
+    EXPECT_EQ(logoRect, (RECT{0, 0, 49, 36}));
+    // A click on the logo opens the about box modally.
+    bool shown = false;
+    prompter_.WhenShownModally(App().dlgAbout(), [&] { shown = true; }, ModalResult::OK);
+    SendMessageW(GetParent(logo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(logo), STN_CLICKED), reinterpret_cast<LPARAM>(logo));
+    EXPECT_TRUE(shown);
+}
+
+TEST_F(StartupTest, TheOtherWindowsExistHiddenOwnedByTheMainWindow) {
+    Start();
+    struct Row {
+        Window* window;
+        const wchar_t* caption;
+    };
+    const Row rows[] = {{&App().FormTable(), L"Palimp"}, {&App().dlgProgress(), L"Palimp"},
+                        {&App().FormFromTo(), L"Palimp"}, {&App().DialogException(), L"Palimp"},
+                        {&App().FormNotepad(), L"Palimp - Error Report"}};
+    for (const Row& row : rows) {
+        ASSERT_NE(row.window->Handle(), nullptr);
+        EXPECT_EQ(row.window->Caption(), row.caption);
+        EXPECT_FALSE(row.window->IsVisible());
+        EXPECT_EQ(GetWindow(row.window->Handle(), GW_OWNER), MainHandle());
+    }
+    EXPECT_NE(App().dlgAbout().Handle(), nullptr);
+}
+
+TEST_F(StartupTest, AForcedDpiOf144ScalesTheLayoutByHalf) {
+    SetEnvironmentVariableW(L"PALIMP_FORCE_DPI", L"144");
+    Start();
+    SetEnvironmentVariableW(L"PALIMP_FORCE_DPI", nullptr);
+    EXPECT_EQ(Main().Dpi(), 144);
+    RECT client;
+    GetClientRect(MainHandle(), &client);
+    EXPECT_EQ(client, (RECT{0, 0, 926, 594}));
+    RECT panel;
+    GetWindowRect(FormMainTestAccess::PanelTop(Main()), &panel);
+    EXPECT_EQ(panel.bottom - panel.top, 60);
+    RECT button = {};
+    SendMessageW(FormMainTestAccess::ToolBar(Main()), TB_GETRECT, ActionNamed("actionOpen").Id(), reinterpret_cast<LPARAM>(&button));
+    EXPECT_EQ(button.bottom - button.top, 54);
+    EXPECT_GE(button.right - button.left, 108);
+    LOGFONTW font = {};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Memo(), WM_GETFONT, 0, 0)), sizeof(font), &font);
+    EXPECT_EQ(font.lfHeight, -20);  // 10 points at 144 DPI
+    // The error report is laid out in fixed pixels whatever the screen.
+    GetClientRect(App().DialogException().Handle(), &client);
+    EXPECT_EQ(client, (RECT{0, 0, 442, 394}));
+}
+
+TEST_F(StartupTest, MovingToA150PercentScreenTakesTheSuggestedPlaceAndRescales) {
+    Start();
+    RECT suggested = {10, 20, 950, 720};
+    SendMessageW(MainHandle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+    EXPECT_EQ(Main().Dpi(), 144);
+    RECT window;
+    GetWindowRect(MainHandle(), &window);
+    EXPECT_EQ(window, suggested);
+    RECT panel;
+    GetWindowRect(FormMainTestAccess::PanelTop(Main()), &panel);
+    EXPECT_EQ(panel.bottom - panel.top, 60);
+    RECT button = {};
+    SendMessageW(FormMainTestAccess::ToolBar(Main()), TB_GETRECT, ActionNamed("actionOpen").Id(), reinterpret_cast<LPARAM>(&button));
+    EXPECT_EQ(button.bottom - button.top, 54);
+    LOGFONTW font = {};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Memo(), WM_GETFONT, 0, 0)), sizeof(font), &font);
+    EXPECT_EQ(font.lfHeight, -20);
+}
+
+TEST_F(StartupTest, ClosingAsksAboutUnsavedChanges) {
+    Start();
+    Type(L"draft");
+    prompter_.AnswerMessage(L"Save changes?", IDCANCEL);
+    Main().Close();
+    Pump();
+    ASSERT_TRUE(IsWindow(MainHandle()));
+    EXPECT_FALSE(App().Terminated());
+    EXPECT_EQ(Text(), L"draft");
+    EXPECT_EQ(prompter_.Messages().back().flags, static_cast<UINT>(MB_YESNOCANCEL | MB_ICONWARNING));
+
+    prompter_.AnswerMessage(L"Save changes?", IDNO);
+    Choose("miExit");
+    EXPECT_TRUE(App().Terminated());
+    EXPECT_EQ(Main().Handle(), nullptr);
+}
+
+TEST_F(StartupTest, ClosingAnUnchangedDocumentAsksNothing) {
+    Start();
+    Main().Close();
+    EXPECT_TRUE(App().Terminated());
+}
+
+}  // namespace
+}  // namespace palimp

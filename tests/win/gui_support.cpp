@@ -1,0 +1,290 @@
+// The scripted prompter and the GUI test fixture.
+#include "gui_support.h"
+
+#include <shlobj.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+
+#include "core/errors.h"
+
+namespace palimp {
+
+namespace {
+
+std::string Narrow(std::wstring_view text) { return ToUtf8(std::u16string(text.begin(), text.end())); }
+
+const char* KindName(int kind) {
+    static const char* const names[] = {"message box", "Open dialog", "Save As dialog", "font dialog", "modal window"};
+    return names[kind];
+}
+
+}  // namespace
+
+void TestPrompter::AnswerMessage(std::wstring text, int button) {
+    script_.push_back({.kind = Kind::Message, .text = std::move(text), .number = button});
+}
+
+void TestPrompter::ChooseInOpen(std::wstring path) { script_.push_back({.kind = Kind::Open, .text = std::move(path)}); }
+
+void TestPrompter::CancelOpen() { script_.push_back({.kind = Kind::Open, .cancel = true}); }
+
+void TestPrompter::ChooseInSave(std::wstring path) { script_.push_back({.kind = Kind::Save, .text = std::move(path)}); }
+
+void TestPrompter::CancelSave() { script_.push_back({.kind = Kind::Save, .cancel = true}); }
+
+void TestPrompter::ChooseInFontDialog(std::wstring face, int size) {
+    script_.push_back({.kind = Kind::Font, .text = std::move(face), .number = size});
+}
+
+void TestPrompter::CancelFontDialog() { script_.push_back({.kind = Kind::Font, .cancel = true}); }
+
+void TestPrompter::WhenShownModally(Window& window, std::function<void()> action, ModalResult result) {
+    script_.push_back({.kind = Kind::Modal, .window = &window, .action = std::move(action), .result = result});
+}
+
+void TestPrompter::VerifyDone() {
+    for (const Entry& entry : script_) {
+        ADD_FAILURE() << "the program never showed the scripted " << KindName(static_cast<int>(entry.kind)) << " "
+                      << Narrow(entry.text);
+    }
+    script_.clear();
+}
+
+std::optional<TestPrompter::Entry> TestPrompter::Next(Kind kind, const std::wstring& what) {
+    if (script_.empty() || script_.front().kind != kind) {
+        ADD_FAILURE() << "unexpected " << KindName(static_cast<int>(kind)) << ": " << Narrow(what);
+        return std::nullopt;
+    }
+    Entry entry = std::move(script_.front());
+    script_.pop_front();
+    return entry;
+}
+
+int TestPrompter::ShowMessageBox(HWND, std::wstring_view text, std::wstring_view caption, UINT flags) {
+    messages_.push_back({std::wstring(text), std::wstring(caption), flags});
+    std::optional<Entry> entry = Next(Kind::Message, std::wstring(text));
+    if (!entry) return IDCANCEL;
+    EXPECT_EQ(Narrow(text), Narrow(entry->text));
+    return entry->number;
+}
+
+std::optional<std::wstring> TestPrompter::OpenFile(HWND, const FileDialogRequest& request) {
+    openRequests_.push_back(request);
+    std::optional<Entry> entry = Next(Kind::Open, request.title);
+    if (!entry || entry->cancel) return std::nullopt;
+    return entry->text;
+}
+
+std::optional<std::wstring> TestPrompter::SaveFile(HWND, const FileDialogRequest& request) {
+    saveRequests_.push_back(request);
+    std::optional<Entry> entry = Next(Kind::Save, request.title);
+    if (!entry || entry->cancel) return std::nullopt;
+    return entry->text;
+}
+
+bool TestPrompter::ShowFontDialog(HWND, FontRequest& font) {
+    fontRequests_.push_back(font);
+    std::optional<Entry> entry = Next(Kind::Font, font.face);
+    if (!entry || entry->cancel) return false;
+    font.face = entry->text;
+    font.size = entry->number;
+    return true;
+}
+
+void TestPrompter::ShellOpen(HWND, std::wstring_view target) { shellOpens_.emplace_back(target); }
+
+void TestPrompter::Beep() { ++beeps_; }
+
+ModalResult TestPrompter::ShowModal(Window& window) {
+    std::optional<Entry> entry = Next(Kind::Modal, window.Caption());
+    if (!entry) return ModalResult::Cancel;
+    EXPECT_EQ(entry->window, &window) << "another window was shown modally";
+    window.Show();
+    if (entry->action) entry->action();
+    window.Hide();
+    return entry->result;
+}
+
+TempFolder::TempFolder() {
+    static std::atomic<int> counter{0};
+    wchar_t base[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, base);
+    path_ = std::wstring(base) + L"palimp-gui-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(counter++) + L"\\";
+    std::filesystem::create_directories(path_);
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    // Read-only files left by a test would stop the removal.
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
+        SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    std::ofstream out(std::filesystem::path(path), std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(out.good()) << "cannot write " << Narrow(path);
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string Utf16LeFile(std::wstring_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+HDROP MakeDrop(const std::vector<std::wstring>& paths) {
+    size_t characters = 1;  // the final empty string
+    for (const std::wstring& path : paths) characters += path.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + characters * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    auto* names = reinterpret_cast<wchar_t*>(drop + 1);
+    for (const std::wstring& path : paths) {
+        std::copy(path.begin(), path.end(), names);
+        names += path.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+namespace {
+std::map<UINT_PTR, TimedSteps*>& RunningSteps() {
+    static std::map<UINT_PTR, TimedSteps*> running;
+    return running;
+}
+}  // namespace
+
+TimedSteps::TimedSteps(std::vector<std::function<void()>> steps, UINT intervalMs) : steps_(std::move(steps)) {
+    timer_ = SetTimer(nullptr, 0, intervalMs, Tick);
+    RunningSteps()[timer_] = this;
+}
+
+TimedSteps::~TimedSteps() {
+    KillTimer(nullptr, timer_);
+    RunningSteps().erase(timer_);
+}
+
+void CALLBACK TimedSteps::Tick(HWND, UINT, UINT_PTR id, DWORD) {
+    auto it = RunningSteps().find(id);
+    if (it == RunningSteps().end()) return;
+    TimedSteps& self = *it->second;
+    if (self.Finished()) return;
+    // The step may start a nested loop that ticks again; the index moves on first.
+    self.steps_[self.next_++]();
+}
+
+void GuiTest::Start(const std::wstring& arguments, Prompter* prompter) {
+    app_ = std::make_unique<Application>(prompter ? *prompter : prompter_, L"Palimp.exe " + arguments);
+    app_->Initialize();
+    Pump();
+}
+
+void GuiTest::Stop() {
+    app_.reset();
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+void GuiTest::TearDown() {
+    Stop();
+    BYTE keys[256] = {};
+    SetKeyboardState(keys);
+    prompter_.VerifyDone();
+}
+
+void GuiTest::Pump() {
+    // Twice: handling one message may post others (notifications, timers due now).
+    for (int round = 0; round < 2 && app_; ++round) app_->ProcessMessages();
+}
+
+Action& GuiTest::ActionNamed(const char* name) {
+    Action* action = Main().Actions().Find(name);
+    if (!action) throw std::runtime_error(std::string("no action ") + name);
+    return *action;
+}
+
+MenuItem& GuiTest::ItemNamed(const char* name) {
+    MenuItem* item = Main().Actions().FindItem(name);
+    if (!item) throw std::runtime_error(std::string("no menu item ") + name);
+    return *item;
+}
+
+void GuiTest::Choose(const char* name) {
+    Action* action = Main().Actions().Find(name);
+    int id = action ? action->Id() : ItemNamed(name).Id();
+    PostMessageW(MainHandle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    Pump();
+}
+
+void GuiTest::PressKey(UINT key, unsigned modifiers) {
+    BYTE keys[256] = {};
+    if (modifiers & kCtrl) keys[VK_CONTROL] = keys[VK_LCONTROL] = 0x80;
+    if (modifiers & kShift) keys[VK_SHIFT] = keys[VK_LSHIFT] = 0x80;
+    if (modifiers & kAlt) keys[VK_MENU] = keys[VK_LMENU] = 0x80;
+    keys[key] = 0x80;
+    SetKeyboardState(keys);
+    HWND target = GetFocus() ? GetFocus() : MainHandle();
+    UINT message = (modifiers & kAlt) && !(modifiers & kCtrl) ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    LPARAM lParam = 1 | (static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16);
+    PostMessageW(target, message, key, lParam);
+    Pump();
+    BYTE released[256] = {};
+    SetKeyboardState(released);
+}
+
+void GuiTest::Type(std::wstring_view text) {
+    for (wchar_t ch : text) PostMessageW(GetFocus() ? GetFocus() : Memo(), WM_CHAR, ch, 1);
+    Pump();
+}
+
+bool GuiTest::MenuEnabled(const char* name) {
+    Action* action = Main().Actions().Find(name);
+    int id = action ? action->Id() : ItemNamed(name).Id();
+    int state = Main().Actions().MenuState(id);
+    EXPECT_NE(state, -1) << name << " is in no menu";
+    return state != -1 && !(state & (MF_GRAYED | MF_DISABLED));
+}
+
+bool GuiTest::MenuChecked(const char* name) {
+    Action* action = Main().Actions().Find(name);
+    int id = action ? action->Id() : ItemNamed(name).Id();
+    int state = Main().Actions().MenuState(id);
+    EXPECT_NE(state, -1) << name << " is in no menu";
+    return state != -1 && (state & MF_CHECKED);
+}
+
+std::wstring GuiTest::Text() {
+    std::u16string text = Main().DocumentText();
+    return std::wstring(text.begin(), text.end());
+}
+
+std::wstring GuiTest::Caption() { return Main().Caption(); }
+
+bool GuiTest::Modified() { return SendMessageW(Memo(), EM_GETMODIFY, 0, 0) != 0; }
+
+std::pair<DWORD, DWORD> GuiTest::Selection() {
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(Memo(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return {start, end};
+}
+
+void GuiTest::Select(DWORD start, DWORD end) { SendMessageW(Memo(), EM_SETSEL, start, end); }
+
+}  // namespace palimp

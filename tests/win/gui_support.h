@@ -1,0 +1,187 @@
+// What the in-process GUI tests share: a scripted prompter that answers the program's questions
+// and dialogs, and a fixture that starts the program through its real start-up sequence and
+// drives it as a user would (commands by name, keys, dropped files, files on disk).
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "win/actions.h"
+#include "win/app.h"
+#include "win/form_main.h"
+#include "win/prompter.h"
+#include "win/wide.h"
+
+// Rectangles compare and print in test expectations.
+inline bool operator==(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+inline void PrintTo(const RECT& r, std::ostream* out) {
+    *out << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
+
+namespace palimp {
+
+// A prompter that answers from a script. An unexpected prompt fails the test (and gets a
+// cancel-like answer); unused script entries fail it at the end (VerifyDone).
+class TestPrompter final : public Prompter {
+public:
+    struct Message {
+        std::wstring text;
+        std::wstring caption;
+        UINT flags;
+    };
+
+    // The next prompt is a message box showing text; it answers with button (IDYES, IDNO...).
+    void AnswerMessage(std::wstring text, int button);
+    // The next prompt is an Open (or Save As) dialog; it chooses path, or is cancelled.
+    void ChooseInOpen(std::wstring path);
+    void CancelOpen();
+    void ChooseInSave(std::wstring path);
+    void CancelSave();
+    // The next prompt is the font dialog; it chooses face and size, or is cancelled.
+    void ChooseInFontDialog(std::wstring face, int size);
+    void CancelFontDialog();
+    // The next prompt shows window modally: it is shown, action runs, and the showing ends
+    // with result.
+    void WhenShownModally(Window& window, std::function<void()> action, ModalResult result);
+
+    // Fails the test for every script entry nobody asked for, then forgets the script.
+    void VerifyDone();
+
+    const std::vector<Message>& Messages() const { return messages_; }
+    const std::vector<FileDialogRequest>& OpenRequests() const { return openRequests_; }
+    const std::vector<FileDialogRequest>& SaveRequests() const { return saveRequests_; }
+    const std::vector<FontRequest>& FontRequests() const { return fontRequests_; }
+    const std::vector<std::wstring>& ShellOpens() const { return shellOpens_; }
+    int Beeps() const { return beeps_; }
+
+    int ShowMessageBox(HWND owner, std::wstring_view text, std::wstring_view caption, UINT flags) override;
+    std::optional<std::wstring> OpenFile(HWND owner, const FileDialogRequest& request) override;
+    std::optional<std::wstring> SaveFile(HWND owner, const FileDialogRequest& request) override;
+    bool ShowFontDialog(HWND owner, FontRequest& font) override;
+    void ShellOpen(HWND owner, std::wstring_view target) override;
+    void Beep() override;
+    ModalResult ShowModal(Window& window) override;
+
+private:
+    enum class Kind { Message, Open, Save, Font, Modal };
+    struct Entry {
+        Kind kind;
+        std::wstring text;              // message text, chosen path, chosen face
+        int number = 0;                 // button id, font size
+        bool cancel = false;
+        Window* window = nullptr;
+        std::function<void()> action;
+        ModalResult result = ModalResult::None;
+    };
+    // The next script entry when it is of this kind; otherwise the test fails and null is
+    // returned.
+    std::optional<Entry> Next(Kind kind, const std::wstring& what);
+
+    std::deque<Entry> script_;
+    std::vector<Message> messages_;
+    std::vector<FileDialogRequest> openRequests_;
+    std::vector<FileDialogRequest> saveRequests_;
+    std::vector<FontRequest> fontRequests_;
+    std::vector<std::wstring> shellOpens_;
+    int beeps_ = 0;
+};
+
+// The main window's insides that the tests look at.
+class FormMainTestAccess {
+public:
+    static HWND ToolBar(TFormMain& form) { return form.toolBar; }
+    static HWND ImageLogo(TFormMain& form) { return form.imageLogo; }
+    static HWND PanelTop(TFormMain& form) { return form.panelTop.Handle(); }
+    static std::wstring LogoHint(TFormMain& form) { return form.panelTop.HintOf(form.imageLogo); }
+    static HMENU MainMenu(TFormMain& form) { return form.mainMenu; }
+    static const FileDialogRequest& OpenDialog(TFormMain& form) { return form.openDialog; }
+    static const FileDialogRequest& SaveDialog(TFormMain& form) { return form.saveDialog; }
+};
+
+// A folder of its own for each test, removed afterwards.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    // path\name
+    std::wstring Path(const std::wstring& name) const { return path_ + name; }
+    const std::wstring& Root() const { return path_; }
+
+private:
+    std::wstring path_;
+};
+
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+std::string ReadBytes(const std::wstring& path);
+// The bytes the program writes for text: FF FE + UTF-16 LE.
+std::string Utf16LeFile(std::wstring_view text);
+
+// An HDROP as the shell hands it to WM_DROPFILES: DROPFILES followed by the paths.
+HDROP MakeDrop(const std::vector<std::wstring>& paths);
+
+// Runs the steps one after the other, one per timer tick, while some modal loop (a dialog, a
+// message box) pumps messages. The last step should end that loop.
+class TimedSteps {
+public:
+    explicit TimedSteps(std::vector<std::function<void()>> steps, UINT intervalMs = 50);
+    ~TimedSteps();
+    bool Finished() const { return next_ >= steps_.size(); }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD);
+    std::vector<std::function<void()>> steps_;
+    size_t next_ = 0;
+    UINT_PTR timer_ = 0;
+};
+
+class GuiTest : public ::testing::Test {
+protected:
+    void TearDown() override;
+
+    // Starts the program with these command-line arguments (after the program name), through
+    // the real start-up sequence, with the test prompter (or the given one).
+    void Start(const std::wstring& arguments = L"", Prompter* prompter = nullptr);
+    // Ends the program the hard way, without any question.
+    void Stop();
+    Application& App() { return *app_; }
+    TFormMain& Main() { return app_->FormMain(); }
+    HWND MainHandle() { return app_->FormMain().Handle(); }
+    HWND Memo() { return app_->FormMain().Memo(); }
+
+    // Handles every pending message through the application's loop (and its idle update).
+    void Pump();
+    Action& ActionNamed(const char* name);
+    MenuItem& ItemNamed(const char* name);
+    // Chooses a command or menu entry as the menu does: WM_COMMAND with its id.
+    void Choose(const char* name);
+    // A key press through the message loop, with the modifiers held down meanwhile.
+    void PressKey(UINT key, unsigned modifiers = kNoModifier);
+    // Characters typed into the focused control (WM_CHAR, as the keyboard produces them).
+    void Type(std::wstring_view text);
+    // The real menu entry of a command: enabled, checked.
+    bool MenuEnabled(const char* name);
+    bool MenuChecked(const char* name);
+
+    std::wstring Text();
+    std::wstring Caption();
+    bool Modified();
+    // The selection of the editor as start and end (0-based).
+    std::pair<DWORD, DWORD> Selection();
+    void Select(DWORD start, DWORD end);
+
+    TestPrompter prompter_;
+    TempFolder temp_;
+    std::unique_ptr<Application> app_;
+};
+
+}  // namespace palimp

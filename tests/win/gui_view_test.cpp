@@ -1,0 +1,204 @@
+// The edit, view and format commands: standard edit commands and their enabling, font sizes and
+// the font dialog, word wrap, Maximize, and the hidden division-by-zero command.
+#include "gui_support.h"
+
+#include "win/dpi.h"
+#include "win/fonts.h"
+#include "win/form_table.h"
+
+namespace palimp {
+namespace {
+
+class ViewTest : public GuiTest {
+protected:
+    void SetUp() override { Start(); }
+    LOGFONTW MemoFont() {
+        LOGFONTW font = {};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Memo(), WM_GETFONT, 0, 0)), sizeof(font), &font);
+        return font;
+    }
+    // The size item that carries a mark, or 0.
+    int MarkedSize() {
+        int marked = 0;
+        for (int size : {6, 8, 10, 14, 20, 30}) {
+            std::string name = "miFontSize" + std::to_string(size);
+            if (MenuChecked(name.c_str())) {
+                EXPECT_EQ(marked, 0) << "two size items marked";
+                marked = size;
+            }
+        }
+        return marked;
+    }
+    LONG Style() { return GetWindowLongW(Memo(), GWL_STYLE); }
+};
+
+TEST_F(ViewTest, TheTextRuleEnablesReplaceManyAndFind) {
+    Type(L"x");
+    for (const char* name : {"actionSave", "actionReplaceMany", "actionFind", "actionFindNext", "actionFindBack"}) {
+        EXPECT_TRUE(ActionNamed(name).Enabled()) << name;
+        EXPECT_TRUE(MenuEnabled(name)) << name;
+    }
+    PressKey(VK_BACK);
+    EXPECT_EQ(Text(), L"");
+    EXPECT_FALSE(MenuEnabled("actionReplaceMany"));
+    EXPECT_TRUE(MenuEnabled("actionSave"));  // still modified
+}
+
+TEST_F(ViewTest, StandardEditCommandsFollowTheFocusedField) {
+    SetFocus(Memo());
+    Pump();
+    EXPECT_FALSE(MenuEnabled("actionEditUndo"));
+    EXPECT_FALSE(MenuEnabled("actionEditSelectAll"));
+    EXPECT_TRUE(MenuEnabled("actionEditDelete"));
+    Type(L"one two");
+    EXPECT_TRUE(MenuEnabled("actionEditUndo"));
+    EXPECT_TRUE(MenuEnabled("actionEditSelectAll"));
+    EXPECT_FALSE(MenuEnabled("actionEditCopy"));
+    EXPECT_FALSE(MenuEnabled("actionEditCut"));
+    Choose("actionEditUndo");
+    EXPECT_EQ(Text(), L"");
+    PressKey('Z', kCtrl);  // the edit control's undo takes its undo back
+    EXPECT_EQ(Text(), L"one two");
+
+    PressKey('A', kCtrl);
+    EXPECT_EQ(Selection(), (std::pair<DWORD, DWORD>{0, 7}));
+    EXPECT_TRUE(MenuEnabled("actionEditCopy"));
+    EXPECT_TRUE(MenuEnabled("actionEditCut"));
+    Choose("actionEditCopy");
+    EXPECT_TRUE(MenuEnabled("actionEditPaste"));
+    Select(0, 0);
+    PressKey('V', kCtrl);
+    EXPECT_EQ(Text(), L"one twoone two");
+
+    // Delete: the selection, or the character after the caret (a line end as a whole).
+    Select(0, 11);
+    Choose("actionEditDelete");
+    EXPECT_EQ(Text(), L"two");
+    Type(L"\r");
+    EXPECT_EQ(Text(), L"\r\ntwo");
+    Select(0, 0);
+    Choose("actionEditDelete");
+    EXPECT_EQ(Text(), L"two");
+    // The Del key itself belongs to the editor (it is not taken as the menu command).
+    PressKey(VK_DELETE);
+    EXPECT_EQ(Text(), L"wo");
+}
+
+TEST_F(ViewTest, TabInsertsATabCharacter) {
+    SetFocus(Memo());
+    PressKey(VK_TAB);
+    Pump();
+    EXPECT_EQ(Text(), L"\t");
+    EXPECT_EQ(GetFocus(), Memo());
+}
+
+TEST_F(ViewTest, FontSizeStepsAndItemsKeepOneMarkAtMost) {
+    struct Step {
+        const char* command;  // an action, a size item or a key
+        UINT key;
+        int size;
+        int marked;
+    };
+    const Step steps[] = {
+        {"actionFontLarger", 0, 11, 0},  {nullptr, VK_OEM_PLUS, 12, 0}, {"actionFontLarger", 0, 13, 0},
+        {"actionFontLarger", 0, 14, 14}, {"miFontSize6", 0, 6, 6},       {nullptr, VK_OEM_MINUS, 6, 6},
+        {"miFontSize30", 0, 30, 30},     {"actionFontLarger", 0, 30, 30}, {"actionFontSmaller", 0, 29, 0},
+        {"miFontSize8", 0, 8, 8},
+    };
+    EXPECT_EQ(MarkedSize(), 10);
+    for (const Step& step : steps) {
+        if (step.command) {
+            Choose(step.command);
+        } else {
+            PressKey(step.key, kCtrl);
+        }
+        std::string what = step.command ? step.command : "key";
+        EXPECT_EQ(Main().EditorFontSize(), step.size) << what;
+        EXPECT_EQ(MarkedSize(), step.marked) << what;
+        EXPECT_EQ(MemoFont().lfHeight, dpi::PointsToHeight(step.size, 96)) << what;
+    }
+}
+
+TEST_F(ViewTest, TheFontDialogSetsFaceAndSizeAndReachesTheTableGrid) {
+    Choose("actionFontLarger");  // 11 points
+    prompter_.CancelFontDialog();
+    Choose("actionFont");
+    ASSERT_EQ(prompter_.FontRequests().size(), 1u);
+    EXPECT_EQ(prompter_.FontRequests()[0].face, L"Lucida Console");
+    EXPECT_EQ(prompter_.FontRequests()[0].size, 11);
+    EXPECT_EQ(prompter_.FontRequests()[0].minSize, 6);
+    EXPECT_EQ(prompter_.FontRequests()[0].maxSize, 30);
+    EXPECT_EQ(Main().EditorFontSize(), 11);
+
+    prompter_.ChooseInFontDialog(L"Courier New", 12);
+    Choose("actionFont");
+    EXPECT_EQ(Main().EditorFontFace(), L"Courier New");
+    EXPECT_EQ(Main().EditorFontSize(), 12);
+    EXPECT_EQ(MarkedSize(), 0);
+    EXPECT_EQ(std::wstring(MemoFont().lfFaceName), Fonts::ResolveFace(L"Courier New"));
+    EXPECT_EQ(App().FormTable().GridFontFace(), L"Courier New");
+
+    prompter_.ChooseInFontDialog(L"Courier New", 14);
+    Choose("actionFont");
+    EXPECT_EQ(MarkedSize(), 14);
+}
+
+TEST_F(ViewTest, WordWrapRecreatesTheEditorAndKeepsEverything) {
+    EXPECT_FALSE(Style() & WS_HSCROLL);
+    EXPECT_TRUE(Style() & WS_VSCROLL);
+    SetFocus(Memo());
+    Type(L"a long line\rsecond");
+    Select(2, 6);
+    Choose("miFontSize14");
+    for (bool wrap : {false, true}) {
+        Choose("actionWordWrap");
+        EXPECT_EQ(MenuChecked("actionWordWrap"), wrap);
+        EXPECT_EQ((Style() & WS_HSCROLL) != 0, !wrap);
+        EXPECT_EQ((Style() & ES_AUTOHSCROLL) != 0, !wrap);
+        EXPECT_TRUE(Style() & WS_VSCROLL);
+        EXPECT_EQ(Text(), L"a long line\r\nsecond");
+        EXPECT_EQ(Selection(), (std::pair<DWORD, DWORD>{2, 6}));
+        EXPECT_TRUE(Modified());
+        EXPECT_EQ(GetFocus(), Memo());
+        EXPECT_EQ(MemoFont().lfHeight, dpi::PointsToHeight(14, 96));
+        RECT memo;
+        GetClientRect(Memo(), &memo);
+        EXPECT_GT(memo.bottom, 300);  // it fills the window below the toolbar
+    }
+    // The new control reports its changes like the old one.
+    Type(L"x");
+    EXPECT_EQ(Text(), L"a x line\r\nsecond");
+}
+
+TEST_F(ViewTest, MaximizeTwiceRestoresTheWindow) {
+    RECT before;
+    GetWindowRect(MainHandle(), &before);
+    PressKey(VK_F11);
+    EXPECT_TRUE(IsZoomed(MainHandle()));
+    PressKey(VK_F11);
+    EXPECT_FALSE(IsZoomed(MainHandle()));
+    RECT after;
+    GetWindowRect(MainHandle(), &after);
+    EXPECT_EQ(after, before);
+}
+
+TEST_F(ViewTest, TheHiddenCommandRaisesDivisionByZero) {
+    prompter_.AnswerMessage(L"Division by zero", IDOK);
+    PressKey('Q', kCtrl | kShift | kAlt);
+    ASSERT_EQ(prompter_.Messages().size(), 1u);
+    EXPECT_EQ(prompter_.Messages()[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    // The program goes on.
+    Type(L"still here");
+    EXPECT_EQ(Text(), L"still here");
+}
+
+TEST_F(ViewTest, WebCommandsOpenTheMakersPages) {
+    Choose("actionOnlineHelp");
+    Choose("actionWebPage");
+    ASSERT_EQ(prompter_.ShellOpens().size(), 2u);
+    EXPECT_EQ(prompter_.ShellOpens()[0].find(L"/Palimp/help/") != std::wstring::npos, true);
+    EXPECT_EQ(prompter_.ShellOpens()[1].substr(prompter_.ShellOpens()[1].size() - 16), L"/Palimp/?ver=1.2");
+}
+
+}  // namespace
+}  // namespace palimp
