@@ -10,6 +10,7 @@
 #include "win/app.h"
 #include "win/command_line.h"
 #include "win/dpi.h"
+#include "win/failure.h"
 #include "win/system_info.h"
 #include "win/wide.h"
 
@@ -60,7 +61,9 @@ void TFormMain::FormCreate() {
     panelTop.SetHint(imageLogo, L"About Palimp");
     openDialog.filter = kTextFilter;
     saveDialog.filter = kTextFilter;
-    ReadLocalInfo();
+    // A registry value of the wrong type fails the probe; it is reported, and start-up goes on,
+    // so that the file named on the command line still opens and the commands are up to date.
+    RunGuarded([] { ReadLocalInfo(); });
     openDialog.initialFolder = ToWide(LocalInfo.DocumentsFolder);
     saveDialog.initialFolder = ToWide(LocalInfo.DocumentsFolder);
     OpenCommandLineFile();

@@ -252,5 +252,35 @@ TEST_F(StartupTest, ClosingAnUnchangedDocumentAsksNothing) {
     EXPECT_TRUE(App().Terminated());
 }
 
+// A "Personal" value of the wrong type fails the system probe. The failure is shown, and the
+// rest of start-up still runs: the file named on the command line opens.
+TEST_F(StartupTest, ABadDocumentsFolderValueIsReportedAndStartUpGoesOn) {
+    const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    HKEY folders = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &folders, nullptr),
+              ERROR_SUCCESS);
+    std::vector<BYTE> saved(4096);
+    DWORD savedType = 0;
+    DWORD savedSize = static_cast<DWORD>(saved.size());
+    bool hadValue = RegQueryValueExW(folders, L"Personal", nullptr, &savedType, saved.data(), &savedSize) == ERROR_SUCCESS;
+    DWORD number = 7;
+    RegSetValueExW(folders, L"Personal", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
+
+    WriteBytes(temp_.Path(L"notes.txt"), "still opens");
+    prompter_.AnswerMessage(L"Invalid data type for 'Personal'", IDOK);
+    Start(temp_.Path(L"notes.txt"));
+
+    if (hadValue) {
+        RegSetValueExW(folders, L"Personal", 0, savedType, saved.data(), savedSize);
+    } else {
+        RegDeleteValueW(folders, L"Personal");
+    }
+    RegCloseKey(folders);
+
+    EXPECT_EQ(Caption(), L"notes.txt - Palimp 1.2 Free");
+    EXPECT_EQ(Text(), L"still opens");
+    EXPECT_TRUE(ActionNamed("actionReplaceMany").Enabled());
+}
+
 }  // namespace
 }  // namespace palimp
