@@ -13,8 +13,9 @@ OUT = os.path.join(HERE, "..", "dist", "replace")
 
 def write_table(name, preamble, rows):
     lines = [preamble, "##"] + ["\t".join(row) for row in rows]
-    for line in lines:
-        assert "\r" not in line and "\n" not in line
+    # The format separates cells by TAB and rows by line breaks: cells can hold neither.
+    for row in rows:
+        assert len(row) == 3 and not any(c in cell for cell in row for c in "\t\r\n\u2028\0"), row
     data = b"\xff\xfe" + "".join(line + "\r\n" for line in lines).encode("utf-16-le")
     with open(os.path.join(OUT, name + ".palimp"), "wb") as f:
         f.write(data)
@@ -60,7 +61,7 @@ def html_decode():
 def typographic_quotes():
     # One pass, first row wins: the contextual opening forms come before the plain closing ones.
     rows = []
-    for before in [" ", "\t", "(", "[", "{"]:
+    for before in [" ", "(", "[", "{"]:
         rows.append([before + '"', before + "\u201c", ""])
         rows.append([before + "'", before + "\u2018", ""])
     rows += [['"', "\u201d", ""], ["'", "\u2019", ""], ["...", "\u2026", ""], [" -- ", " \u2013 ", ""],
