@@ -1,10 +1,12 @@
 // palimp-replace: the table is read and built once, then every input goes through the same
-// steps (read, decode, replace, encode, write), and a failing input never stops the others.
+// steps (read, decode, replace, encode, write) a piece at a time, and a failing input never
+// stops the others.
 #include "cli/cli.h"
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -89,8 +91,11 @@ class Run {
 public:
     Run(const Options& options, const Environment& environment)
         : options_(options), env_(environment) {
-        codePage_.page = env_.codePage ? env_.codePage : &DefaultAnsiCodePage();
-        codePage_.roundTrips = env_.codePage ? env_.codePageRoundTrips : true;
+        settings_.codePage.page = env_.codePage ? env_.codePage : &DefaultAnsiCodePage();
+        settings_.codePage.roundTrips = env_.codePage ? env_.codePageRoundTrips : true;
+        settings_.mode = options_.encoding;
+        settings_.count = options_.count;
+        if (env_.pieceBytes != 0) settings_.pieceBytes = env_.pieceBytes;
     }
 
     int Execute() {
@@ -130,7 +135,7 @@ private:
             Fail(options_.table, "cannot open: " + DescribeReadFailure(path));
             return false;
         }
-        const TableFileContent content = ReadTableFile(bytes, *codePage_.page);
+        const TableFileContent content = ReadTableFile(bytes, *settings_.codePage.page);
         const Clock::time_point start = Clock::now();
         engine_.emplace(std::span(content.rows));
         if (options_.stats) {
@@ -140,46 +145,53 @@ private:
         return true;
     }
 
-    std::optional<std::string> ReadInput(const std::string& name,
-                                         const std::optional<fs::path>& path) {
-        std::string bytes;
+    // The input's bytes: a regular file read as the pass needs it, perhaps twice; anything
+    // that cannot be read twice (standard input, a pipe, a device) read whole first.
+    std::unique_ptr<ByteSource> OpenInput(const std::string& name,
+                                          const std::optional<fs::path>& path) {
         if (!path) {
+            std::string bytes;
             if (!env_.readStdin(bytes)) {
                 Fail(name, "cannot read");
-                return std::nullopt;
+                return nullptr;
             }
-            return bytes;
+            return std::make_unique<MemorySource>(std::move(bytes));
         }
         try {
-            return ReadFileBytes(*path);
+            std::error_code error;
+            if (fs::exists(*path, error) && !fs::is_regular_file(*path, error) &&
+                !fs::is_directory(*path, error)) {
+                return std::make_unique<MemorySource>(ReadFileBytes(*path));
+            }
+            return std::make_unique<FileSource>(*path);
         } catch (const EFOpenError&) {
             Fail(name, "cannot open: " + DescribeReadFailure(*path));
-            return std::nullopt;
+            return nullptr;
         }
     }
 
     // Whether the input may be written out; a decoding that loses bytes is refused when the
     // result should keep the input's encoding, and only noted when the user asked to convert.
-    bool AcceptDecoding(const std::string& name, const InputText& input) {
-        if (input.unfaithful.empty() || options_.count) return true;
+    bool AcceptDecoding(const std::string& name, const std::string& unfaithful) {
+        if (unfaithful.empty() || options_.count) return true;
         if (options_.encoding == OutputEncoding::kKeep) {
-            Fail(name, "holds " + input.unfaithful +
+            Fail(name, "holds " + unfaithful +
                            ", which would not be written back unchanged; nothing written"
                            " (--encoding utf8 or utf16le converts it as read)");
             return false;
         }
-        Report(name, "warning: holds " + input.unfaithful + "; converted as read");
+        Report(name, "warning: holds " + unfaithful + "; converted as read");
         return true;
     }
 
-    void PrintStats(const std::string& name, const ReplaceResult& result, double seconds) {
+    void PrintStats(const std::string& name, const PassOutcome& outcome) {
         const std::string prefix = options_.files.size() > 1 ? name + ": " : std::string();
-        std::string text = prefix + "Found: " + std::to_string(result.found) +
-                           "; Time: " + Seconds(seconds, 1) + "s\n";
-        for (size_t row = 0; row < result.rowHits.size(); ++row) {
-            if (result.rowHits[row] == 0) continue;
+        std::string text = prefix + "Found: " + std::to_string(outcome.found) +
+                           "; Time: " + Seconds(outcome.seconds, 1) + "s\n";
+        for (size_t row = 0; row < outcome.rowHits.size(); ++row) {
+            if (outcome.rowHits[row] == 0) continue;
             text += prefix + "row " + std::to_string(row + 1) + ": " +
-                    std::to_string(result.rowHits[row]) + "\n";
+                    std::to_string(outcome.rowHits[row]) + "\n";
         }
         env_.writeStderr(text);
     }
@@ -190,59 +202,101 @@ private:
         if (!env_.writeStdout(line)) Fail(kStdoutName, "cannot write");
     }
 
-    void Write(const std::string& name, const std::optional<fs::path>& inputPath,
-               std::string_view bytes) {
-        if (!options_.inPlace && options_.output.empty()) {
-            if (!env_.writeStdout(bytes)) Fail(kStdoutName, "cannot write");
-            return;
+    // Where one input's result goes as the pass hands it out: standard output, held and written
+    // whole once the result is known to be good, or a temporary file that replaces the target
+    // only then. Until it is delivered nothing is visible, so a failure leaves nothing behind.
+    class Output {
+    public:
+        Output(Run& run, const std::string& name, const std::optional<fs::path>& inputPath)
+            : run_(run), toStdout_(!run.options_.inPlace && run.options_.output.empty()) {
+            if (toStdout_) return;
+            targetName_ = run.options_.inPlace ? name : run.options_.output;
+            target_ = run.options_.inPlace ? *inputPath : PathFromArgument(run.options_.output);
         }
-        const std::string& targetName = options_.inPlace ? name : options_.output;
-        const fs::path target = options_.inPlace ? *inputPath : PathFromArgument(options_.output);
-        try {
-            WriteFileAtomically(target, bytes);
-        } catch (const EFCreateError&) {
-            Fail(targetName, "cannot write: " + DescribeWriteFailure(target) + "; nothing written");
+
+        void Add(std::string_view bytes) {
+            if (toStdout_) {
+                held_.append(bytes);
+                return;
+            }
+            if (failed_) return;
+            try {
+                if (!writer_) writer_.emplace(target_);
+                writer_->Write(bytes);
+            } catch (const EFCreateError&) {
+                failed_ = true;  // reported when the result would be delivered
+                writer_.reset();
+            }
         }
-    }
+
+        void Deliver() {
+            if (toStdout_) {
+                if (!run_.env_.writeStdout(held_)) run_.Fail(kStdoutName, "cannot write");
+                return;
+            }
+            if (!failed_) {
+                try {
+                    if (!writer_) writer_.emplace(target_);
+                    writer_->Commit();
+                    return;
+                } catch (const EFCreateError&) {
+                    writer_.reset();
+                }
+            }
+            run_.Fail(targetName_,
+                      "cannot write: " + DescribeWriteFailure(target_) + "; nothing written");
+        }
+
+    private:
+        Run& run_;
+        bool toStdout_;
+        std::string held_;
+        std::string targetName_;
+        fs::path target_;
+        std::optional<AtomicFileWriter> writer_;  // abandoned unless delivered
+        bool failed_ = false;
+    };
 
     void ProcessInput(const std::string& name, const std::optional<fs::path>& path) {
-        std::optional<std::string> bytes = ReadInput(name, path);
-        if (!bytes) return;
-        InputText input = DecodeInput(std::move(*bytes), options_.encoding, codePage_);
-        if (!AcceptDecoding(name, input)) return;
-
-        const Clock::time_point start = Clock::now();
-        ReplaceResult result;
+        std::unique_ptr<ByteSource> source = OpenInput(name, path);
+        if (!source) return;
+        Output output(*this, name, path);
+        PassOutcome outcome;
         try {
-            result = engine_->Run(input.text);
-        } catch (const std::length_error&) {
+            outcome = RunPass(*source, *engine_, settings_,
+                              [&output](std::string_view bytes) { output.Add(bytes); });
+        } catch (const EFOpenError&) {
+            Fail(name, "cannot open: " + DescribeReadFailure(*path));
+            return;
+        }
+        source.reset();  // closed before the file may be replaced in place
+        if (outcome.changedWhileRead) {
+            Fail(name, "changed while it was read; nothing written");
+            return;
+        }
+        if (!AcceptDecoding(name, outcome.unfaithful)) return;
+        if (outcome.tooLarge) {
             Fail(name, "is too large (more than 2,147,483,647 UTF-16 units)");
             return;
         }
-        const double seconds = SecondsSince(start);
-        if (options_.stats) PrintStats(name, result, seconds);
+        if (options_.stats) PrintStats(name, outcome);
         if (options_.count) {
-            PrintCount(name, result.found);
+            PrintCount(name, outcome.found);
             return;
         }
         // A file that would come back byte for byte is not rewritten in place.
-        const bool unchanged = options_.encoding == OutputEncoding::kKeep && result.found == 0;
+        const bool unchanged = options_.encoding == OutputEncoding::kKeep && outcome.found == 0;
         if (options_.inPlace && unchanged) return;
-        // Without a kept pair the engine delivers nothing: the text stays as it was.
-        std::u16string text = result.anyPairKept ? std::move(result.output) : std::move(input.text);
-        std::u16string().swap(input.text);
-        const OutputBytes out = EncodeOutput(text, input.encoding, options_.encoding, codePage_);
-        std::u16string().swap(text);
-        if (!out.error.empty()) {
-            Fail(name, out.error + "; nothing written");
+        if (!outcome.unwritable.empty()) {
+            Fail(name, outcome.unwritable + "; nothing written");
             return;
         }
-        Write(name, path, out.bytes);
+        output.Deliver();
     }
 
     const Options& options_;
     const Environment& env_;
-    CodePageInfo codePage_;
+    PassSettings settings_;
     std::optional<ReplaceManyEngine> engine_;
     bool failed_ = false;
 };

@@ -2,6 +2,7 @@
 // streams, and main.cpp only connects it to the real process.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <span>
 #include <string>
@@ -28,6 +29,9 @@ struct Environment {
     // Whether every byte string survives decoding and encoding in codePage unchanged; when
     // false, each ANSI input is checked before it is written back.
     bool codePageRoundTrips = true;
+    // Bytes read at a time; 0: the program's choice. Tests make it small so that pieces end
+    // inside every kind of sequence.
+    std::size_t pieceBytes = 0;
 };
 
 // Runs palimp-replace with args (without the program name) and returns its exit status.

@@ -85,6 +85,16 @@ public:
         if (usedDefault) lossless = false;
         return bytes;
     }
+
+    // Single-byte code pages turn every byte into one unit on its own; double-byte ones and
+    // UTF-8 need their neighbours.
+    bool DecodesByteByByte() const override {
+        static const bool singleByte = [] {
+            CPINFO info;
+            return GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 1;
+        }();
+        return singleByte;
+    }
 };
 
 }  // namespace

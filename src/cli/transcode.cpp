@@ -1,77 +1,241 @@
 // The editor reads every file it can, substituting what it cannot decode; a batch tool that
 // rewrites files must not. Decoding here follows the editor, and each place where its reading
-// loses bytes is recorded, so that the caller can refuse to write such a file back unchanged.
+// loses bytes is noted, so that the caller can refuse to write such a file back unchanged.
+//
+// Pieces of 128 kB keep the bytes, the text and the output in the processor's caches from
+// reading to writing, and no buffer grows with the input.
 #include "cli/transcode.h"
 
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <stdexcept>
 #include <utility>
 
 namespace palimp::cli {
 
 namespace {
 
-constexpr size_t kUtf16MarkSize = 2;
-constexpr size_t kUtf8MarkSize = 3;
+using Clock = std::chrono::steady_clock;
 
-std::string WhatDecodingLoses(std::string_view bytes, const DecodedText& decoded,
-                              const CodePageInfo& codePage) {
-    switch (decoded.encoding) {
-    case TextEncoding::kUtf16LeBom:
-    case TextEncoding::kUtf16BeBom:
-        if ((bytes.size() - kUtf16MarkSize) % 2 != 0)
-            return "an odd trailing byte after the UTF-16 text";
-        break;
-    case TextEncoding::kUtf8Bom:
-        if (!IsWellFormedUtf8(bytes.substr(kUtf8MarkSize)))
-            return "ill-formed UTF-8, read as U+FFFD";
-        break;
-    case TextEncoding::kUtf8:
-        break;  // chosen only for well-formed UTF-8
-    case TextEncoding::kAnsi:
-        if (!codePage.roundTrips) {
-            bool lossless = false;
-            const std::string again = codePage.page->FromUtf16(decoded.text, lossless);
-            if (!lossless || again != bytes) return "bytes that the ANSI code page does not map";
+// A buffer that is only ever written before it is read, so it is never cleared: fresh memory
+// costs the system's page faults alone.
+template <class T>
+class Scratch {
+public:
+    explicit Scratch(std::size_t size = 0) { Reserve(size); }
+    T* Reserve(std::size_t size) {
+        if (size > size_) {
+            data_ = std::make_unique_for_overwrite<T[]>(size);
+            size_ = size;
         }
-        break;
+        return data_.get();
     }
-    return {};
+    T* data() const { return data_.get(); }
+    std::size_t size() const { return size_; }
+
+private:
+    std::unique_ptr<T[]> data_;
+    std::size_t size_ = 0;
+};
+
+constexpr std::string_view kOddByte = "an odd trailing byte after the UTF-16 text";
+constexpr std::string_view kIllFormed = "ill-formed UTF-8, read as U+FFFD";
+constexpr std::string_view kUnmapped = "bytes that the ANSI code page does not map";
+
+// Decoded text in, output bytes out: line breaks made CR LF when asked, the engine's stream,
+// the encoder, and the sink.
+class Pipeline {
+public:
+    Pipeline(const ReplaceManyEngine& engine, const PassSettings& settings, TextEncoding input,
+             const std::function<void(std::string_view)>& sink)
+        : stream_(engine),
+          normalize_(settings.mode == OutputEncoding::kUtf16Le),
+          count_(settings.count),
+          encoder_(Target(settings.mode, input), *settings.codePage.page),
+          sink_(sink) {}
+
+    // Room for units of decoded text; Commit takes what was written.
+    char16_t* Room(std::size_t units) {
+        if (!normalize_) return stream_.Room(units).data();
+        return scratch_.Reserve(units);
+    }
+
+    // Throws std::length_error when the text passes INT_MAX units.
+    void Commit(std::size_t units) {
+        if (normalize_) {
+            char16_t* room = stream_.Room(LineBreakNormalizer::MaxUnits(units)).data();
+            units = normalizer_.Normalize(std::u16string_view(scratch_.data(), units), room);
+        }
+        const Clock::time_point start = Clock::now();
+        stream_.Commit(units);
+        seconds_ += std::chrono::duration<double>(Clock::now() - start).count();
+        Drain();
+    }
+
+    void Finish() {
+        const Clock::time_point start = Clock::now();
+        stream_.Finish();
+        seconds_ += std::chrono::duration<double>(Clock::now() - start).count();
+        Drain();
+        if (count_) return;
+        Reserve(0);
+        sink_(std::string_view(bytes_.data(), encoder_.Finish(bytes_.data())));
+    }
+
+    const ReplaceStream& Stream() const { return stream_; }
+    bool Lossless() const { return encoder_.Lossless(); }
+    double Seconds() const { return seconds_; }
+
+private:
+    static TextEncoding Target(OutputEncoding mode, TextEncoding input) {
+        switch (mode) {
+        case OutputEncoding::kUtf16Le:
+            return TextEncoding::kUtf16LeBom;
+        case OutputEncoding::kUtf8:
+            return TextEncoding::kUtf8;
+        case OutputEncoding::kKeep:
+            break;
+        }
+        return input;
+    }
+
+    void Reserve(std::size_t units) { bytes_.Reserve(TextEncoder::MaxBytes(units)); }
+
+    void Drain() {
+        const std::u16string_view output = stream_.Output();
+        if (!count_ && !output.empty()) {
+            Reserve(output.size());
+            sink_(std::string_view(bytes_.data(), encoder_.Encode(output, bytes_.data())));
+        }
+        stream_.ClearOutput();
+    }
+
+    ReplaceStream stream_;
+    bool normalize_;
+    bool count_;
+    LineBreakNormalizer normalizer_;
+    TextEncoder encoder_;
+    const std::function<void(std::string_view)>& sink_;
+    Scratch<char16_t> scratch_;
+    Scratch<char> bytes_;
+    double seconds_ = 0;
+};
+
+// The encoding of the whole source, which is then read again from the start. A mark decides
+// at once; without one every byte is looked at.
+TextEncoding FindEncoding(ByteSource& source, Scratch<char>& buffer) {
+    if (const std::string* whole = source.Whole()) return DetectTextEncoding(*whole);
+    EncodingDetector detector;
+    for (;;) {
+        const std::size_t got = source.Read(buffer.data(), buffer.size());
+        detector.Feed(std::string_view(buffer.data(), got));
+        if (got < buffer.size() || detector.HasMark()) break;
+    }
+    source.Rewind();
+    return detector.Encoding();
+}
+
+// Code pages that cannot be decoded a piece at a time (double-byte ones, UTF-8) are decoded
+// whole, and what their reading loses is found by encoding the whole text again.
+void RunWhole(ByteSource& source, Pipeline& pipeline, const PassSettings& settings,
+              Scratch<char>& buffer, PassOutcome& outcome) {
+    std::string bytes;
+    for (;;) {
+        const std::size_t got = source.Read(buffer.data(), buffer.size());
+        bytes.append(buffer.data(), got);
+        if (got < buffer.size()) break;
+    }
+    const AnsiCodePage& page = *settings.codePage.page;
+    std::u16string text = page.ToUtf16(bytes);
+    if (!settings.codePage.roundTrips) {
+        bool lossless = false;
+        if (page.FromUtf16(text, lossless) != bytes || !lossless) outcome.unfaithful = kUnmapped;
+    }
+    std::string().swap(bytes);
+    if (!outcome.unfaithful.empty() && settings.mode == OutputEncoding::kKeep && !settings.count) {
+        return;
+    }
+    const std::size_t piece = std::max<std::size_t>(settings.pieceBytes, 1);
+    for (std::size_t at = 0; at < text.size(); at += piece) {
+        const std::size_t units = std::min(piece, text.size() - at);
+        std::copy_n(text.data() + at, units, pipeline.Room(units));
+        pipeline.Commit(units);
+    }
+    pipeline.Finish();
+}
+
+// Reads the source a piece at a time, decoding each straight into the pipeline.
+void RunPieces(ByteSource& source, Pipeline& pipeline, const PassSettings& settings,
+               Scratch<char>& buffer, bool readAgain, PassOutcome& outcome) {
+    TextDecoder decoder(outcome.encoding, *settings.codePage.page, !settings.codePage.roundTrips);
+    EncodingDetector again;  // a file read twice must read the same
+    // UTF-8 without a mark was found well-formed: the file changed if it is not any more.
+    const bool markless = outcome.encoding == TextEncoding::kUtf8;
+    const bool stopAtLoss = settings.mode == OutputEncoding::kKeep && !settings.count;
+    for (;;) {
+        const std::size_t got = source.Read(buffer.data(), buffer.size());
+        const std::string_view piece(buffer.data(), got);
+        if (readAgain) again.Feed(piece);
+        const std::size_t units =
+            decoder.Decode(piece, pipeline.Room(TextDecoder::MaxUnits(piece.size())));
+        pipeline.Commit(units);
+        if ((stopAtLoss || markless) && (decoder.IllFormedUtf8() || decoder.UnmappedAnsi())) {
+            outcome.changedWhileRead = markless;
+            break;
+        }
+        if (got < buffer.size()) {
+            pipeline.Commit(decoder.Finish(pipeline.Room(TextDecoder::MaxUnits(0))));
+            pipeline.Finish();
+            if (readAgain && again.Encoding() != outcome.encoding) outcome.changedWhileRead = true;
+            break;
+        }
+    }
+    if (decoder.OddByte()) outcome.unfaithful = kOddByte;
+    if (decoder.IllFormedUtf8() && !markless) outcome.unfaithful = kIllFormed;
+    if (decoder.UnmappedAnsi()) outcome.unfaithful = kUnmapped;
 }
 
 }  // namespace
 
-InputText DecodeInput(std::string bytes, OutputEncoding mode, const CodePageInfo& codePage) {
-    DecodedText decoded = DecodeTextFileWithEncoding(bytes, *codePage.page);
-    InputText input;
-    input.unfaithful = WhatDecodingLoses(bytes, decoded, codePage);
-    std::string().swap(bytes);
-    input.encoding = decoded.encoding;
-    if (mode == OutputEncoding::kUtf16Le) {
-        input.text = NormalizeLineBreaks(decoded.text);
-    } else {
-        input.text = std::move(decoded.text);
-    }
-    return input;
+std::size_t MemorySource::Read(char* buffer, std::size_t size) {
+    const std::size_t got = std::min(size, bytes_.size() - at_);
+    std::copy_n(bytes_.data() + at_, got, buffer);
+    at_ += got;
+    return got;
 }
 
-OutputBytes EncodeOutput(std::u16string_view text, TextEncoding inputEncoding,
-                         OutputEncoding mode, const CodePageInfo& codePage) {
-    OutputBytes out;
-    if (mode == OutputEncoding::kUtf16Le) {
-        out.bytes = EncodeUtf16LeFile(text);
-        return out;
+PassOutcome RunPass(ByteSource& source, const ReplaceManyEngine& engine,
+                    const PassSettings& settings,
+                    const std::function<void(std::string_view bytes)>& sink) {
+    PassOutcome outcome;
+    Scratch<char> buffer(std::max<std::size_t>(settings.pieceBytes, 1));
+    const bool readAgain = source.Whole() == nullptr;
+    outcome.encoding = FindEncoding(source, buffer);
+    Pipeline pipeline(engine, settings, outcome.encoding, sink);
+    try {
+        if (outcome.encoding == TextEncoding::kAnsi &&
+            !settings.codePage.page->DecodesByteByByte()) {
+            RunWhole(source, pipeline, settings, buffer, outcome);
+        } else {
+            RunPieces(source, pipeline, settings, buffer, readAgain, outcome);
+        }
+    } catch (const std::length_error&) {
+        outcome.tooLarge = true;
     }
-    const TextEncoding target = mode == OutputEncoding::kUtf8 ? TextEncoding::kUtf8 : inputEncoding;
-    EncodedText encoded = EncodeText(text, target, *codePage.page);
-    if (encoded.lossless) {
-        out.bytes = std::move(encoded.bytes);
-    } else if (target == TextEncoding::kAnsi) {
-        out.error = "the result holds characters that the ANSI code page cannot represent"
-                    " (--encoding utf8 writes them)";
-    } else {
-        out.error = "the result holds an unpaired surrogate, which UTF-8 cannot represent"
-                    " (--encoding utf16le writes it)";
+    outcome.found = pipeline.Stream().Found();
+    outcome.rowHits = pipeline.Stream().RowHits();
+    outcome.seconds = pipeline.Seconds();
+    if (!pipeline.Lossless()) {
+        if (settings.mode != OutputEncoding::kUtf8 && outcome.encoding == TextEncoding::kAnsi) {
+            outcome.unwritable = "the result holds characters that the ANSI code page cannot"
+                                 " represent (--encoding utf8 writes them)";
+        } else {
+            outcome.unwritable = "the result holds an unpaired surrogate, which UTF-8 cannot"
+                                 " represent (--encoding utf16le writes it)";
+        }
     }
-    return out;
+    return outcome;
 }
 
 }  // namespace palimp::cli

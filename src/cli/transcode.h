@@ -1,11 +1,19 @@
-// Input bytes to the text the engine replaces in, and the result back to bytes, with every
-// way a write-back could silently change bytes turned into a message instead.
+// One input through palimp-replace's pass, a piece at a time: bytes read, decoded as the
+// editor reads files, replaced, encoded and handed on, so that only a few pieces are held
+// whatever the size of the input. Every way a write-back could silently change bytes is noted
+// for the caller to turn into a message.
 #pragma once
 
+#include <cstddef>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/arguments.h"
+#include "core/file_io.h"
+#include "core/replace_many.h"
 #include "core/text_codec.h"
 
 namespace palimp::cli {
@@ -17,29 +25,76 @@ struct CodePageInfo {
     bool roundTrips = true;
 };
 
-struct InputText {
-    std::u16string text;
-    TextEncoding encoding = TextEncoding::kAnsi;
+// Where an input's bytes come from. Finding the encoding of a file without a mark takes a
+// look at all of it, so a source can be read again from the start.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // Reads up to size bytes into buffer; fewer only at the end. Throws EFOpenError when
+    // reading fails.
+    virtual std::size_t Read(char* buffer, std::size_t size) = 0;
+    virtual void Rewind() = 0;
+    // Every byte, when they are held in memory anyway; else null.
+    virtual const std::string* Whole() const { return nullptr; }
+};
+
+// Bytes held in memory, such as standard input.
+class MemorySource final : public ByteSource {
+public:
+    explicit MemorySource(std::string bytes) : bytes_(std::move(bytes)) {}
+    std::size_t Read(char* buffer, std::size_t size) override;
+    void Rewind() override { at_ = 0; }
+    const std::string* Whole() const override { return &bytes_; }
+
+private:
+    std::string bytes_;
+    std::size_t at_ = 0;
+};
+
+// A file, read as it is needed.
+class FileSource final : public ByteSource {
+public:
+    // Throws EFOpenError when the file cannot be opened.
+    explicit FileSource(const std::filesystem::path& path) : reader_(path) {}
+    std::size_t Read(char* buffer, std::size_t size) override { return reader_.Read(buffer, size); }
+    void Rewind() override { reader_.Rewind(); }
+
+private:
+    FileReader reader_;
+};
+
+struct PassSettings {
+    OutputEncoding mode = OutputEncoding::kKeep;
+    bool count = false;  // only count: nothing is encoded
+    CodePageInfo codePage;
+    std::size_t pieceBytes = std::size_t{1} << 17;  // bytes read at a time
+};
+
+struct PassOutcome {
+    int found = 0;
+    std::vector<int> rowHits;
+    TextEncoding encoding = TextEncoding::kAnsi;  // the input's
+    double seconds = 0;                           // spent replacing
     // Why writing the text back in its own encoding would not give the input's bytes again
     // (ill-formed UTF-8 after a mark, an odd trailing byte after UTF-16, bytes the code page
-    // does not map); empty when it would.
+    // does not map); empty when it would. In keep mode the pass stops at the first such byte
+    // unless it only counts.
     std::string unfaithful;
+    // Why the result cannot be written in the output encoding (characters outside the ANSI
+    // code page, unpaired surrogates in UTF-8); empty when it can. Never a silent substitute.
+    std::string unwritable;
+    bool tooLarge = false;          // more than INT_MAX UTF-16 units; the pass stopped
+    bool changedWhileRead = false;  // the second reading of a file did not match the first
 };
 
-// Decodes input as the editor reads files (mark, BOM-less UTF-8, ANSI), keeping NULs and line
-// breaks; for kUtf16Le, line breaks become CR LF as in the editor. The bytes are released as
-// soon as they are no longer needed, since inputs may be large.
-InputText DecodeInput(std::string bytes, OutputEncoding mode, const CodePageInfo& codePage);
-
-struct OutputBytes {
-    std::string bytes;
-    std::string error;  // non-empty: the text cannot be written without loss; bytes are empty
-};
-
-// The bytes of text in the output encoding: the input's own one (kKeep), FF FE with UTF-16
-// little-endian, or UTF-8 without mark. Characters the target cannot hold (outside the ANSI
-// code page, unpaired surrogates in UTF-8) are an error, never a silent substitute.
-OutputBytes EncodeOutput(std::u16string_view text, TextEncoding inputEncoding,
-                         OutputEncoding mode, const CodePageInfo& codePage);
+// Runs source through engine: decoded as the editor reads files (mark, BOM-less UTF-8, ANSI),
+// NULs and line breaks kept, line breaks made CR LF for kUtf16Le as in the editor; then
+// replaced; then encoded in the input's own encoding (kKeep), as FF FE with UTF-16
+// little-endian, or as UTF-8 without mark, and handed to sink piece by piece. The caller
+// decides from the outcome whether what sink received may be used. Throws EFOpenError when
+// reading fails.
+PassOutcome RunPass(ByteSource& source, const ReplaceManyEngine& engine,
+                    const PassSettings& settings,
+                    const std::function<void(std::string_view bytes)>& sink);
 
 }  // namespace palimp::cli

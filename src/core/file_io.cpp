@@ -66,20 +66,11 @@ fs::path UnusedTemporaryPath(const fs::path& target) {
     return {};
 }
 
-bool WriteWholeFile(const fs::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    out.close();
-    return !out.fail();
-}
+}  // namespace
 
-void StandardRename(const fs::path& from, const fs::path& to, std::error_code& error) {
+void detail::StandardRename(const fs::path& from, const fs::path& to, std::error_code& error) {
     fs::rename(from, to, error);
 }
-
-}  // namespace
 
 fs::path PathFromUtf16(std::u16string_view path) { return MakePath<fs::path::value_type>(path); }
 
@@ -108,40 +99,97 @@ std::string ReadFileBytes(const fs::path& path) {
     return bytes;
 }
 
+FileReader::FileReader(const fs::path& path) : path_(path) {
+    std::error_code error;
+    if (fs::is_directory(path, error)) ThrowOpenError(path);
+    in_.open(path, std::ios::binary);
+    if (!in_) ThrowOpenError(path);
+}
+
+std::size_t FileReader::Read(char* buffer, std::size_t size) {
+    // Large requests go straight from the system into buffer, past the stream's own buffer.
+    in_.read(buffer, static_cast<std::streamsize>(size));
+    if (in_.bad()) ThrowOpenError(path_);
+    return static_cast<std::size_t>(in_.gcount());
+}
+
+void FileReader::Rewind() {
+    in_.clear();
+    in_.seekg(0);
+    if (!in_) ThrowOpenError(path_);
+}
+
 void WriteFileAtomically(const fs::path& path, std::string_view bytes) {
-    detail::WriteFileAtomically(path, bytes, StandardRename);
+    detail::WriteFileAtomically(path, bytes, detail::StandardRename);
 }
 
 void detail::WriteFileAtomically(const fs::path& path, std::string_view bytes,
                                  RenameStep rename) {
+    AtomicFileWriter writer(path, rename);
+    writer.Write(bytes);
+    writer.Commit();
+}
+
+AtomicFileWriter::AtomicFileWriter(const fs::path& path, detail::RenameStep rename)
+    : path_(path), target_(path), rename_(rename) {
     std::error_code error;
     // Renaming over a symbolic link would replace the link itself by a plain file.
-    fs::path target = path;
     if (fs::is_symlink(fs::symlink_status(path, error))) {
-        target = fs::canonical(path, error);
+        target_ = fs::canonical(path, error);
         if (error) ThrowCreateError(path);
     }
-    const fs::file_status status = fs::status(target, error);
+    const fs::file_status status = fs::status(target_, error);
     const bool replacing = fs::exists(status);
     // Only a regular file is replaced, and not a read-only one: truncating it in place would
     // fail too, and a rename must not be a way around that.
     if (replacing && !fs::is_regular_file(status)) ThrowCreateError(path);
     if (replacing && (status.permissions() & fs::perms::owner_write) == fs::perms::none)
         ThrowCreateError(path);
+    if (replacing) permissions_ = status.permissions();
 
-    const fs::path temporary = UnusedTemporaryPath(target);
+    fs::path temporary = UnusedTemporaryPath(target_);
     if (temporary.empty()) ThrowCreateError(path);
-    if (!WriteWholeFile(temporary, bytes)) {
+    out_.open(temporary, std::ios::binary | std::ios::trunc);
+    if (!out_) {
         fs::remove(temporary, error);
         ThrowCreateError(path);
     }
-    if (replacing) fs::permissions(temporary, status.permissions(), error);
+    temporary_ = std::move(temporary);
+}
+
+AtomicFileWriter::~AtomicFileWriter() { Abandon(); }
+
+void AtomicFileWriter::Fail() {
+    Abandon();
+    ThrowCreateError(path_);
+}
+
+void AtomicFileWriter::Write(std::string_view bytes) {
+    if (temporary_.empty()) Fail();
+    // Large pieces go straight to the system, past the stream's own buffer.
+    out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out_) Fail();
+}
+
+void AtomicFileWriter::Commit() {
+    if (temporary_.empty()) Fail();
+    out_.flush();
+    out_.close();
+    if (out_.fail()) Fail();
+    std::error_code error;
+    if (permissions_ != fs::perms::unknown) fs::permissions(temporary_, permissions_, error);
     error.clear();
-    rename(temporary, target, error);
-    if (error) {
-        fs::remove(temporary, error);
-        ThrowCreateError(path);
-    }
+    rename_(temporary_, target_, error);
+    if (error) Fail();
+    temporary_.clear();
+}
+
+void AtomicFileWriter::Abandon() noexcept {
+    if (temporary_.empty()) return;
+    if (out_.is_open()) out_.close();
+    std::error_code error;
+    fs::remove(temporary_, error);
+    temporary_.clear();
 }
 
 }  // namespace palimp

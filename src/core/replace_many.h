@@ -17,6 +17,7 @@ namespace palimp {
 
 namespace replace_detail {
 class PhraseTrie;
+class PhraseAutomaton;
 struct TrieRow;
 }  // namespace replace_detail
 
@@ -28,16 +29,16 @@ public:
     // "units\glowny", line 286).
     void StartOutput(int capacity);
     // Copies text in behind what is filled; an empty text changes nothing.
-    void AppendOutput(std::u16string_view text) {
-        if (text.size() > buffer_.size() - used_) Grow(text.size());
-        text.copy(buffer_.data() + used_, text.size());
-        used_ += text.size();
-    }
+    void AppendOutput(std::u16string_view text);
     // The filled part; the buffer is left empty.
     std::u16string FinishOutput();
 
     std::size_t Capacity() const { return buffer_.size(); }
     std::size_t Used() const { return used_; }
+    // The filled part, valid until the next append.
+    std::u16string_view Filled() const { return {buffer_.data(), used_}; }
+    // Empties the buffer and keeps its capacity.
+    void Clear() { used_ = 0; }
 
 private:
     void Grow(std::size_t needed);
@@ -99,8 +100,10 @@ struct ReplaceResult {
 // matches. Case-insensitive comparison folds each unit with FoldCase; whole words need
 // non-word units (IsWordChar) just outside the match in the source text.
 //
-// Building costs one sort of the phrases; a run's cost per text position does not grow with
-// the number of rows. The engine keeps copies of the cells and is immutable once built.
+// Building costs one sort of the phrases (and, for tables of up to a few thousand phrases, one
+// breadth-first pass over an automaton); a run's cost per text position does not grow with the
+// number of rows. The engine keeps copies of the cells and is immutable once built, so several
+// runs and streams may use it at once.
 class ReplaceManyEngine {
 public:
     explicit ReplaceManyEngine(std::span<const ReplacePair> rows);
@@ -118,11 +121,19 @@ public:
 
 private:
     friend class ReplaceManyTestAccess;
+    friend class ReplaceStream;
 
+    // How the scan finds the winning row at a position; the tests force each one.
+    enum class Finder {
+        kAuto,       // the fastest for the table
+        kTrie,       // filters, then a walk down the phrase trie at each candidate position
+        kAutomaton,  // one backward automaton pass names every phrase that starts at a position
+    };
     // Choices the tests switch to reach every path; the defaults are the fastest.
     struct Tuning {
         bool exactKeysWhenAllCaseSensitive = true;
         bool skipInsideWords = true;
+        Finder finder = Finder::kAuto;
     };
     ReplaceManyEngine(std::span<const ReplacePair> rows, Tuning tuning);
 
@@ -149,7 +160,65 @@ private:
     std::vector<Row> rows_;
     std::vector<Cell> replacements_;  // by row; apart from rows_, as only matches read them
     std::unique_ptr<replace_detail::PhraseTrie> trie_;
+    std::unique_ptr<replace_detail::PhraseAutomaton> automaton_;  // null: the trie finds rows
     bool skipInsideWords_ = false;
+    std::size_t longestPhrase_ = 0;
+};
+
+// The pass over a text that arrives in pieces, as a command-line tool reads a large file: the
+// output, the count, the row hits and the kept-pair answer are those Run gives for the whole
+// text, without progress or cancel. Output is handed out as soon as it is decided, which is
+// once the text reaches one unit beyond the longest phrase; so only that much text and the
+// undelivered output are held, whatever the length of the text. The engine must outlive the
+// stream.
+class ReplaceStream {
+public:
+    explicit ReplaceStream(const ReplaceManyEngine& engine);
+    ReplaceStream(const ReplaceStream&) = delete;
+    ReplaceStream& operator=(const ReplaceStream&) = delete;
+    ~ReplaceStream();
+
+    // Space for a further `units` units of text, valid until the next call: the caller writes
+    // text into a prefix of it and passes the number written to Commit.
+    std::span<char16_t> Room(std::size_t units);
+    // Takes the units written into Room and scans as far as the text decides. Throws
+    // std::length_error when the text passes INT_MAX units in all.
+    void Commit(std::size_t units);
+    // Room, a copy and Commit in one.
+    void Write(std::u16string_view text);
+    // The text has ended: the rest is scanned and its output is ready.
+    void Finish();
+
+    // The output decided and not yet cleared.
+    std::u16string_view Output() const { return out_.Filled(); }
+    void ClearOutput() { out_.Clear(); }
+
+    int Found() const { return found_; }
+    const std::vector<int>& RowHits() const { return rowHits_; }
+    // Units of text committed so far.
+    std::uint64_t Length() const { return length_; }
+    // After Finish: whether some row's phrase occurs in the text when case is ignored (Run's
+    // anyPairKept). Without such a row the output is the text itself.
+    bool AnyPairKept() const { return found_ > 0 || occurrenceSeen_; }
+
+private:
+    void Advance(bool final);
+    void NoteOccurrences(std::size_t from, std::size_t to);
+    void Compact();
+
+    const ReplaceManyEngine& engine_;
+    std::unique_ptr<char16_t[]> text_;  // the undecided text, after the unit before it
+    std::size_t capacity_ = 0;
+    std::size_t size_ = 0;   // units held
+    std::size_t pos_ = 0;    // the first undecided position; text_[pos_ - 1] is the unit before
+    OutputBuffer out_;
+    int found_ = 0;
+    std::vector<int> rowHits_;
+    std::uint64_t length_ = 0;
+    bool occurrenceSeen_ = false;
+    // With exact keys, a trie of folded keys answers the kept-pair question; built when needed.
+    std::unique_ptr<replace_detail::PhraseTrie> foldedTrie_;
+    std::unique_ptr<ReplaceManyEngine::Scan> scan_;
 };
 
 // Builds an engine for rows and runs it once over text.

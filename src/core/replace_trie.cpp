@@ -30,15 +30,14 @@ const FoldPreimages& Preimages() {
     return preimages;
 }
 
-// The raw units a text unit may be for a key unit to match it.
+}  // namespace
+
 std::span<const char16_t> RawUnitsOf(const char16_t& key, PhraseTrie::Keys keys) {
     if (keys == PhraseTrie::Keys::kExact) return std::span<const char16_t>(&key, 1);
     const FoldPreimages& pre = Preimages();
     return std::span<const char16_t>(pre.units.data() + pre.begin[key],
                                      pre.begin[key + 1] - pre.begin[key]);
 }
-
-}  // namespace
 
 PhraseTrie::PhraseTrie(std::span<const TrieRow> rows, Keys keys)
     : keys_(keys), pairBits_(0x10000 / 64, 0), tripleBits_(0x10000 / 64, 0) {
@@ -250,12 +249,11 @@ void PhraseTrie::BuildRootTable() {
     }
 }
 
-bool PhraseTrie::AnyKeyIn(std::u16string_view text) const {
-    const char16_t* t = text.data();
-    const std::size_t n = text.size();
-    if (n == 0 || Empty()) return false;
-    for (std::size_t i = NextCandidate<false>(t, n, 0, n); i < n;
-         i = NextCandidate<false>(t, n, i + 1, n)) {
+bool PhraseTrie::AnyKeyIn(const char16_t* t, std::size_t n, std::size_t from,
+                          std::size_t to) const {
+    if (from >= to || Empty()) return false;
+    for (std::size_t i = NextCandidate<false>(t, n, from, to); i < to;
+         i = NextCandidate<false>(t, n, i + 1, to)) {
         if (keys_ == Keys::kFolded ? AnyKeyAt<Keys::kFolded>(t, n, i)
                                    : AnyKeyAt<Keys::kExact>(t, n, i)) {
             return true;

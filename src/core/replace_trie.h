@@ -58,6 +58,9 @@ public:
     PhraseTrie(std::span<const TrieRow> rows, Keys keys);
 
     Keys KeyMode() const { return keys_; }
+    // The nodes the trie would have with one unit per edge: one more than the distinct
+    // non-empty key prefixes.
+    std::size_t UnitNodes() const { return 1 + nodes_.size() + tails_.size(); }
     bool Empty() const { return empty_; }
     // Every row with a phrase is whole-words-only: no match can begin right after a word unit.
     bool AllWholeWord() const { return allWholeWord_; }
@@ -75,9 +78,9 @@ public:
     template <Keys K>
     bool BestAt(const char16_t* t, std::size_t n, std::size_t i, TrieHit& hit) const;
 
-    // Whether some row's key occurs anywhere in the text, options ignored: with folded keys,
-    // whether some phrase occurs when case is ignored.
-    bool AnyKeyIn(std::u16string_view text) const;
+    // Whether some row's key occurs at a position in [from, to) of t[0, n), options ignored:
+    // with folded keys, whether some phrase occurs there when case is ignored.
+    bool AnyKeyIn(const char16_t* t, std::size_t n, std::size_t from, std::size_t to) const;
 
 private:
     static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
@@ -148,6 +151,10 @@ private:
     std::vector<std::uint64_t> pairBits_;    // 65,536 bits
     std::vector<std::uint64_t> tripleBits_;  // 65,536 bits
 };
+
+// The raw text units that match the key unit: itself for exact keys, every unit that folds to
+// it for folded ones. The span may point at key.
+std::span<const char16_t> RawUnitsOf(const char16_t& key, PhraseTrie::Keys keys);
 
 template <bool kWordStartsOnly>
 inline std::size_t PhraseTrie::NextCandidate(const char16_t* t, std::size_t n, std::size_t from,

@@ -2,6 +2,9 @@
 // ANSI code page, and the CR LF line breaks of the editor. Documents and table files share it.
 #pragma once
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,6 +20,9 @@ public:
     // The text in this code page. Units that it cannot represent become substitutes and
     // lossless is set to false; otherwise lossless is set to true.
     virtual std::string FromUtf16(std::u16string_view text, bool& lossless) const = 0;
+    // Whether every byte becomes exactly one unit whatever its neighbours (a single-byte code
+    // page), so that bytes may be decoded a piece at a time, cut anywhere.
+    virtual bool DecodesByteByByte() const { return false; }
 };
 
 // Windows-1252. The five bytes it leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) stand for the
@@ -26,6 +32,7 @@ class Windows1252 final : public AnsiCodePage {
 public:
     std::u16string ToUtf16(std::string_view bytes) const override;
     std::string FromUtf16(std::u16string_view text, bool& lossless) const override;
+    bool DecodesByteByByte() const override { return true; }
 };
 
 // The code page used where none is given: a shared Windows1252.
@@ -82,5 +89,116 @@ EncodedText EncodeText(std::u16string_view text, TextEncoding encoding);
 // The editor's and the table's file content: FF FE, then the text as UTF-16 little-endian,
 // with no terminator.
 std::string EncodeUtf16LeFile(std::u16string_view text);
+
+// ---- The same a piece at a time, for inputs too large to hold whole ----
+// A piece may end anywhere: inside a mark, a UTF-8 sequence, a UTF-16 unit, a CR LF pair or a
+// surrogate pair. The results are those of the whole-text functions above.
+
+// Whether bytes fed a piece at a time are well-formed UTF-8, and whether any sequence is
+// longer than one byte.
+class Utf8Scanner {
+public:
+    void Feed(std::string_view bytes);
+    // Whether everything fed so far is well-formed, a sequence cut off at the end included.
+    bool WellFormed() const { return wellFormed_ && pendingSize_ == 0; }
+    bool HasMultiByte() const { return hasMultiByte_; }
+
+private:
+    bool wellFormed_ = true;
+    bool hasMultiByte_ = false;
+    std::array<unsigned char, 4> pending_{};  // a sequence begun in an earlier piece
+    std::size_t pendingSize_ = 0;
+};
+
+// What DetectTextEncoding says of all the bytes fed, fed a piece at a time.
+class EncodingDetector {
+public:
+    void Feed(std::string_view bytes);
+    // Whether the bytes fed begin with a mark, so that no further byte can change the answer.
+    bool HasMark() const;
+    // The answer for the bytes fed so far.
+    TextEncoding Encoding() const;
+
+private:
+    std::array<unsigned char, 3> head_{};
+    std::size_t headSize_ = 0;
+    Utf8Scanner utf8_;
+};
+
+// DecodeTextFileWithEncoding's decoding, a piece at a time, once the encoding is known: the
+// mark of the encoding is skipped, and a cut-off end decodes only when the bytes end.
+class TextDecoder {
+public:
+    // kAnsi needs a code page that decodes byte by byte (std::invalid_argument otherwise).
+    // With checkAnsiRoundTrip, bytes that the code page does not give back unchanged are
+    // noted (UnmappedAnsi).
+    TextDecoder(TextEncoding encoding, const AnsiCodePage& codePage, bool checkAnsiRoundTrip);
+
+    // Room Decode and Finish need for a piece of this many bytes.
+    static std::size_t MaxUnits(std::size_t bytes) { return bytes + 4; }
+    // Decodes the next piece into out and returns the number of units written.
+    std::size_t Decode(std::string_view bytes, char16_t* out);
+    // The bytes have ended: what is left of a cut-off sequence (U+FFFD) goes to out.
+    std::size_t Finish(char16_t* out);
+
+    // What reading lost: ill-formed UTF-8 (read as U+FFFD), an odd byte after UTF-16 (ignored),
+    // bytes the code page does not give back.
+    bool IllFormedUtf8() const { return illFormed_; }
+    bool OddByte() const { return pendingSize_ != 0 && utf16_; }
+    bool UnmappedAnsi() const { return unmapped_; }
+
+private:
+    std::size_t DecodeUtf8Piece(const unsigned char* p, const unsigned char* end, char16_t* out,
+                                bool last);
+
+    TextEncoding encoding_;
+    bool utf16_ = false;
+    std::size_t markLeft_ = 0;  // bytes of the mark still to skip
+    std::array<char16_t, 256> ansi_{};
+    std::array<bool, 256> ansiUnmapped_{};
+    bool asciiIsAscii_ = true;  // the code page maps bytes below 0x80 to the same units
+    std::array<unsigned char, 4> pending_{};  // a unit or sequence begun in an earlier piece
+    std::size_t pendingSize_ = 0;
+    bool illFormed_ = false;
+    bool unmapped_ = false;
+};
+
+// NormalizeLineBreaks a piece at a time.
+class LineBreakNormalizer {
+public:
+    // Room Normalize needs for a piece of this many units.
+    static std::size_t MaxUnits(std::size_t units) { return 2 * units; }
+    // Writes the piece with its breaks made CR LF to out; returns the number of units written.
+    std::size_t Normalize(std::u16string_view text, char16_t* out);
+
+private:
+    bool afterCr_ = false;  // an LF next belongs to the CR LF already written
+};
+
+// EncodeText a piece at a time: the mark goes out first, and a high surrogate at the end of a
+// piece waits for the next.
+class TextEncoder {
+public:
+    TextEncoder(TextEncoding encoding, const AnsiCodePage& codePage);
+
+    // Room Encode and Finish need for a piece of this many units.
+    static std::size_t MaxBytes(std::size_t units) { return 4 * units + 8; }
+    // Encodes the next piece into out and returns the number of bytes written.
+    std::size_t Encode(std::u16string_view text, char* out);
+    // The text has ended: what waits (a mark, a surrogate) goes to out.
+    std::size_t Finish(char* out);
+    // False once some unit had to be substituted.
+    bool Lossless() const { return lossless_; }
+
+private:
+    std::size_t EncodeWhole(std::u16string_view text, char* out);
+
+    TextEncoding encoding_;
+    const AnsiCodePage& codePage_;
+    bool markDone_ = false;
+    char16_t held_ = 0;  // a high surrogate waiting for the next piece
+    bool holding_ = false;
+    bool lossless_ = true;
+};
 
 }  // namespace palimp

@@ -168,6 +168,8 @@ TEST_F(CliTest, ConversionsNameWhatTheInputLost) {
         const char* loss;
     } cases[] = {
         {"\xEF\xBB\xBF" "cat \xC3 x", "utf8", "dog \xEF\xBF\xBD x", "ill-formed UTF-8, read as U+FFFD"},
+        // Regression: a sequence cut off by the end of the input must still become U+FFFD.
+        {"\xEF\xBB\xBF" "cat \xF0\x9F\x98", "utf8", "dog \xEF\xBF\xBD", "ill-formed UTF-8, read as U+FFFD"},
         {"\xFF\xFE" "c\0a\0t\0" "A"s, "utf16le", Le(u"dog"), "an odd trailing byte after the UTF-16 text"},
     };
     for (const Case& c : cases) {

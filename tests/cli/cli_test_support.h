@@ -111,6 +111,7 @@ protected:
         environment.writeStderr = [&outcome](std::string_view bytes) { outcome.err += bytes; };
         environment.codePage = codePage_;
         environment.codePageRoundTrips = codePageRoundTrips_;
+        environment.pieceBytes = pieceBytes_;
         outcome.exit = RunReplaceCli(args, environment);
         return outcome;
     }
@@ -123,6 +124,7 @@ protected:
     // The ANSI code page the runs use (null: Windows-1252).
     const AnsiCodePage* codePage_ = nullptr;
     bool codePageRoundTrips_ = true;
+    std::size_t pieceBytes_ = 0;  // bytes read at a time; 0: the program's choice
 };
 
 }  // namespace palimp::cli::test

@@ -157,6 +157,66 @@ TEST_F(FileIo, ReplacedFileKeepsItsPermissions) {
     EXPECT_EQ(fs::status(file).permissions(), before);
 }
 
+TEST_F(FileIo, AReaderGoesThroughTheFileInPiecesAndAgain) {
+    const fs::path file = dir_ / "data.bin";
+    Put(file, kBinary);
+    FileReader reader(file);
+    for (int round = 0; round < 2; ++round) {
+        std::string read;
+        char piece[5];
+        std::size_t got;
+        do {
+            got = reader.Read(piece, sizeof piece);
+            read.append(piece, got);
+        } while (got == sizeof piece);
+        EXPECT_EQ(read, kBinary);
+        EXPECT_EQ(reader.Read(piece, sizeof piece), 0u) << "more after the end";
+        reader.Rewind();
+    }
+    EXPECT_THROW(FileReader(dir_ / "missing.txt"), EFOpenError);
+    EXPECT_THROW(FileReader{dir_}, EFOpenError);
+}
+
+TEST_F(FileIo, AWriterChangesTheTargetOnlyWhenItCommits) {
+    const fs::path file = dir_ / "doc.txt";
+    Put(file, "old text");
+    {
+        AtomicFileWriter writer(file);
+        writer.Write("new ");
+        writer.Write(kBinary);
+        EXPECT_EQ(Get(file), "old text");
+        EXPECT_EQ(Names().size(), 2u) << "the pieces go to a file beside the target";
+        writer.Commit();
+    }
+    EXPECT_EQ(Get(file), "new " + std::string(kBinary));
+    EXPECT_EQ(Names(), std::vector<std::u16string>{u"doc.txt"});
+
+    // Abandoned explicitly, or by going out of scope: the target stays, nothing is left.
+    {
+        AtomicFileWriter writer(file);
+        writer.Write("dropped");
+        writer.Abandon();
+        EXPECT_THROW(writer.Write("more"), EFCreateError);
+        EXPECT_THROW(writer.Commit(), EFCreateError);
+    }
+    { AtomicFileWriter(file).Write("dropped too"); }
+    { AtomicFileWriter(dir_ / "new.txt").Write("never created"); }
+    EXPECT_EQ(Get(file), "new " + std::string(kBinary));
+    EXPECT_EQ(Names(), std::vector<std::u16string>{u"doc.txt"});
+}
+
+TEST_F(FileIo, AWriterWhoseRenameFailsKeepsTheTarget) {
+    const fs::path file = dir_ / "doc.txt";
+    Put(file, "old text");
+    AtomicFileWriter writer(file, RenameProbe::Fail);
+    writer.Write("a");
+    writer.Write("b");
+    EXPECT_THROW(writer.Commit(), EFCreateError);
+    EXPECT_EQ(RenameProbe::fromBytes, "ab");
+    EXPECT_EQ(Get(file), "old text");
+    EXPECT_EQ(Names(), std::vector<std::u16string>{u"doc.txt"});
+}
+
 TEST_F(FileIo, ASymbolicLinkIsFollowedAndKept) {
     const fs::path real = dir_ / "real.txt";
     const fs::path link = dir_ / "link.txt";

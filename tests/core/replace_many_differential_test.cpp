@@ -97,12 +97,21 @@ std::u16string RandomPhrase(const std::u16string& alphabet, const std::u16string
 
 struct Shape {
     std::size_t maxRows, maxText, alphabetSize, maxPhrase;
+    // Draw the alphabet from kPool, or from U+4E00 up and the ASCII letters: more distinct
+    // units than an automaton can number in a byte.
+    bool wide = false;
 };
+
+char16_t PoolUnit(Random& random, bool wide) {
+    if (!wide) return kPool[random.Below(std::size(kPool))];
+    return random.Chance(10) ? static_cast<char16_t>(u'A' + random.Below(58))
+                             : static_cast<char16_t>(0x4E00 + random.Below(700));
+}
 
 Sample RandomSample(Random& random, const Shape& shape) {
     std::u16string alphabet;
     const std::size_t size = 2 + random.Below(shape.alphabetSize - 1);
-    for (std::size_t k = 0; k < size; ++k) alphabet += kPool[random.Below(std::size(kPool))];
+    for (std::size_t k = 0; k < size; ++k) alphabet += PoolUnit(random, shape.wide);
     Sample sample;
     sample.text = RandomString(alphabet, random.Below(shape.maxText + 1), random);
     const std::size_t rowCount = random.Below(shape.maxRows + 1);
@@ -113,6 +122,13 @@ Sample RandomSample(Random& random, const Shape& shape) {
             random.Chance(25) ? u"" : RandomString(alphabet + u"xy#", random.Below(4), random);
         row.options = kOptionCells[random.Below(std::size(kOptionCells))];
         sample.rows.push_back(row);
+    }
+    if (shape.wide) {
+        // Units that no phrase holds, among the rest: the automaton's class of strangers.
+        for (std::size_t k = sample.text.size() / 8; k > 0; --k) {
+            sample.text.insert(random.Below(sample.text.size() + 1), 1,
+                               static_cast<char16_t>(0x3041 + random.Below(50)));
+        }
     }
     return sample;
 }
@@ -149,7 +165,7 @@ struct Trial {
         std::vector<ReplaceProgress> refreshes;
         const bool compared = config.pollUnits == 1;
         ProgressMonitor monitor;
-        if (literal ? compared : config.pollUnits > 0) {
+        if (literal ? compared : config.pollUnits > 0 && config.streamPiece == 0) {
             monitor.clock = FakeClock(clockSeed, 0, 150);
             monitor.pollUnits = config.pollUnits;
             monitor.refresh = [&](const ReplaceProgress& p) {
@@ -159,8 +175,13 @@ struct Trial {
             };
         }
         if (literal) return Describe(LiteralReplaceMany(pairs, sample.text, monitor), refreshes);
-        const ReplaceManyEngine engine =
-            ReplaceManyTestAccess::Make(pairs, config.exactKeys, config.skipInsideWords);
+        const ReplaceManyEngine engine = ReplaceManyTestAccess::Make(
+            pairs, config.exactKeys, config.skipInsideWords, config.finder);
+        if (config.streamPiece != 0) {
+            // A stream cannot be cancelled: it is compared with an uncancelled literal pass.
+            const replace_test::PieceSizes sizes(config.streamPiece, clockSeed);
+            return Describe(replace_test::RunStream(engine, sample.text, sizes), refreshes);
+        }
         return Describe(engine.Run(sample.text, monitor), refreshes);
     }
 };
@@ -239,6 +260,10 @@ TEST(ReplaceManyDifferential, SmallTablesOnShortTexts) {
 
 TEST(ReplaceManyDifferential, TightAlphabetsForceOverlaps) {
     Differential(2, 3000, {10, 40, 3, 5});
+}
+
+TEST(ReplaceManyDifferential, MoreDistinctUnitsThanAByteHolds) {
+    Differential(4, 40, {600, 800, 700, 3, true});
 }
 
 TEST(ReplaceManyDifferential, LargerTablesOnLongerTexts) {

@@ -263,6 +263,95 @@ TEST(ReplaceManyEngine, InlineFoldingAgreesWithTheMatchingPrimitives) {
     }
 }
 
+TEST(ReplaceManyEngine, TheAutomatonServesTablesUpToItsSize) {
+    // Correct either way, but a table the automaton could serve must not fall back to the trie
+    // unnoticed, nor a huge one build a huge automaton.
+    const auto uses = [](const std::vector<Row>& rows) {
+        const std::vector<ReplacePair> pairs = PairsOf(rows);
+        return ReplaceManyTestAccess::UsesAutomaton(ReplaceManyEngine(pairs));
+    };
+    EXPECT_TRUE(uses({{u"cat", u"dog", u""}, {u"Hat", u"cap", u"C,W"}}));
+    EXPECT_FALSE(uses({{u"", u"x", u""}}));
+    EXPECT_FALSE(uses({{std::u16string(2000, u'a'), u"x", u""}}));
+    std::vector<Row> large;
+    for (unsigned k = 0; k < 60000; ++k) {
+        std::u16string phrase;
+        for (unsigned v = k * 2654435761u, u = 0; u < 8; ++u, v /= 26) {
+            phrase += static_cast<char16_t>(u'a' + v % 26);
+        }
+        large.push_back({phrase, u"x", u""});
+    }
+    EXPECT_FALSE(uses(large));
+    large.resize(1000);
+    EXPECT_TRUE(uses(large));
+}
+
+// ---- The pass in pieces ----
+
+TEST(ReplaceStream, KeptPairsAreJudgedOverTheWholeText) {
+    // The only occurrence with case ignored may lie across two pieces; a stream hands out the
+    // text itself when nothing is kept.
+    const struct {
+        const char* name;
+        std::vector<Row> rows;
+        std::vector<std::u16string> pieces;
+        bool kept;
+        std::u16string output;
+        int found;
+    } cases[] = {
+        {"other case across pieces", {{u"Ab", u"x", u"C"}}, {u"a", u"B"}, true, u"aB", 0},
+        {"other case within a piece", {{u"Ab", u"x", u"C"}}, {u"zaB", u""}, true, u"zaB", 0},
+        {"exact across pieces", {{u"ab", u"x", u"C"}}, {u"a", u"", u"b"}, true, u"x", 1},
+        {"no occurrence", {{u"zz", u"x", u""}}, {u"z", u"az"}, false, u"zaz", 0},
+        {"occurrence cut by the end", {{u"zz", u"x", u""}}, {u"az", u"a", u"z"}, false, u"azaz", 0},
+        {"whole word at a piece end", {{u"ab", u"x", u"W"}}, {u"c ab", u"c ab"}, true, u"c abc x", 1},
+        {"no text", {{u"a", u"x", u""}}, {}, false, u"", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<ReplacePair> pairs = PairsOf(c.rows);
+        const ReplaceManyEngine engine(pairs);
+        ReplaceStream stream(engine);
+        for (const std::u16string& piece : c.pieces) stream.Write(piece);
+        stream.Finish();
+        EXPECT_EQ(stream.AnyPairKept(), c.kept);
+        EXPECT_EQ(Escaped(stream.Output()), Escaped(c.output));
+        EXPECT_EQ(stream.Found(), c.found);
+    }
+}
+
+TEST(ReplaceStream, HandsOutAllButTheLastLongestPhrase) {
+    // What a stream holds back is bounded by the table, not by the text.
+    const std::vector<ReplacePair> pairs = {{u"abc", u"x", u""}, {u"b", u"y", u"W"}};
+    const ReplaceManyEngine engine(pairs);
+    ReplaceStream stream(engine);
+    std::u16string output;
+    for (int k = 0; k < 1000; ++k) {
+        stream.Write(u"zabcz");
+        output += stream.Output();
+        stream.ClearOutput();
+        ASSERT_GE(output.size() + 4, 3 * (k + 1u)) << "held back more than 3 + 1 units";
+    }
+    stream.Finish();
+    output += stream.Output();
+    EXPECT_EQ(output.size(), 3000u);
+    EXPECT_EQ(stream.Length(), 5000u);
+    EXPECT_EQ(stream.RowHits(), (std::vector<int>{1000, 0}));
+}
+
+TEST(ReplaceStream, CommitTakesNoMoreThanTheRoomGiven) {
+    const std::vector<ReplacePair> pairs = {{u"a", u"b", u""}};
+    const ReplaceManyEngine engine(pairs);
+    ReplaceStream stream(engine);
+    const std::span<char16_t> room = stream.Room(3);
+    ASSERT_GE(room.size(), 3u);
+    std::copy_n(u"aaa", 3, room.data());
+    EXPECT_THROW(stream.Commit(room.size() + 1), std::out_of_range);
+    stream.Commit(3);
+    stream.Finish();
+    EXPECT_EQ(Escaped(stream.Output()), "bbb");
+}
+
 // ---- Progress and cancel ----
 
 // A clock that returns the given readings in turn (the last one from then on) and counts reads.

@@ -3,6 +3,7 @@
 // clock, and readable printing of cases.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -22,9 +23,14 @@ namespace palimp {
 // Reaches the engine's tuning switches, which only tests need.
 class ReplaceManyTestAccess {
 public:
+    using Finder = ReplaceManyEngine::Finder;
     static ReplaceManyEngine Make(std::span<const ReplacePair> rows, bool exactKeys,
-                                  bool skipInsideWords) {
-        return ReplaceManyEngine(rows, ReplaceManyEngine::Tuning{exactKeys, skipInsideWords});
+                                  bool skipInsideWords, Finder finder = Finder::kAuto) {
+        return ReplaceManyEngine(rows,
+                                 ReplaceManyEngine::Tuning{exactKeys, skipInsideWords, finder});
+    }
+    static bool UsesAutomaton(const ReplaceManyEngine& engine) {
+        return engine.automaton_ != nullptr;
     }
 };
 
@@ -132,24 +138,88 @@ struct EngineConfig {
     const char* name;
     bool exactKeys;        // exact keys when every row is case sensitive
     bool skipInsideWords;  // skip positions after a word unit when every row is whole-word
-    int pollUnits;         // 0: no progress monitor
+    ReplaceManyTestAccess::Finder finder;
+    int pollUnits;  // 0: no progress monitor
+    // Non-zero: the text goes through a ReplaceStream in pieces of this many units; -1: in
+    // pieces of pseudo-random sizes from 1 unit up, many of 1 and 2 units.
+    int streamPiece = 0;
 };
 
 // Names the configuration in test listings.
 inline void PrintTo(const EngineConfig& config, std::ostream* out) { *out << config.name; }
 
+using Finder = ReplaceManyTestAccess::Finder;
 inline const EngineConfig kEngineConfigs[] = {
-    {"Default", true, true, 0},
-    {"FoldedKeys", false, false, 0},
-    {"PollEveryUnit", true, true, 1},
-    {"FoldedPollEvery3", false, true, 3},
+    {"Default", true, true, Finder::kAuto, 0},
+    {"Trie", true, true, Finder::kTrie, 0},
+    {"TrieFoldedKeys", false, false, Finder::kTrie, 0},
+    {"Automaton", true, true, Finder::kAutomaton, 0},
+    {"AutomatonFoldedKeys", false, false, Finder::kAutomaton, 0},
+    {"PollEveryUnit", true, true, Finder::kAuto, 1},
+    {"TriePollEvery3", false, true, Finder::kTrie, 3},
+    {"AutomatonPollEvery3", false, true, Finder::kAutomaton, 3},
+    {"StreamTrieByUnit", true, true, Finder::kTrie, 0, 1},
+    {"StreamAutomatonByTwo", false, true, Finder::kAutomaton, 0, 2},
+    {"StreamTrieRandomPieces", false, false, Finder::kTrie, 0, -1},
+    {"StreamAutomatonRandomPieces", true, true, Finder::kAutomaton, 0, -1},
 };
+
+// Sizes of the pieces a stream is given: a fixed size, or a fixed pseudo-random sequence.
+class PieceSizes {
+public:
+    explicit PieceSizes(int piece, std::uint64_t seed = 1) : piece_(piece), state_(seed) {}
+    std::size_t Next() {
+        if (piece_ > 0) return static_cast<std::size_t>(piece_);
+        state_ = state_ * 6364136223846793005ull + 1442695040888963407ull;
+        const auto r = static_cast<std::size_t>(state_ >> 33);
+        return r % 3 == 0 ? 1 : r % 3 == 1 ? 2 : r % 29;  // 0 too: an empty piece
+    }
+
+private:
+    int piece_;
+    std::uint64_t state_;
+};
+
+// The result of the text given to a stream in pieces, as Run would report it.
+inline ReplaceResult RunStream(const ReplaceManyEngine& engine, std::u16string_view text,
+                               PieceSizes sizes) {
+    ReplaceStream stream(engine);
+    std::u16string output;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t piece = std::min(sizes.Next(), text.size() - at);
+        // Half the pieces are written through Room with spare room left over.
+        if (piece % 2 == 0) {
+            const std::span<char16_t> room = stream.Room(piece + 3);
+            std::copy_n(text.data() + at, piece, room.data());
+            stream.Commit(piece);
+        } else {
+            stream.Write(text.substr(at, piece));
+        }
+        at += piece;
+        output += stream.Output();
+        stream.ClearOutput();
+    }
+    stream.Finish();
+    output += stream.Output();
+    ReplaceResult result;
+    result.anyPairKept = stream.AnyPairKept();
+    result.found = stream.Found();
+    result.rowHits = stream.RowHits();
+    // A stream hands out the text itself where Run delivers nothing.
+    if (result.anyPairKept) {
+        result.output = output;
+    } else if (output != text) {
+        result.output = u"<stream changed a text without kept pairs>";
+    }
+    return result;
+}
 
 // Runs rows over text in config, with a clock that triggers refreshes but never cancels.
 inline ReplaceResult RunEngine(const EngineConfig& config, std::span<const ReplacePair> rows,
                                std::u16string_view text) {
-    const ReplaceManyEngine engine =
-        ReplaceManyTestAccess::Make(rows, config.exactKeys, config.skipInsideWords);
+    const ReplaceManyEngine engine = ReplaceManyTestAccess::Make(
+        rows, config.exactKeys, config.skipInsideWords, config.finder);
+    if (config.streamPiece != 0) return RunStream(engine, text, PieceSizes(config.streamPiece));
     if (config.pollUnits == 0) return engine.Run(text);
     ProgressMonitor monitor;
     monitor.clock = FakeClock(7, 0, 120);
