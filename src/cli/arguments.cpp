@@ -29,7 +29,7 @@ constexpr std::string_view kUsage =
     "\n"
     "Exit status: 0 success, 1 an input or output failed, 2 usage error.\n";
 
-struct OptionSpec {
+struct OptionForm {
     std::string_view shortName;  // "-t", or empty
     std::string_view longName;   // "--table"
     bool takesValue;
@@ -37,7 +37,7 @@ struct OptionSpec {
 
 enum OptionId { kTable, kOutput, kInPlace, kEncoding, kCount, kStats, kHelp, kVersion };
 
-constexpr OptionSpec kSpecs[] = {
+constexpr OptionForm kOptions[] = {
     {"-t", "--table", true},      {"-o", "--output", true}, {"-i", "--in-place", false},
     {"", "--encoding", true},     {"", "--count", false},   {"", "--stats", false},
     {"-h", "--help", false},      {"", "--version", false},
@@ -50,14 +50,14 @@ struct Match {
 };
 
 std::optional<Match> FindOption(const std::string& arg) {
-    for (int id = 0; id < static_cast<int>(std::size(kSpecs)); ++id) {
-        const OptionSpec& spec = kSpecs[id];
-        if (arg == spec.longName || (!spec.shortName.empty() && arg == spec.shortName))
+    for (int id = 0; id < static_cast<int>(std::size(kOptions)); ++id) {
+        const OptionForm& form = kOptions[id];
+        if (arg == form.longName || (!form.shortName.empty() && arg == form.shortName))
             return Match{id, std::nullopt};
-        if (!spec.takesValue) continue;
-        const std::string longPrefix = std::string(spec.longName) + "=";
+        if (!form.takesValue) continue;
+        const std::string longPrefix = std::string(form.longName) + "=";
         if (arg.starts_with(longPrefix)) return Match{id, arg.substr(longPrefix.size())};
-        if (!spec.shortName.empty() && arg.size() > 2 && arg.starts_with(spec.shortName))
+        if (!form.shortName.empty() && arg.size() > 2 && arg.starts_with(form.shortName))
             return Match{id, arg.substr(2)};
     }
     return std::nullopt;
@@ -108,7 +108,7 @@ std::string CheckCombination(const Options& options) {
 ParsedArguments ParseArguments(std::span<const std::string> args) {
     ParsedArguments result;
     Options& options = result.options;
-    bool seen[std::size(kSpecs)] = {};
+    bool seen[std::size(kOptions)] = {};
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -128,7 +128,7 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
         std::string value;
         if (match->gluedValue) {
             value = *match->gluedValue;
-        } else if (kSpecs[match->id].takesValue) {
+        } else if (kOptions[match->id].takesValue) {
             if (i + 1 == args.size()) {
                 if (result.error.empty()) result.error = "option '" + arg + "' needs a value";
                 continue;
@@ -136,9 +136,9 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
             value = args[++i];
         }
         if (seen[match->id] && result.error.empty())
-            result.error = "option '" + std::string(kSpecs[match->id].longName) + "' given twice";
+            result.error = "option '" + std::string(kOptions[match->id].longName) + "' given twice";
         seen[match->id] = true;
-        if (kSpecs[match->id].takesValue && value.empty() && result.error.empty())
+        if (kOptions[match->id].takesValue && value.empty() && result.error.empty())
             result.error = "option '" + arg + "' needs a non-empty value";
         std::string error = Apply(match->id, value, options);
         if (result.error.empty()) result.error = std::move(error);
