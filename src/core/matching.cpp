@@ -8,25 +8,11 @@
 #include <string>
 
 #include "core/errors.h"
-#include "core/unicode_tables.h"
+#include "core/unicode_lookup.h"
 
 namespace palimp {
 
 namespace {
-
-// Inline forms of FoldCase and IsWordChar for the comparison loops. Units below 128 take a
-// range test; the rest cost one read of the word bit set or two of the fold tables.
-inline char16_t Fold(char16_t ch) {
-    if (ch < 0x80) {
-        return static_cast<unsigned>(ch - u'A') < 26u ? static_cast<char16_t>(ch + 0x20) : ch;
-    }
-    return static_cast<char16_t>(ch + FoldDeltas[FoldBlockIndex[ch >> 8]][ch & 0xFF]);
-}
-
-inline bool IsWord(char16_t ch) {
-    if (ch < 0x80) return static_cast<unsigned>((ch | 0x20) - u'a') < 26u;
-    return (WordBits[ch >> 5] >> (ch & 31)) & 1u;
-}
 
 // n units at a and b, compared exactly or after folding; the callers checked the bounds.
 inline bool EqualRun(const char16_t* a, const char16_t* b, std::size_t n) {
@@ -41,7 +27,7 @@ inline bool EqualRun(const char16_t* a, const char16_t* b, std::size_t n) {
 inline bool EqualRunNoCase(const char16_t* a, const char16_t* b, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) {
         // Most units are equal as they stand; fold only where they differ.
-        if (a[i] != b[i] && Fold(a[i]) != Fold(b[i])) return false;
+        if (a[i] != b[i] && FoldUnit(a[i]) != FoldUnit(b[i])) return false;
     }
     return true;
 }
@@ -55,12 +41,12 @@ inline bool SearchOutOfRange(std::u16string_view phrase, std::u16string_view tex
 
 // Forward scan with folding: the first unit is compared folded before the rest of the run.
 int ScanForwardNoCase(std::u16string_view phrase, std::u16string_view text, std::size_t from) {
-    const char16_t first = Fold(phrase[0]);
+    const char16_t first = FoldUnit(phrase[0]);
     const std::size_t rest = phrase.size() - 1;
     const std::size_t last = text.size() - phrase.size();  // last 0-based start that fits
     const char16_t* t = text.data();
     for (std::size_t p = from; p <= last; ++p) {
-        if (Fold(t[p]) == first && EqualRunNoCase(t + p + 1, phrase.data() + 1, rest)) {
+        if (FoldUnit(t[p]) == first && EqualRunNoCase(t + p + 1, phrase.data() + 1, rest)) {
             return static_cast<int>(p + 1);
         }
     }
@@ -68,11 +54,11 @@ int ScanForwardNoCase(std::u16string_view phrase, std::u16string_view text, std:
 }
 
 int ScanBackwardNoCase(std::u16string_view phrase, std::u16string_view text, std::size_t from) {
-    const char16_t first = Fold(phrase[0]);
+    const char16_t first = FoldUnit(phrase[0]);
     const std::size_t rest = phrase.size() - 1;
     const char16_t* t = text.data();
     for (std::size_t p = from + 1; p-- > 0;) {
-        if (Fold(t[p]) == first && EqualRunNoCase(t + p + 1, phrase.data() + 1, rest)) {
+        if (FoldUnit(t[p]) == first && EqualRunNoCase(t + p + 1, phrase.data() + 1, rest)) {
             return static_cast<int>(p + 1);
         }
     }
@@ -87,9 +73,9 @@ inline std::size_t BackwardFrom(std::u16string_view phrase, std::u16string_view 
 
 }  // namespace
 
-char16_t FoldCase(char16_t ch) { return Fold(ch); }
+char16_t FoldCase(char16_t ch) { return FoldUnit(ch); }
 
-bool IsWordChar(char16_t ch) { return IsWord(ch); }
+bool IsWordChar(char16_t ch) { return IsWordUnit(ch); }
 
 int IntMax(int a, int b) { return b >= a ? b : a; }
 
@@ -127,13 +113,13 @@ bool MatchAt(std::u16string_view phrase, int phraseStart, std::u16string_view te
 
     const char16_t* t = text.data() + tp;
     const char16_t* p = phrase.data() + ps;
-    if (caseSensitive ? p[0] != t[0] : Fold(p[0]) != Fold(t[0])) return false;
+    if (caseSensitive ? p[0] != t[0] : FoldUnit(p[0]) != FoldUnit(t[0])) return false;
     if (!(caseSensitive ? EqualRun(p + 1, t + 1, n - 1) : EqualRunNoCase(p + 1, t + 1, n - 1))) {
         return false;
     }
     if (wholeWord) {
-        if (tp > 0 && IsWord(t[-1])) return false;
-        if (tp + n < text.size() && IsWord(t[n])) return false;
+        if (tp > 0 && IsWordUnit(t[-1])) return false;
+        if (tp + n < text.size() && IsWordUnit(t[n])) return false;
     }
     return true;
 }

@@ -18,7 +18,6 @@
 
 namespace palimp {
 
-using replace_detail::IsWordUnit;
 using replace_detail::PhraseAutomaton;
 using replace_detail::PhraseTrie;
 using replace_detail::TrieHit;

@@ -9,22 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/unicode_tables.h"
+#include "core/unicode_lookup.h"
 
 namespace palimp::replace_detail {
-
-// FoldCase and IsWordChar, inline for the scan loops; the same results for every unit.
-inline char16_t FoldUnit(char16_t ch) {
-    if (ch < 0x80) {
-        return static_cast<unsigned>(ch - u'A') < 26u ? static_cast<char16_t>(ch + 0x20) : ch;
-    }
-    return static_cast<char16_t>(ch + FoldDeltas[FoldBlockIndex[ch >> 8]][ch & 0xFF]);
-}
-
-inline bool IsWordUnit(char16_t ch) {
-    if (ch < 0x80) return static_cast<unsigned>((ch | 0x20) - u'a') < 26u;
-    return (WordBits[ch >> 5] >> (ch & 31)) & 1u;
-}
 
 // A hint to start loading memory that will soon be read.
 inline void Prefetch(const void* address) {

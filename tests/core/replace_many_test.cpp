@@ -255,14 +255,6 @@ TEST(ReplaceManyEngine, TakesTableFileRows) {
     EXPECT_EQ(Escaped(engine.Run(u"cat cats").output), "dog cats");
 }
 
-TEST(ReplaceManyEngine, InlineFoldingAgreesWithTheMatchingPrimitives) {
-    for (unsigned u = 0; u < 0x10000; ++u) {
-        const auto unit = static_cast<char16_t>(u);
-        ASSERT_EQ(replace_detail::FoldUnit(unit), FoldCase(unit)) << std::hex << u;
-        ASSERT_EQ(replace_detail::IsWordUnit(unit), IsWordChar(unit)) << std::hex << u;
-    }
-}
-
 TEST(ReplaceManyEngine, TheAutomatonServesTablesUpToItsSize) {
     // Correct either way, but a table the automaton could serve must not fall back to the trie
     // unnoticed, nor a huge one build a huge automaton.
