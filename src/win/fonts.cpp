@@ -19,6 +19,7 @@ const std::map<std::wstring, std::vector<std::wstring>, std::less<>>& Fallbacks(
         {L"Lucida Sans Unicode", {L"Arial Unicode MS", L"Segoe UI", L"Tahoma", L"Arial", L"DejaVu Sans"}},
         {L"Arial Unicode MS", {L"Lucida Sans Unicode", L"Segoe UI", L"Tahoma", L"Arial", L"DejaVu Sans"}},
         {L"Arial", {L"Liberation Sans", L"DejaVu Sans", L"Tahoma"}},
+        {L"Verdana", {L"DejaVu Sans", L"Bitstream Vera Sans", L"Tahoma", L"Segoe UI"}},
     };
     return table;
 }
@@ -34,14 +35,16 @@ public:
     ~FontCache() {
         for (auto& [key, font] : fonts_) DeleteObject(font);
     }
-    HFONT Get(std::wstring_view face, int height, int weight) {
+    HFONT Get(std::wstring_view face, int height, int weight, unsigned style) {
         std::wstring resolved = ResolvedFace(face);
-        auto key = std::make_tuple(resolved, height, weight);
+        auto key = std::make_tuple(resolved, height, weight, style);
         auto it = fonts_.find(key);
         if (it != fonts_.end()) return it->second;
         LOGFONTW lf = {};
         lf.lfHeight = height;
         lf.lfWeight = weight;
+        lf.lfItalic = (style & kItalic) != 0;
+        lf.lfUnderline = (style & kUnderline) != 0;
         lf.lfCharSet = DEFAULT_CHARSET;
         lf.lfQuality = DEFAULT_QUALITY;
         lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
@@ -72,7 +75,7 @@ public:
     }
 
 private:
-    std::map<std::tuple<std::wstring, int, int>, HFONT> fonts_;
+    std::map<std::tuple<std::wstring, int, int, unsigned>, HFONT> fonts_;
     std::map<std::wstring, std::wstring, std::less<>> faces_;
 };
 
@@ -97,12 +100,12 @@ bool Fonts::IsInstalled(std::wstring_view face) {
 
 std::wstring Fonts::ResolveFace(std::wstring_view face) { return Cache().ResolvedFace(face); }
 
-HFONT Fonts::Pixels(std::wstring_view face, int pixels96, int dpi, int weight) {
-    return Cache().Get(face, -dpi::Scale(pixels96, dpi), weight);
+HFONT Fonts::Pixels(std::wstring_view face, int pixels96, int dpi, int weight, unsigned style) {
+    return Cache().Get(face, -dpi::Scale(pixels96, dpi), weight, style);
 }
 
-HFONT Fonts::Points(std::wstring_view face, int points, int dpi, int weight) {
-    return Cache().Get(face, dpi::PointsToHeight(points, dpi), weight);
+HFONT Fonts::Points(std::wstring_view face, int points, int dpi, int weight, unsigned style) {
+    return Cache().Get(face, dpi::PointsToHeight(points, dpi), weight, style);
 }
 
 std::wstring Fonts::FaceOf(HFONT font) {

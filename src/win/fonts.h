@@ -6,6 +6,7 @@
 // Use: HFONT f = Fonts::Pixels(L"Tahoma", 13, Dpi());          // 13 px high at 96 DPI, scaled
 //      HFONT b = Fonts::Pixels(L"Tahoma", 16, 96, FW_BOLD);     // unscaled, bold
 //      HFONT m = Fonts::Points(L"Lucida Console", 10, Dpi());   // 10 pt at this DPI
+//      HFONT i = Fonts::Pixels(L"Verdana", 13, 96, FW_NORMAL, kItalic);
 #pragma once
 
 #include <windows.h>
@@ -15,12 +16,17 @@
 
 namespace palimp {
 
+// Styles a cached font can carry besides its weight.
+enum FontStyle : unsigned { kPlain = 0, kItalic = 1, kUnderline = 2 };
+
 class Fonts {
 public:
     // A font whose character height is pixels96 at 96 DPI, scaled to dpi.
-    static HFONT Pixels(std::wstring_view face, int pixels96, int dpi, int weight = FW_NORMAL);
+    static HFONT Pixels(std::wstring_view face, int pixels96, int dpi, int weight = FW_NORMAL,
+                        unsigned style = kPlain);
     // A font of the given size in points at dpi.
-    static HFONT Points(std::wstring_view face, int points, int dpi, int weight = FW_NORMAL);
+    static HFONT Points(std::wstring_view face, int points, int dpi, int weight = FW_NORMAL,
+                        unsigned style = kPlain);
     // The face that is actually used for face: face itself when installed, else the first
     // installed look-alike, else face (the font mapper then picks something).
     static std::wstring ResolveFace(std::wstring_view face);

@@ -25,30 +25,6 @@ constexpr COLORREF kProgramNameColour = RGB(0x3E, 0x3E, 0x86);
 constexpr COLORREF kSloganColour = RGB(0x00, 0x40, 0x00);
 constexpr COLORREF kLinkColour = RGB(0x00, 0x00, 0xFF);
 
-// Verdana is missing on some systems (Wine among them); these look much like it.
-std::wstring VerdanaFace() {
-    for (const wchar_t* face : {L"Verdana", L"DejaVu Sans", L"Bitstream Vera Sans"}) {
-        if (Fonts::IsInstalled(face)) return face;
-    }
-    return Fonts::ResolveFace(L"Tahoma");
-}
-
-HFONT CreateStyledFont(const std::wstring& face, int pixels, bool italic, bool underline) {
-    LOGFONTW lf = {};
-    lf.lfHeight = -pixels;
-    lf.lfWeight = FW_NORMAL;
-    lf.lfItalic = italic;
-    lf.lfUnderline = underline;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
-    HFONT font = CreateFontIndirectW(&lf);
-    return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-}
-
-void DeleteFont(HFONT font) {
-    if (font && font != GetStockObject(DEFAULT_GUI_FONT)) DeleteObject(font);
-}
-
 // A 32-bit picture from the resources, its colours premultiplied by alpha as AlphaBlend wants
 // them. Null when the resource is missing: the box then shows no picture.
 HBITMAP LoadAlphaPicture(int id) {
@@ -84,8 +60,6 @@ TdlgAbout::~TdlgAbout() {
     if (hints_) DestroyWindow(hints_);
     if (bannerPicture_) DeleteObject(bannerPicture_);
     if (logoPicture_) DeleteObject(logoPicture_);
-    DeleteFont(sloganFont_);
-    DeleteFont(linkFont_);
 }
 
 void TdlgAbout::CreateForm() {
@@ -109,11 +83,10 @@ void TdlgAbout::CreateForm() {
 }
 
 void TdlgAbout::CreateFonts() {
-    const std::wstring verdana = VerdanaFace();
     windowFont_ = Fonts::Pixels(L"Tahoma", 11, Dpi());
-    programNameFont_ = Fonts::Pixels(verdana, 19, Dpi());
-    sloganFont_ = CreateStyledFont(verdana, 13, true, false);
-    linkFont_ = CreateStyledFont(Fonts::ResolveFace(L"Tahoma"), 11, false, true);
+    programNameFont_ = Fonts::Pixels(L"Verdana", 19, Dpi());
+    sloganFont_ = Fonts::Pixels(L"Verdana", 13, Dpi(), FW_NORMAL, kItalic);
+    linkFont_ = Fonts::Pixels(L"Tahoma", 11, Dpi(), FW_NORMAL, kUnderline);
 }
 
 void TdlgAbout::LoadPictures() {

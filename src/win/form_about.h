@@ -60,7 +60,7 @@ private:
     HWND OKBtn = nullptr;
     HWND hints_ = nullptr;
 
-    // Pictures with premultiplied alpha, and the two fonts no other window shares.
+    // Pictures with premultiplied alpha (owned); fonts from the shared cache.
     HBITMAP bannerPicture_ = nullptr;
     HBITMAP logoPicture_ = nullptr;
     HFONT sloganFont_ = nullptr;
