@@ -127,4 +127,25 @@ protected:
     std::size_t pieceBytes_ = 0;  // bytes read at a time; 0: the program's choice
 };
 
+// A code page in which byte 0x81 has no character: it reads as U+FFFD and cannot come back.
+// singleByte says whether it may be decoded byte by byte (as a piece reader would).
+class GappedCodePage final : public AnsiCodePage {
+public:
+    explicit GappedCodePage(bool singleByte) : singleByte_(singleByte) {}
+    std::u16string ToUtf16(std::string_view bytes) const override {
+        std::u16string text = Windows1252().ToUtf16(bytes);
+        for (char16_t& unit : text) {
+            if (unit == 0x81) unit = 0xFFFD;
+        }
+        return text;
+    }
+    std::string FromUtf16(std::u16string_view text, bool& lossless) const override {
+        return Windows1252().FromUtf16(text, lossless);
+    }
+    bool DecodesByteByByte() const override { return singleByte_; }
+
+private:
+    bool singleByte_;
+};
+
 }  // namespace palimp::cli::test
