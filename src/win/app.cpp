@@ -5,17 +5,17 @@
 #include <commctrl.h>
 
 #include "core/errors.h"
-#include "win/ansi_code_page.h"
+#include "win/system/ansi_code_page.h"
 #include "win/dialog_exception.h"
 #include "win/dlg_progress.h"
-#include "win/failure.h"
-#include "win/form_about.h"
+#include "win/ui/failure.h"
+#include "win/dlg_about.h"
 #include "win/form_from_to.h"
 #include "win/form_main.h"
 #include "win/form_notepad.h"
 #include "win/form_table.h"
-#include "win/prompter.h"
-#include "win/wide.h"
+#include "win/ui/prompter.h"
+#include "win/system/wide.h"
 
 namespace palimp {
 
@@ -40,6 +40,7 @@ Application::Application(Prompter& prompter, std::wstring commandLine)
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     current = this;
+    previousFailureHandler_ = SetFailureHandler([this](const Exception& failure) { HandleException(failure); });
 }
 
 Application::~Application() {
@@ -51,10 +52,16 @@ Application::~Application() {
     dlgAbout_.reset();
     formTable_.reset();
     formMain_.reset();
+    SetFailureHandler(std::move(previousFailureHandler_));
     current = previous_;
 }
 
 Application* Application::Current() { return current; }
+
+// The forms of the program belong to the application, their host.
+Application& Form::App() const { return static_cast<Application&>(Host()); }
+
+HWND Application::MainWindowHandle() const { return formMain_ ? formMain_->Handle() : nullptr; }
 
 HINSTANCE Application::Instance() const { return GetModuleHandleW(nullptr); }
 
@@ -81,8 +88,8 @@ void Application::ProcessMessage(MSG& msg) {
         // Keys go first to the window they are meant for: its shortcuts, its dialog keys.
         // A disabled window (behind a modal one) runs no shortcuts.
         HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-        Window* window = Window::FromHandle(root);
-        if (window && IsWindowEnabled(root) && window->PreTranslateMessage(msg)) return;
+        auto* form = dynamic_cast<Form*>(Window::FromHandle(root));
+        if (form && IsWindowEnabled(root) && form->PreTranslateMessage(msg)) return;
     } catch (const std::exception& failure) {
         HandleFailure(failure);
         return;

@@ -16,6 +16,9 @@
 #include <string>
 #include <string_view>
 
+#include "win/ui/failure.h"
+#include "win/ui/window.h"
+
 namespace palimp {
 
 class Prompter;
@@ -28,7 +31,7 @@ class TFormFromTo;
 class TDialogException;
 class TFormNotepad;
 
-class Application {
+class Application final : public FormHost {
 public:
     // commandLine is the whole command line, program name first (as GetCommandLineW gives it).
     Application(Prompter& prompter, std::wstring commandLine);
@@ -47,16 +50,17 @@ public:
     // Handles every message waiting in the queue through the same path as Run (hook,
     // accelerators, dialog keys) and returns.
     void ProcessMessages();
-    // One message through the application's path: the hook, the target window's
+    // One message through the application's path: the hook, the target form's
     // PreTranslateMessage, then translate and dispatch.
-    void ProcessMessage(MSG& msg);
+    void ProcessMessage(MSG& msg) override;
     // Brings the commands' states up to date when the queue has run dry.
-    void Idle();
+    void Idle() override;
     // Ends the message loop (the main window has closed).
     void Terminate();
-    bool Terminated() const { return terminated_; }
+    bool Terminated() const override { return terminated_; }
 
-    Prompter& GetPrompter() const { return prompter_; }
+    Prompter& GetPrompter() const override { return prompter_; }
+    HWND MainWindowHandle() const override;
     HINSTANCE Instance() const;
     const std::wstring& CommandLine() const { return commandLine_; }
 
@@ -101,6 +105,7 @@ private:
     std::unique_ptr<TDialogException> dialogException_;
     std::unique_ptr<TFormNotepad> formNotepad_;
     Application* previous_ = nullptr;
+    FailureHandler previousFailureHandler_;
 };
 
 }  // namespace palimp

@@ -1,8 +1,6 @@
 // The error report dialog: a fixed dialog frame around 442 x 394 pixels, never scaled.
 #include "win/dialog_exception.h"
 
-#include "win/app.h"
-#include "win/form_main.h"
 
 namespace palimp {
 
@@ -13,7 +11,7 @@ void TDialogException::CreateForm() {
                         .exStyle = kDialogFrameExStyle,
                         .clientWidth = 442,
                         .clientHeight = 394,
-                        .parent = App().FormMain().Handle(),
+                        .parent = Owner(),
                         .scaleWithDpi = false});
 }
 

@@ -1,8 +1,6 @@
 // The progress dialog: a fixed dialog frame around a 265 x 77 client area.
 #include "win/dlg_progress.h"
 
-#include "win/app.h"
-#include "win/form_main.h"
 
 namespace palimp {
 
@@ -13,7 +11,7 @@ void TdlgProgress::CreateForm() {
                         .exStyle = kDialogFrameExStyle,
                         .clientWidth = 265,
                         .clientHeight = 77,
-                        .parent = App().FormMain().Handle()});
+                        .parent = Owner()});
 }
 
 void TdlgProgress::FormCreate() { SetCaption(L"Palimp"); }

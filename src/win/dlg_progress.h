@@ -1,13 +1,13 @@
 // The progress dialog of the replace-many pass (one instance, dlgProgress).
 #pragma once
 
-#include "win/window.h"
+#include "win/ui/window.h"
 
 namespace palimp {
 
 class TdlgProgress : public Form {
 public:
-    explicit TdlgProgress(Application& app) : Form(app) {}
+    explicit TdlgProgress(FormHost& host) : Form(host) {}
     void CreateForm() override;
     void FormCreate() override;
 };

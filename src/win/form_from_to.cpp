@@ -1,8 +1,6 @@
 // The pair editor: a fixed dialog frame around a 412 x 254 client area.
 #include "win/form_from_to.h"
 
-#include "win/app.h"
-#include "win/form_main.h"
 
 namespace palimp {
 
@@ -13,7 +11,7 @@ void TFormFromTo::CreateForm() {
                         .exStyle = kDialogFrameExStyle,
                         .clientWidth = 412,
                         .clientHeight = 254,
-                        .parent = App().FormMain().Handle()});
+                        .parent = Owner()});
 }
 
 void TFormFromTo::FormCreate() { SetCaption(L"Palimp"); }

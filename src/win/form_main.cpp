@@ -8,11 +8,11 @@
 #include "core/local_info.h"
 #include "core/matching.h"
 #include "win/app.h"
-#include "win/command_line.h"
-#include "win/dpi.h"
-#include "win/failure.h"
-#include "win/system_info.h"
-#include "win/wide.h"
+#include "win/system/command_line.h"
+#include "win/ui/dpi.h"
+#include "win/ui/failure.h"
+#include "win/system/system_info.h"
+#include "win/system/wide.h"
 
 namespace palimp {
 
@@ -22,7 +22,7 @@ constexpr wchar_t kTextFilter[] = L"Text Documents (*.txt)|*.txt|All Files (*.*)
 
 }  // namespace
 
-TFormMain::TFormMain(Application& app) : Form(app) {
+TFormMain::TFormMain(FormHost& host) : Form(host) {
     openDialog = {.title = L"Open",
                   .defaultExt = L"txt",
                   .flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_ENABLESIZING};
@@ -46,8 +46,7 @@ void TFormMain::CreateForm() {
                         .clientWidth = 617,
                         .clientHeight = 396,
                         .menu = mainMenu});
-    actionList.ReleaseMenuBar(mainMenu);  // the window destroys its menu bar
-    SetActionList(&actionList);
+    Actions().ReleaseMenuBar(mainMenu);  // the window destroys its menu bar
     CreateControls();
 }
 
@@ -58,7 +57,7 @@ void TFormMain::FormCreate() {
     UpdateTitle();
     SizeToolbar();
     SendMessageW(imageLogo, STM_SETICON, reinterpret_cast<WPARAM>(logoIcon_), 0);
-    panelTop.SetHint(imageLogo, L"About Palimp");
+    SetHint(imageLogo, L"About Palimp");
     openDialog.filter = kTextFilter;
     saveDialog.filter = kTextFilter;
     // A registry value of the wrong type fails the probe; it is reported, and start-up goes on,
@@ -80,7 +79,7 @@ void TFormMain::OpenCommandLineFile() {
 }
 
 bool TFormMain::PreTranslateMessage(MSG& msg) {
-    if (Window::PreTranslateMessage(msg)) return true;
+    if (Form::PreTranslateMessage(msg)) return true;
     if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
     if (Shortcut::HeldModifiers() & (kCtrl | kAlt)) return false;
     HWND focus = GetFocus();
@@ -89,18 +88,6 @@ bool TFormMain::PreTranslateMessage(MSG& msg) {
     HWND next = GetNextDlgTabItem(Handle(), focus, (Shortcut::HeldModifiers() & kShift) != 0);
     if (next) SetFocus(next);
     return true;
-}
-
-bool TFormMain::OnCommand(int, int code, HWND control) {
-    if (control == memo && code == EN_CHANGE) {
-        memoChange();
-        return true;
-    }
-    if (control == imageLogo && code == STN_CLICKED) {
-        miAboutClick();
-        return true;
-    }
-    return false;
 }
 
 bool TFormMain::OnNotify(NMHDR& header, LRESULT& result) {
@@ -113,7 +100,7 @@ bool TFormMain::OnNotify(NMHDR& header, LRESULT& result) {
     auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
     static std::wstring text;  // must outlive this call; one tooltip shows at a time
     text.clear();
-    if (Action* action = actionList.FindById(static_cast<int>(header.idFrom))) {
+    if (Action* action = Actions().FindById(static_cast<int>(header.idFrom))) {
         text = action->Hint();
         if (text.empty()) {
             wchar_t caption[64] = {};

@@ -11,23 +11,22 @@
 
 #include <string>
 
-#include "win/actions.h"
-#include "win/layout.h"
-#include "win/panel.h"
-#include "win/prompter.h"
-#include "win/window.h"
+#include "win/ui/actions.h"
+#include "win/ui/layout.h"
+#include "win/ui/panel.h"
+#include "win/ui/prompter.h"
+#include "win/ui/window.h"
 
 namespace palimp {
 
 class TFormMain : public Form {
 public:
-    explicit TFormMain(Application& app);
+    explicit TFormMain(FormHost& host);
     ~TFormMain() override;
 
     void CreateForm() override;
     void FormCreate() override;
 
-    ActionList& Actions() { return actionList; }
     // The editor control; its text is the document.
     HWND Memo() const { return memo; }
     std::u16string DocumentText() const;
@@ -54,7 +53,6 @@ public:
     bool PreTranslateMessage(MSG& msg) override;
 
 protected:
-    bool OnCommand(int id, int code, HWND control) override;
     bool OnNotify(NMHDR& header, LRESULT& result) override;
     void OnSize(int width, int height) override;
     bool OnCloseQuery() override;
@@ -65,8 +63,6 @@ protected:
     void OnDropFiles(HDROP drop) override;
 
 private:
-    friend class FormMainTestAccess;
-
     // Layout (form_main_layout.cpp).
     void CreateActions();
     void CreateMenus();
@@ -148,7 +144,6 @@ private:
     HMENU pmFind = nullptr;
 
     // Commands: the names are the command list's; the tests find them by name.
-    ActionList actionList;
     Action* actionNew = nullptr;
     Action* actionOpen = nullptr;
     Action* actionSave = nullptr;

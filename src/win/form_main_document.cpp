@@ -4,11 +4,11 @@
 
 #include "core/product.h"
 #include "core/text_codec.h"
-#include "win/ansi_code_page.h"
+#include "win/system/ansi_code_page.h"
 #include "win/app.h"
-#include "win/document_file.h"
+#include "win/system/document_file.h"
 #include "win/form_main.h"
-#include "win/wide.h"
+#include "win/system/wide.h"
 
 namespace palimp {
 

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "win/dpi.h"
-#include "win/fonts.h"
+#include "win/ui/dpi.h"
+#include "win/ui/fonts.h"
 #include "win/form_main.h"
 #include "win/resources/resource_ids.h"
 
@@ -34,7 +34,7 @@ constexpr int kFontSizes[6] = {6, 8, 10, 14, 20, 30};
 
 void TFormMain::CreateActions() {
     auto add = [this](ActionParams params, void (TFormMain::*handler)()) {
-        return &actionList.Add(std::move(params), [this, handler] { (this->*handler)(); });
+        return &Actions().Add(std::move(params), [this, handler] { (this->*handler)(); });
     };
     using F = TFormMain;
     actionNew = add({.name = "actionNew", .caption = L"New", .shortcut = {'N', kCtrl}}, &F::actionNewExecute);
@@ -88,11 +88,11 @@ void TFormMain::CreateActions() {
 }
 
 void TFormMain::CreateMenus() {
-    miExit = &actionList.AddItem({.name = "miExit", .caption = L"E&xit"}, [this](MenuItem&) { miExitClick(); });
-    miAbout = &actionList.AddItem({.name = "miAbout", .caption = L"&About..."}, [this](MenuItem&) { miAboutClick(); });
+    miExit = &Actions().AddItem({.name = "miExit", .caption = L"E&xit"}, [this](MenuItem&) { miExitClick(); });
+    miAbout = &Actions().AddItem({.name = "miAbout", .caption = L"&About..."}, [this](MenuItem&) { miAboutClick(); });
 
     // "Search for": its tag remembers the class of the last special search (1 = non-ASCII).
-    miSearchFor = &actionList.AddItem({.name = "miSearchFor", .caption = L"Search for", .tag = 1}, nullptr);
+    miSearchFor = &Actions().AddItem({.name = "miSearchFor", .caption = L"Search for", .tag = 1}, nullptr);
     struct SearchItem {
         const char* name;
         const wchar_t* caption;
@@ -108,7 +108,7 @@ void TFormMain::CreateMenus() {
     std::vector<MenuEntry> searchMenu;
     int tag = 1;
     for (const SearchItem& entry : searchItems) {
-        MenuItem& item = actionList.AddItem(
+        MenuItem& item = Actions().AddItem(
             {.name = entry.name, .caption = entry.caption, .tag = tag, .checked = tag == 1, .radio = true},
             [this](MenuItem& sender) { SearchForSpecial(sender); });
         searchMenu.push_back(MenuEntry::Of(item));
@@ -121,7 +121,7 @@ void TFormMain::CreateMenus() {
                                        MenuEntry::Separator()};
     for (int i = 0; i < 6; ++i) {
         int size = kFontSizes[i];
-        miFontSizes[i] = &actionList.AddItem({.name = "miFontSize" + std::to_string(size),
+        miFontSizes[i] = &Actions().AddItem({.name = "miFontSize" + std::to_string(size),
                                               .caption = std::to_wstring(size),
                                               .tag = size,
                                               .checked = size == 10,
@@ -132,7 +132,7 @@ void TFormMain::CreateMenus() {
     }
 
     using E = MenuEntry;
-    mainMenu = actionList.BuildMenuBar({
+    mainMenu = Actions().BuildMenuBar({
         E::Sub(L"File", {E::Of(*actionNew), E::Of(*actionOpen), E::Of(*actionSave), E::Of(*actionSaveAs), E::Separator(),
                          E::Of(*miExit)}),
         E::Sub(L"&Edit", {E::Of(*actionEditUndo), E::Separator(), E::Of(*actionEditCut), E::Of(*actionEditCopy),
@@ -145,31 +145,34 @@ void TFormMain::CreateMenus() {
                           E::Separator(), E::Of(*miAbout)}),
     });
 
-    miCaseSensitive = &actionList.AddItem({.name = "miCaseSensitive", .caption = L"Case sensitive"},
+    miCaseSensitive = &Actions().AddItem({.name = "miCaseSensitive", .caption = L"Case sensitive"},
                                           [this](MenuItem& sender) { miCaseSensitiveClick(sender); });
-    miWholeWordsOnly = &actionList.AddItem({.name = "miWholeWordsOnly", .caption = L"Whole words only"},
+    miWholeWordsOnly = &Actions().AddItem({.name = "miWholeWordsOnly", .caption = L"Whole words only"},
                                            [this](MenuItem& sender) { miWholeWordsOnlyClick(sender); });
-    miHideFindPanel = &actionList.AddItem({.name = "miHideFindPanel", .caption = L"Hide Find Panel"},
+    miHideFindPanel = &Actions().AddItem({.name = "miHideFindPanel", .caption = L"Hide Find Panel"},
                                           [this](MenuItem&) { miHideFindPanelClick(); });
-    pmFind = actionList.BuildPopup({E::Of(*miCaseSensitive), E::Of(*miWholeWordsOnly), E::Separator(),
+    pmFind = Actions().BuildPopup({E::Of(*miCaseSensitive), E::Of(*miWholeWordsOnly), E::Separator(),
                                     E::Of(*miHideFindPanel)});
 }
 
 void TFormMain::CreateControls() {
     layout_.SetDesignSize(617, 396);
     // Raised inner and lowered outer bevel: the classic etched bar under the menu.
-    panelTop.Create(Handle(), {.outer = Panel::Bevel::Lowered, .inner = Panel::Bevel::Raised, .id = kPanelTopId});
+    panelTop.Create(Handle(),
+                    {.name = "panelTop", .outer = Panel::Bevel::Lowered, .inner = Panel::Bevel::Raised, .id = kPanelTopId});
     layout_.Add(panelTop.Handle(), {0, 0, 617, 40}, Dock::Top);
 
     CreateToolbar();
     imageLogo = panelTop.GetLayout().Create(panelTop.Handle(),
                                             {.className = WC_STATICW,
+                                             .name = "imageLogo",
                                              .style = SS_ICON | SS_CENTERIMAGE | SS_NOTIFY,
                                              .bounds = {0, 0, 49, 36},
                                              .dock = Dock::Right,
                                              .id = kLogoId},
                                             Dpi());
     panelTop.SetCursorFor(imageLogo, IDC_HAND);
+    OnClick(imageLogo, [this] { miAboutClick(); });
 
     memo = CreateMemo(actionWordWrap->Checked());
     layout_.Add(memo, {}, Dock::Fill);
@@ -183,6 +186,7 @@ void TFormMain::CreateToolbar() {
                                   TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
                               0, 0, 0, 0, panelTop.Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolBarId)),
                               GetModuleHandleW(nullptr), nullptr);
+    NameControl(toolBar, "toolBar");
     SendMessageW(toolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     LoadPictures();
 
@@ -202,7 +206,7 @@ void TFormMain::CreateToolbar() {
                                 makeButton(kReplaceManyButton, actionReplaceMany->Id()), separator};
     SendMessageW(toolBar, TB_ADDBUTTONSW, std::size(buttons), reinterpret_cast<LPARAM>(buttons));
     panelTop.GetLayout().Add(toolBar, {0, 0, 0, 36}, Dock::Left);
-    actionList.BindToolbar(toolBar);
+    Actions().BindToolbar(toolBar);
 }
 
 void TFormMain::SizeToolbar() {
@@ -316,6 +320,8 @@ HWND TFormMain::CreateMemo(bool wordWrap) {
                   ES_AUTOVSCROLL | (wordWrap ? 0 : (WS_HSCROLL | ES_AUTOHSCROLL));
     HWND control = CreateWindowExW(0, WC_EDITW, L"", style, 0, 0, 0, 0, Handle(),
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMemoId)), GetModuleHandleW(nullptr), nullptr);
+    NameControl(control, "memo");
+    OnNotification(control, EN_CHANGE, [this] { memoChange(); });
     // The default limit (32 K characters) would cut real documents short.
     SendMessageW(control, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Fonts::Points(editorFontFace, editorFontSize, Dpi())), FALSE);

@@ -3,11 +3,11 @@
 #include "core/errors.h"
 #include "core/product.h"
 #include "win/app.h"
-#include "win/fonts.h"
-#include "win/form_about.h"
+#include "win/ui/fonts.h"
+#include "win/dlg_about.h"
 #include "win/form_main.h"
 #include "win/form_table.h"
-#include "win/wide.h"
+#include "win/system/wide.h"
 
 namespace palimp {
 
@@ -128,6 +128,7 @@ void TFormMain::RecreateMemo(bool wordWrap) {
     SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     layout_.Replace(old, fresh);
     memo = fresh;
+    UnbindControl(old);
     DestroyWindow(old);
 
     SendMessageW(memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(AsWide(text.c_str())));

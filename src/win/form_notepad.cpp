@@ -1,8 +1,6 @@
 // The viewer: an ordinary resizable window, 580 x 423 outside.
 #include "win/form_notepad.h"
 
-#include "win/app.h"
-#include "win/form_main.h"
 
 namespace palimp {
 
@@ -11,7 +9,7 @@ void TFormNotepad::CreateForm() {
                         .caption = L"Palimp - Error Report",
                         .outerWidth = 580,
                         .outerHeight = 423,
-                        .parent = App().FormMain().Handle()});
+                        .parent = Owner()});
 }
 
 }  // namespace palimp

@@ -1,13 +1,13 @@
 // The read-only text viewer (one instance, FormNotepad): the preview of the error report.
 #pragma once
 
-#include "win/window.h"
+#include "win/ui/window.h"
 
 namespace palimp {
 
 class TFormNotepad : public Form {
 public:
-    explicit TFormNotepad(Application& app) : Form(app) {}
+    explicit TFormNotepad(FormHost& host) : Form(host) {}
     void CreateForm() override;
 };
 

@@ -1,8 +1,6 @@
 // The table editor window: resizable, never minimised, 571 x 401 at start.
 #include "win/form_table.h"
 
-#include "win/app.h"
-#include "win/form_main.h"
 
 namespace palimp {
 
@@ -12,7 +10,7 @@ void TFormTable::CreateForm() {
                         .style = (WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN) & ~WS_MINIMIZEBOX,
                         .outerWidth = 571,
                         .outerHeight = 401,
-                        .parent = App().FormMain().Handle()});
+                        .parent = Owner()});
 }
 
 void TFormTable::FormCreate() { SetCaption(L"Palimp"); }

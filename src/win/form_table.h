@@ -3,13 +3,13 @@
 
 #include <string>
 
-#include "win/window.h"
+#include "win/ui/window.h"
 
 namespace palimp {
 
 class TFormTable : public Form {
 public:
-    explicit TFormTable(Application& app) : Form(app) {}
+    explicit TFormTable(FormHost& host) : Form(host) {}
     void CreateForm() override;
     void FormCreate() override;
 

@@ -3,8 +3,8 @@
 
 #include "core/errors.h"
 #include "win/app.h"
-#include "win/prompter.h"
-#include "win/wide.h"
+#include "win/ui/prompter.h"
+#include "win/system/wide.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     palimp::Win32Prompter prompter;

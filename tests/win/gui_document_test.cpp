@@ -15,6 +15,17 @@ protected:
         prompter_.ChooseInOpen(path);
         Choose("actionOpen");
     }
+    // What the Open and Save As dialogs propose now: each is shown once and cancelled.
+    FileDialogRequest OpenDialogNow() {
+        prompter_.CancelOpen();
+        Choose("actionOpen");
+        return prompter_.OpenRequests().empty() ? FileDialogRequest{} : prompter_.OpenRequests().back();
+    }
+    FileDialogRequest SaveDialogNow() {
+        prompter_.CancelSave();
+        Choose("actionSaveAs");
+        return prompter_.SaveRequests().empty() ? FileDialogRequest{} : prompter_.SaveRequests().back();
+    }
     // A modified untitled document holding text.
     void StartModified(const std::wstring& text) {
         Start();
@@ -66,15 +77,12 @@ TEST_F(DocumentTest, EveryEncodingOpensAndSavesAsUtf16LittleEndian) {
 
 TEST_F(DocumentTest, OpenRemembersTheFileForBothDialogs) {
     Start();
-    const FileDialogRequest& open = FormMainTestAccess::OpenDialog(Main());
+    const FileDialogRequest open = OpenDialogNow();
     EXPECT_EQ(open.title, L"Open");
     EXPECT_EQ(open.filter, L"Text Documents (*.txt)|*.txt|All Files (*.*)|*.*");
     EXPECT_EQ(open.defaultExt, L"txt");
     EXPECT_FALSE(open.initialFolder.empty());  // the documents folder
-    EXPECT_EQ(FormMainTestAccess::SaveDialog(Main()).initialFolder, open.initialFolder);
-
-    prompter_.CancelOpen();
-    Choose("actionOpen");
+    EXPECT_EQ(SaveDialogNow().initialFolder, open.initialFolder);
     EXPECT_EQ(Caption(), L"Untitled - Palimp 1.2 Free");
 
     std::wstring path = temp_.Path(L"notes.txt");
@@ -83,15 +91,15 @@ TEST_F(DocumentTest, OpenRemembersTheFileForBothDialogs) {
     EXPECT_EQ(Caption(), L"notes.txt - Palimp 1.2 Free");
     EXPECT_EQ(App().Title(), L"notes.txt - Palimp 1.2 Free");
     EXPECT_EQ(Text(), L"hello");
-    for (const FileDialogRequest* dialog : {&FormMainTestAccess::OpenDialog(Main()), &FormMainTestAccess::SaveDialog(Main())}) {
-        EXPECT_EQ(dialog->fileName, path);
-        EXPECT_EQ(dialog->initialFolder, temp_.Root());
+    for (const FileDialogRequest& dialog : {OpenDialogNow(), SaveDialogNow()}) {
+        EXPECT_EQ(dialog.fileName, path);
+        EXPECT_EQ(dialog.initialFolder, temp_.Root());
     }
     // New forgets the save name only.
     Choose("actionNew");
     EXPECT_EQ(Caption(), L"Untitled - Palimp 1.2 Free");
-    EXPECT_EQ(FormMainTestAccess::SaveDialog(Main()).fileName, L"");
-    EXPECT_EQ(FormMainTestAccess::OpenDialog(Main()).fileName, path);
+    EXPECT_EQ(SaveDialogNow().fileName, L"");
+    EXPECT_EQ(OpenDialogNow().fileName, path);
 }
 
 TEST_F(DocumentTest, ALockedFileGivesTheLoadErrorAndAnEmptyDocumentBoundToIt) {
@@ -238,8 +246,8 @@ TEST_F(DocumentTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
     EXPECT_EQ(ReadBytes(readOnly), "old");
     EXPECT_EQ(ReadBytes(inUse), "old");
     EXPECT_EQ(FolderContents(), (std::vector<std::wstring>{L"in-use.txt", L"read-only.txt"}));
-    // The document is bound to the failed path anyway: Save tries it again, without a dialog.
-    EXPECT_EQ(FormMainTestAccess::SaveDialog(Main()).fileName, temp_.Root());
+    // The document is bound to the failed path anyway.
+    EXPECT_EQ(SaveDialogNow().fileName, temp_.Root());
 }
 
 TEST_F(DocumentTest, DroppedFiles) {

@@ -18,10 +18,8 @@ struct FoundDialog {
 BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lParam) {
     auto* found = reinterpret_cast<FoundDialog*>(lParam);
     wchar_t className[16] = {};
-    wchar_t caption[64] = {};
     GetClassNameW(hwnd, className, 16);
-    GetWindowTextW(hwnd, caption, 64);
-    if (IsWindowVisible(hwnd) && std::wstring(className) == L"#32770" && caption == found->caption) {
+    if (IsWindowVisible(hwnd) && std::wstring(className) == L"#32770" && TextOf(hwnd) == found->caption) {
         found->hwnd = hwnd;
         return FALSE;
     }
@@ -29,9 +27,7 @@ BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lParam) {
 }
 
 BOOL CALLBACK CollectTexts(HWND hwnd, LPARAM lParam) {
-    wchar_t text[128] = {};
-    GetWindowTextW(hwnd, text, 128);
-    reinterpret_cast<std::vector<std::wstring>*>(lParam)->push_back(text);
+    reinterpret_cast<std::vector<std::wstring>*>(lParam)->push_back(TextOf(hwnd));
     return TRUE;
 }
 

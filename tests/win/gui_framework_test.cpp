@@ -5,10 +5,11 @@
 #include <commctrl.h>
 
 #include "core/errors.h"
-#include "win/command_line.h"
-#include "win/fonts.h"
-#include "win/layout.h"
-#include "win/window.h"
+#include "win/system/command_line.h"
+#include "win/ui/fonts.h"
+#include "win/ui/layout.h"
+#include "win/dlg_about.h"
+#include "win/ui/window.h"
 
 namespace palimp {
 namespace {
@@ -56,12 +57,7 @@ protected:
     }
     void TearDown() override { DestroyWindow(parent_); }
     void Resize(int width, int height) { SetWindowPos(parent_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER); }
-    static RECT Place(HWND control) {
-        RECT r;
-        GetWindowRect(control, &r);
-        MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    }
+    static RECT Place(HWND control) { return PlaceOf(control); }
     HWND Child(Layout& layout, Bounds bounds, Dock dock, unsigned anchors, int dpi) {
         return layout.Create(parent_, {.className = WC_STATICW, .bounds = bounds, .dock = dock, .anchors = anchors}, dpi);
     }
@@ -209,7 +205,7 @@ TEST_F(ActionListTest, DelIsLeftToAFocusedTextField) {
 // A small dialog for the modal machinery: a one-line edit, a multi-line edit, OK and Cancel.
 class TestDialog : public Form {
 public:
-    explicit TestDialog(Application& app) : Form(app) {}
+    explicit TestDialog(FormHost& host) : Form(host) {}
     void CreateForm() override {
         CreateWindowHandle({.className = L"PalimpTestDialog", .caption = L"Test", .style = kDialogFrameStyle,
                             .exStyle = kDialogFrameExStyle, .clientWidth = 300, .clientHeight = 140});
@@ -229,7 +225,7 @@ public:
     }
     bool OnCommand(int id, int, HWND) override {
         if (id == 99 && fail) fail();
-        return false;
+        return id == 99;
     }
     HWND edit = nullptr;
     HWND memo = nullptr;
@@ -254,13 +250,7 @@ protected:
     }
     // Shows the dialog modally while the steps run; a last step gives up (Abort) so that a
     // dialog that does not close fails the test instead of hanging it.
-    ModalResult ShowWith(std::vector<std::function<void()>> steps) {
-        steps.push_back([this] {
-            if (dialog_->IsModal()) dialog_->SetModalResult(ModalResult::Abort);
-        });
-        TimedSteps timed(std::move(steps));
-        return dialog_->ShowModal();
-    }
+    ModalResult ShowWith(std::vector<std::function<void()>> steps) { return RunModal(*dialog_, std::move(steps)); }
     void Key(HWND target, UINT key) { PostMessageW(target, WM_KEYDOWN, key, 1); }
     std::unique_ptr<TestDialog> dialog_;
 };
@@ -289,9 +279,7 @@ TEST_F(ModalTest, EscAndTheCloseBoxCancelAndTheWindowKeepsItsState) {
               }}),
               ModalResult::Cancel);
     EXPECT_EQ(ShowWith({[&] { PostMessageW(dialog_->Handle(), WM_CLOSE, 0, 0); }}), ModalResult::Cancel);
-    wchar_t text[16] = {};
-    GetWindowTextW(dialog_->edit, text, 16);
-    EXPECT_STREQ(text, L"kept");
+    EXPECT_EQ(TextOf(dialog_->edit), L"kept");
 }
 
 TEST_F(ModalTest, TabMovesTheFocusAndEnterStaysInAMultiLineEdit) {
@@ -336,6 +324,99 @@ TEST_F(ModalTest, FailuresInHandlersReachTheApplicationsHandler) {
     dialog_->fail = [] { throw EDivByZero(); };
     SendMessageW(dialog_->Handle(), WM_COMMAND, 99, 0);
     EXPECT_EQ(seen, "EDivByZero");
+}
+
+// A control that records what the dispatch hands its typed handlers.
+class ProbeControl : public Control {
+public:
+    void Create(HWND parent) {
+        CreateControl(parent, {.className = L"PalimpTestProbe", .name = "probe", .classStyle = CS_DBLCLKS});
+        SetWindowPos(Handle(), nullptr, 0, 0, 100, 50, SWP_NOZORDER);
+        SCROLLINFO info = {sizeof(info), SIF_RANGE | SIF_PAGE, 0, 200000, 10};
+        SetScrollInfo(Handle(), SB_VERT, &info, FALSE);
+    }
+    std::vector<std::string> seen;
+
+protected:
+    void Note(const char* what, int a = 0, int b = 0, unsigned c = 0) {
+        seen.push_back(std::string(what) + " " + std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(c));
+    }
+    void OnMouseDown(MouseButton b, const MouseEvent& m) override { Note(b == MouseButton::Left ? "down" : "rdown", m.x, m.y, m.keys); }
+    void OnMouseUp(MouseButton, const MouseEvent& m) override { Note("up", m.x, m.y, m.keys); }
+    void OnMouseMove(const MouseEvent& m) override { Note("move", m.x, m.y, m.Shift()); }
+    void OnDoubleClick(MouseButton, const MouseEvent& m) override { Note("double", m.x, m.y); }
+    bool OnMouseWheel(int delta, const MouseEvent& m) override { return Note("wheel", delta, m.y), true; }
+    bool OnKeyDown(UINT key, unsigned modifiers) override { return Note("key", static_cast<int>(key), 0, modifiers), true; }
+    bool OnChar(wchar_t ch) override { return Note("char", ch), true; }
+    void OnVScroll(int code, int track, HWND) override { Note("vscroll", code, track); }
+    std::optional<LRESULT> OnGetDlgCode(const MSG*) override { return DLGC_WANTARROWS | DLGC_WANTCHARS; }
+    void OnSetFocus(HWND) override { Note("focus"); }
+    void OnKillFocus(HWND) override { Note("blur"); }
+    void OnCaptureLost() override { Note("capture lost"); }
+    bool OnPaint(HDC dc, const RECT& dirty) override {
+        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+        FillRect(dc, &dirty, red);
+        DeleteObject(red);
+        return true;
+    }
+};
+
+class TypedHandlerTest : public GuiTest {
+protected:
+    void SetUp() override {
+        Start();
+        probe_.Create(MainHandle());
+    }
+    LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) { return SendMessageW(probe_.Handle(), message, wParam, lParam); }
+    ProbeControl probe_;
+};
+
+TEST_F(TypedHandlerTest, MessagesArriveUnpacked) {
+    POINT screen = {30, 40};
+    ClientToScreen(probe_.Handle(), &screen);
+    BYTE keys[256] = {};
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(7, 9));
+    Send(WM_MOUSEMOVE, MK_SHIFT, MAKELPARAM(-3 & 0xFFFF, 12));  // beyond the left edge while dragging
+    Send(WM_LBUTTONUP, 0, MAKELPARAM(8, 10));
+    Send(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 6));
+    Send(WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), MAKELPARAM(screen.x, screen.y));
+    Send(WM_KEYDOWN, VK_DOWN, 0);
+    Send(WM_CHAR, L'\u00E9', 0);
+    Send(WM_CAPTURECHANGED, 0, 0);
+    BYTE released[256] = {};
+    SetKeyboardState(released);
+    const std::vector<std::string> expected = {
+        "down 7 9 " + std::to_string(MK_LBUTTON | MK_SHIFT), "move -3 12 1", "up 8 10 0", "double 5 6 0",
+        "wheel -120 40 0", "key " + std::to_string(VK_DOWN) + " 0 " + std::to_string(kCtrl), "char 233 0 0",
+        "capture lost 0 0 0"};
+    EXPECT_EQ(probe_.seen, expected);
+    EXPECT_EQ(Send(WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS);
+}
+
+TEST_F(TypedHandlerTest, AThumbDragReportsAllThirtyTwoBitsOfThePosition) {
+    SCROLLINFO info = {sizeof(info), SIF_POS, 0, 0, 0, 150000};
+    SetScrollInfo(probe_.Handle(), SB_VERT, &info, FALSE);
+    // The message's own 16 bits would say 150000 & 0xFFFF; the handler reads the bar. Outside a
+    // real drag the track position is the position.
+    Send(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 150000 & 0xFFFF), 0);
+    ASSERT_EQ(probe_.seen.size(), 1u);
+    EXPECT_EQ(probe_.seen[0], "vscroll " + std::to_string(SB_THUMBPOSITION) + " 150000 0");
+}
+
+TEST_F(TypedHandlerTest, OnePaintRoutineServesTheScreenAndABitmap) {
+    Rendering picture(probe_.Handle());
+    ASSERT_GT(picture.Width(), 50);
+    EXPECT_EQ(picture.At(10, 10), RGB(255, 0, 0));
+    EXPECT_EQ(picture.At(picture.Width() - 1, picture.Height() - 1), RGB(255, 0, 0));
+}
+
+TEST_F(TypedHandlerTest, ControlsAreFoundByName) {
+    EXPECT_EQ(Main().Control("probe"), probe_.Handle());
+    EXPECT_EQ(Main().Control("memo"), Memo());
+    EXPECT_EQ(Main().Control("nothing"), nullptr);
+    EXPECT_EQ(ControlName(probe_.Handle()), "probe");
 }
 
 using HookTest = GuiTest;

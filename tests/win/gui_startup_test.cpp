@@ -6,7 +6,7 @@
 
 #include "win/dialog_exception.h"
 #include "win/dlg_progress.h"
-#include "win/form_about.h"
+#include "win/dlg_about.h"
 #include "win/form_from_to.h"
 #include "win/form_notepad.h"
 #include "win/form_table.h"
@@ -81,7 +81,7 @@ void Outline(HMENU menu, const std::wstring& path, std::vector<std::wstring>& li
 TEST_F(StartupTest, TheMenuBarListsEveryCommandWithItsShortcut) {
     Start();
     std::vector<std::wstring> lines;
-    Outline(FormMainTestAccess::MainMenu(Main()), L"", lines);
+    Outline(GetMenu(MainHandle()), L"", lines);
     const std::vector<std::wstring> expected = {
         L"File", L"File > New\tCtrl+N", L"File > Open...\tCtrl+O", L"File > Save\tCtrl+S", L"File > Save As...",
         L"File > -", L"File > E&xit",
@@ -133,7 +133,7 @@ TEST_F(StartupTest, MarksAndDefaultItemAtStart) {
 
 TEST_F(StartupTest, ToolbarAndLogo) {
     Start();
-    HWND toolbar = FormMainTestAccess::ToolBar(Main());
+    HWND toolbar = Named(Main(), "toolBar");
     struct Row {
         const char* action;
         const wchar_t* caption;
@@ -156,8 +156,8 @@ TEST_F(StartupTest, ToolbarAndLogo) {
         EXPECT_EQ(ImageList_GetImageCount(images), 2);
     }
 
-    HWND logo = FormMainTestAccess::ImageLogo(Main());
-    EXPECT_EQ(FormMainTestAccess::LogoHint(Main()), L"About Palimp");
+    HWND logo = Named(Main(), "imageLogo");
+    EXPECT_EQ(Main().HintOf(Named(Main(), "imageLogo")), L"About Palimp");
     RECT logoRect;
     GetClientRect(logo, &logoRect);
     EXPECT_EQ(logoRect, (RECT{0, 0, 49, 36}));
@@ -195,15 +195,13 @@ TEST_F(StartupTest, AForcedDpiOf144ScalesTheLayoutByHalf) {
     GetClientRect(MainHandle(), &client);
     EXPECT_EQ(client, (RECT{0, 0, 926, 594}));
     RECT panel;
-    GetWindowRect(FormMainTestAccess::PanelTop(Main()), &panel);
+    GetWindowRect(Named(Main(), "panelTop"), &panel);
     EXPECT_EQ(panel.bottom - panel.top, 60);
     RECT button = {};
-    SendMessageW(FormMainTestAccess::ToolBar(Main()), TB_GETRECT, ActionNamed("actionOpen").Id(), reinterpret_cast<LPARAM>(&button));
+    SendMessageW(Named(Main(), "toolBar"), TB_GETRECT, ActionNamed("actionOpen").Id(), reinterpret_cast<LPARAM>(&button));
     EXPECT_EQ(button.bottom - button.top, 54);
     EXPECT_GE(button.right - button.left, 108);
-    LOGFONTW font = {};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Memo(), WM_GETFONT, 0, 0)), sizeof(font), &font);
-    EXPECT_EQ(font.lfHeight, -20);  // 10 points at 144 DPI
+    EXPECT_EQ(FontOf(Memo()).lfHeight, -20);  // 10 points at 144 DPI
     // The error report is laid out in fixed pixels whatever the screen.
     GetClientRect(App().DialogException().Handle(), &client);
     EXPECT_EQ(client, (RECT{0, 0, 442, 394}));
@@ -219,14 +217,12 @@ TEST_F(StartupTest, MovingToA150PercentScreenTakesTheSuggestedPlaceAndRescales) 
     GetWindowRect(MainHandle(), &window);
     EXPECT_EQ(window, suggested);
     RECT panel;
-    GetWindowRect(FormMainTestAccess::PanelTop(Main()), &panel);
+    GetWindowRect(Named(Main(), "panelTop"), &panel);
     EXPECT_EQ(panel.bottom - panel.top, 60);
     RECT button = {};
-    SendMessageW(FormMainTestAccess::ToolBar(Main()), TB_GETRECT, ActionNamed("actionOpen").Id(), reinterpret_cast<LPARAM>(&button));
+    SendMessageW(Named(Main(), "toolBar"), TB_GETRECT, ActionNamed("actionOpen").Id(), reinterpret_cast<LPARAM>(&button));
     EXPECT_EQ(button.bottom - button.top, 54);
-    LOGFONTW font = {};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Memo(), WM_GETFONT, 0, 0)), sizeof(font), &font);
-    EXPECT_EQ(font.lfHeight, -20);
+    EXPECT_EQ(FontOf(Memo()).lfHeight, -20);
 }
 
 TEST_F(StartupTest, ClosingAsksAboutUnsavedChanges) {

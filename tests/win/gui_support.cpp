@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <algorithm>
 #include <map>
 
 #include "core/errors.h"
@@ -42,8 +43,8 @@ void TestPrompter::ChooseInFontDialog(std::wstring face, int size) {
 
 void TestPrompter::CancelFontDialog() { script_.push_back({.kind = Kind::Font, .cancel = true}); }
 
-void TestPrompter::WhenShownModally(Window& window, std::function<void()> action, ModalResult result) {
-    script_.push_back({.kind = Kind::Modal, .window = &window, .action = std::move(action), .result = result});
+void TestPrompter::WhenShownModally(Form& form, std::function<void()> action, ModalResult result) {
+    script_.push_back({.kind = Kind::Modal, .form = &form, .action = std::move(action), .result = result});
 }
 
 void TestPrompter::VerifyDone() {
@@ -99,15 +100,98 @@ void TestPrompter::ShellOpen(HWND, std::wstring_view target) { shellOpens_.empla
 
 void TestPrompter::Beep() { ++beeps_; }
 
-ModalResult TestPrompter::ShowModal(Window& window) {
-    std::optional<Entry> entry = Next(Kind::Modal, window.Caption());
+ModalResult TestPrompter::ShowModal(Form& form) {
+    std::optional<Entry> entry = Next(Kind::Modal, form.Caption());
     if (!entry) return ModalResult::Cancel;
-    EXPECT_EQ(entry->window, &window) << "another window was shown modally";
-    window.Show();
+    EXPECT_EQ(entry->form, &form) << "another window was shown modally";
+    form.Show();
     if (entry->action) entry->action();
-    window.Hide();
+    form.Hide();
     return entry->result;
 }
+
+std::wstring TextOf(HWND control) {
+    int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), length + 1)));
+    return text;
+}
+
+RECT PlaceOf(HWND control) {
+    RECT r = {};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+LOGFONTW FontOf(HWND control) {
+    LOGFONTW lf = {};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    return lf;
+}
+
+SIZE TextExtent(HWND control) {
+    std::wstring text = TextOf(control);
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return size;
+}
+
+HWND Named(Form& form, const char* name) {
+    HWND control = form.Control(name);
+    EXPECT_NE(control, nullptr) << "no control named " << name;
+    return control;
+}
+
+void ExpectLayout(Form& form, std::initializer_list<ExpectedPlace> expected) {
+    for (const ExpectedPlace& e : expected) {
+        SCOPED_TRACE(e.name);
+        HWND control = Named(form, e.name);
+        if (!control) continue;
+        RECT r = PlaceOf(control);
+        EXPECT_EQ(r.left, form.Scale(e.x));
+        EXPECT_EQ(r.top, form.Scale(e.y));
+        if (e.width) EXPECT_EQ(r.right - r.left, form.Scale(e.width));
+        if (e.height) EXPECT_EQ(r.bottom - r.top, form.Scale(e.height));
+    }
+}
+
+void PostKey(HWND target, UINT key) {
+    PostMessageW(target, WM_KEYDOWN, key, 1 | (static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16));
+}
+
+ModalResult RunModal(Form& form, std::vector<std::function<void()>> steps) {
+    steps.push_back([&form] {
+        if (form.IsModal()) form.SetModalResult(ModalResult::Abort);
+    });
+    TimedSteps timed(std::move(steps));
+    return form.ShowModal();
+}
+
+Rendering::Rendering(HWND window) {
+    RECT client = {};
+    GetClientRect(window, &client);
+    width_ = client.right;
+    height_ = client.bottom;
+    HDC screen = GetDC(nullptr);
+    dc_ = CreateCompatibleDC(screen);
+    bitmap_ = CreateCompatibleBitmap(screen, std::max(width_, 1), std::max(height_, 1));
+    ReleaseDC(nullptr, screen);
+    old_ = SelectObject(dc_, bitmap_);
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_), PRF_CLIENT | PRF_ERASEBKGND);
+}
+
+Rendering::~Rendering() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+}
+
+COLORREF Rendering::At(int x, int y) const { return GetPixel(dc_, x, y); }
 
 TempFolder::TempFolder() {
     static std::atomic<int> counter{0};
@@ -213,22 +297,22 @@ void GuiTest::Pump() {
     for (int round = 0; round < 2 && app_; ++round) app_->ProcessMessages();
 }
 
-Action& GuiTest::ActionNamed(const char* name) {
-    Action* action = Main().Actions().Find(name);
+Action& GuiTest::ActionNamed(Form& form, const char* name) {
+    Action* action = form.Actions().Find(name);
     if (!action) throw std::runtime_error(std::string("no action ") + name);
     return *action;
 }
 
-MenuItem& GuiTest::ItemNamed(const char* name) {
-    MenuItem* item = Main().Actions().FindItem(name);
+MenuItem& GuiTest::ItemNamed(Form& form, const char* name) {
+    MenuItem* item = form.Actions().FindItem(name);
     if (!item) throw std::runtime_error(std::string("no menu item ") + name);
     return *item;
 }
 
-void GuiTest::Choose(const char* name) {
-    Action* action = Main().Actions().Find(name);
-    int id = action ? action->Id() : ItemNamed(name).Id();
-    PostMessageW(MainHandle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+void GuiTest::Choose(Form& form, const char* name) {
+    Action* action = form.Actions().Find(name);
+    int id = action ? action->Id() : ItemNamed(form, name).Id();
+    PostMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
     Pump();
 }
 

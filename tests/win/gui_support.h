@@ -1,6 +1,8 @@
 // What the in-process GUI tests share: a scripted prompter that answers the program's questions
-// and dialogs, and a fixture that starts the program through its real start-up sequence and
-// drives it as a user would (commands by name, keys, dropped files, files on disk).
+// and dialogs, readers of named controls (text, place, font, pixels), a table-driven layout
+// check, modal showings with scripted steps, and a fixture that starts the program through its
+// real start-up sequence and drives it as a user would (commands by name, keys, dropped files,
+// files on disk).
 #pragma once
 
 #include <windows.h>
@@ -9,16 +11,17 @@
 
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "win/actions.h"
+#include "win/ui/actions.h"
 #include "win/app.h"
 #include "win/form_main.h"
-#include "win/prompter.h"
-#include "win/wide.h"
+#include "win/ui/prompter.h"
+#include "win/system/wide.h"
 
 // Rectangles compare and print in test expectations.
 inline bool operator==(const RECT& a, const RECT& b) {
@@ -52,7 +55,7 @@ public:
     void CancelFontDialog();
     // The next prompt shows window modally: it is shown, action runs, and the showing ends
     // with result.
-    void WhenShownModally(Window& window, std::function<void()> action, ModalResult result);
+    void WhenShownModally(Form& form, std::function<void()> action, ModalResult result);
 
     // Fails the test for every script entry nobody asked for, then forgets the script.
     void VerifyDone();
@@ -70,7 +73,7 @@ public:
     bool ShowFontDialog(HWND owner, FontRequest& font) override;
     void ShellOpen(HWND owner, std::wstring_view target) override;
     void Beep() override;
-    ModalResult ShowModal(Window& window) override;
+    ModalResult ShowModal(Form& form) override;
 
 private:
     enum class Kind { Message, Open, Save, Font, Modal };
@@ -79,7 +82,7 @@ private:
         std::wstring text;              // message text, chosen path, chosen face
         int number = 0;                 // button id, font size
         bool cancel = false;
-        Window* window = nullptr;
+        Form* form = nullptr;
         std::function<void()> action;
         ModalResult result = ModalResult::None;
     };
@@ -96,16 +99,48 @@ private:
     int beeps_ = 0;
 };
 
-// The main window's insides that the tests look at.
-class FormMainTestAccess {
+// What a user sees of a control: its text, its place in its parent's client area, its font,
+// and the width its text takes in that font.
+std::wstring TextOf(HWND control);
+RECT PlaceOf(HWND control);
+LOGFONTW FontOf(HWND control);
+SIZE TextExtent(HWND control);
+
+// The control of form with this name; the test fails (and gets null) when there is none.
+HWND Named(Form& form, const char* name);
+
+// Where named controls of form stand, in 96-DPI pixels of their parent's client area. A width
+// or height of 0 is not checked (labels that size themselves to their text).
+struct ExpectedPlace {
+    const char* name;
+    int x, y, width, height;
+};
+void ExpectLayout(Form& form, std::initializer_list<ExpectedPlace> expected);
+
+// A key press posted to target (WM_KEYDOWN), without changing the keyboard state.
+void PostKey(HWND target, UINT key);
+
+// Shows form through its real modal loop and runs the steps inside it, one per timer tick.
+// Should the steps not end the showing, it ends with Abort, so a test fails instead of hanging.
+ModalResult RunModal(Form& form, std::vector<std::function<void()>> steps);
+
+// The client area of a window as it paints it (WM_PRINTCLIENT into a bitmap).
+class Rendering {
 public:
-    static HWND ToolBar(TFormMain& form) { return form.toolBar; }
-    static HWND ImageLogo(TFormMain& form) { return form.imageLogo; }
-    static HWND PanelTop(TFormMain& form) { return form.panelTop.Handle(); }
-    static std::wstring LogoHint(TFormMain& form) { return form.panelTop.HintOf(form.imageLogo); }
-    static HMENU MainMenu(TFormMain& form) { return form.mainMenu; }
-    static const FileDialogRequest& OpenDialog(TFormMain& form) { return form.openDialog; }
-    static const FileDialogRequest& SaveDialog(TFormMain& form) { return form.saveDialog; }
+    explicit Rendering(HWND window);
+    ~Rendering();
+    Rendering(const Rendering&) = delete;
+    Rendering& operator=(const Rendering&) = delete;
+    COLORREF At(int x, int y) const;
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+private:
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
 };
 
 // A folder of its own for each test, removed afterwards.
@@ -160,10 +195,14 @@ protected:
 
     // Handles every pending message through the application's loop (and its idle update).
     void Pump();
-    Action& ActionNamed(const char* name);
-    MenuItem& ItemNamed(const char* name);
+    // A command or menu entry of a form (the main window unless given) by name.
+    Action& ActionNamed(const char* name) { return ActionNamed(Main(), name); }
+    Action& ActionNamed(Form& form, const char* name);
+    MenuItem& ItemNamed(const char* name) { return ItemNamed(Main(), name); }
+    MenuItem& ItemNamed(Form& form, const char* name);
     // Chooses a command or menu entry as the menu does: WM_COMMAND with its id.
-    void Choose(const char* name);
+    void Choose(const char* name) { Choose(Main(), name); }
+    void Choose(Form& form, const char* name);
     // A key press through the message loop, with the modifiers held down meanwhile.
     void PressKey(UINT key, unsigned modifiers = kNoModifier);
     // Characters typed into the focused control (WM_CHAR, as the keyboard produces them).

@@ -2,8 +2,8 @@
 // the font dialog, word wrap, Maximize, and the hidden division-by-zero command.
 #include "gui_support.h"
 
-#include "win/dpi.h"
-#include "win/fonts.h"
+#include "win/ui/dpi.h"
+#include "win/ui/fonts.h"
 #include "win/form_table.h"
 
 namespace palimp {
@@ -12,11 +12,7 @@ namespace {
 class ViewTest : public GuiTest {
 protected:
     void SetUp() override { Start(); }
-    LOGFONTW MemoFont() {
-        LOGFONTW font = {};
-        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Memo(), WM_GETFONT, 0, 0)), sizeof(font), &font);
-        return font;
-    }
+    LOGFONTW MemoFont() { return FontOf(Memo()); }
     // The size item that carries a mark, or 0.
     int MarkedSize() {
         int marked = 0;

@@ -1,7 +1,7 @@
 // The Win32 probes against a real (Wine) system: registry strings of every odd shape in a test
 // key of the current user, version information of real files, and the facts ReadLocalInfo
 // gathers about this very test program.
-#include "win/system_info.h"
+#include "win/system/system_info.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/errors.h"
-#include "win/wide.h"
+#include "win/system/wide.h"
 
 namespace palimp {
 namespace {

@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "win/window.h"
+#include "win/ui/window.h"
 
 namespace palimp {
 
@@ -55,8 +55,8 @@ public:
     virtual void ShellOpen(HWND owner, std::wstring_view target) = 0;
     // The default system beep.
     virtual void Beep() = 0;
-    // Shows window modally (Window::ShowModal) and returns how it ended.
-    virtual ModalResult ShowModal(Window& window) = 0;
+    // Shows form modally (Form::ShowModal) and returns how it ended.
+    virtual ModalResult ShowModal(Form& form) = 0;
 };
 
 // The real prompter: Win32 message boxes, common dialogs, ShellExecute, MessageBeep.
@@ -68,7 +68,7 @@ public:
     bool ShowFontDialog(HWND owner, FontRequest& font) override;
     void ShellOpen(HWND owner, std::wstring_view target) override;
     void Beep() override;
-    ModalResult ShowModal(Window& window) override;
+    ModalResult ShowModal(Form& form) override;
 };
 
 }  // namespace palimp

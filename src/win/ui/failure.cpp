@@ -1,20 +1,26 @@
-// Routing of uncaught failures to the application's handler.
-#include "win/failure.h"
+// Routing of uncaught failures to the installed handler.
+#include "win/ui/failure.h"
 
 #include <windows.h>
 
 #include "core/errors.h"
-#include "win/app.h"
-#include "win/wide.h"
+#include "win/system/wide.h"
 
 namespace palimp {
 
 namespace {
 
+FailureHandler& Installed() {
+    static FailureHandler handler;
+    return handler;
+}
+
 void Report(const Exception& failure) noexcept {
     try {
-        if (Application* app = Application::Current()) {
-            app->HandleException(failure);
+        if (Installed()) {
+            // A copy: the handler may install another one while it runs.
+            FailureHandler handler = Installed();
+            handler(failure);
             return;
         }
         if (dynamic_cast<const EAbort*>(&failure)) return;
@@ -25,6 +31,12 @@ void Report(const Exception& failure) noexcept {
 }
 
 }  // namespace
+
+FailureHandler SetFailureHandler(FailureHandler handler) {
+    FailureHandler previous = std::move(Installed());
+    Installed() = std::move(handler);
+    return previous;
+}
 
 void HandleFailure(const std::exception& failure) noexcept {
     if (auto* own = dynamic_cast<const Exception*>(&failure)) {

@@ -1,5 +1,5 @@
 // Actions, menu items and the menus and toolbars bound to them.
-#include "win/actions.h"
+#include "win/ui/actions.h"
 
 #include <windows.h>
 #include <commctrl.h>

@@ -6,11 +6,12 @@
 // Use:
 //   Layout layout_;
 //   layout_.SetDesignSize(442, 394);                 // the parent's client size the bounds assume
-//   HWND ok = layout_.Create(Handle(), {.className = WC_BUTTONW, .text = L"OK",
+//   HWND ok = layout_.Create(Handle(), {.className = WC_BUTTONW, .name = "btnOK", .text = L"OK",
 //                            .style = WS_TABSTOP | BS_DEFPUSHBUTTON, .bounds = {248, 8, 90, 25},
 //                            .anchors = kAnchorRight | kAnchorBottom, .font = font}, Dpi());
 //   RowCursor row{8, 12, 6};                         // left to right, 6 pixels apart
-//   layout_.Create(Handle(), {.className = WC_STATICW, .text = L"Name", .bounds = row.Next(60, 16)}, Dpi());
+//   layout_.Create(Handle(), {.className = WC_STATICW, .name = "labelName", .text = L"Name",
+//                             .bounds = row.Next(60, 16)}, Dpi());
 //   void OnSize(int, int) override { layout_.Arrange(Handle(), Dpi()); }
 #pragma once
 
@@ -44,6 +45,7 @@ enum class Dock { None, Top, Bottom, Left, Right, Fill };
 
 struct ControlParams {
     const wchar_t* className = nullptr;
+    std::string name;   // the control's name, by which Form::Control finds it ("btnOK")
     std::wstring text;
     DWORD style = 0;    // WS_CHILD and WS_VISIBLE are added, unless hidden is set
     DWORD exStyle = 0;

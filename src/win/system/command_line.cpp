@@ -1,5 +1,5 @@
 // Command-line splitting: quotes group and vanish, control characters and blanks separate.
-#include "win/command_line.h"
+#include "win/system/command_line.h"
 
 namespace palimp {
 

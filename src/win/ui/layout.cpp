@@ -1,10 +1,11 @@
 // Docking and anchoring of child controls, scaled from 96-DPI design sizes.
-#include "win/layout.h"
+#include "win/ui/layout.h"
 
 #include <algorithm>
 
 #include "core/errors.h"
-#include "win/dpi.h"
+#include "win/ui/dpi.h"
+#include "win/ui/window.h"
 
 namespace palimp {
 
@@ -23,6 +24,7 @@ HWND Layout::Create(HWND parent, const ControlParams& params, int dpi) {
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(params.id)),
                                    reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
     if (!control) throw EAssertionFailed(u"Cannot create a control");
+    if (!params.name.empty()) NameControl(control, params.name);
     if (params.font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(params.font), FALSE);
     Add(control, params.bounds, params.dock, params.anchors);
     return control;

@@ -1,6 +1,6 @@
 // The about box. Its labels size themselves to their texts, so that the web address can follow
 // the copyright line on the same row whatever the font turns out to be.
-#include "win/form_about.h"
+#include "win/dlg_about.h"
 
 #include <commctrl.h>
 
@@ -10,12 +10,10 @@
 #include <string>
 
 #include "core/product.h"
-#include "win/app.h"
-#include "win/fonts.h"
-#include "win/form_main.h"
-#include "win/prompter.h"
+#include "win/ui/fonts.h"
+#include "win/ui/prompter.h"
 #include "win/resources/resource_ids.h"
-#include "win/wide.h"
+#include "win/system/wide.h"
 
 namespace palimp {
 
@@ -57,7 +55,6 @@ void DrawPicture(HDC dc, const RECT& place, HBITMAP picture) {
 }  // namespace
 
 TdlgAbout::~TdlgAbout() {
-    if (hints_) DestroyWindow(hints_);
     if (bannerPicture_) DeleteObject(bannerPicture_);
     if (logoPicture_) DeleteObject(logoPicture_);
 }
@@ -69,59 +66,57 @@ void TdlgAbout::CreateForm() {
                         .exStyle = kDialogFrameExStyle,
                         .clientWidth = 416,
                         .clientHeight = 252,
-                        .parent = App().FormMain().Handle(),
+                        .parent = Owner(),
                         .scaleWithDpi = false});
-    CreateFonts();
-    LoadPictures();
-    CreateControls();
-
-    actionExit = &actionList.Add({.name = "actionExit", .caption = L"Exit", .shortcut = {VK_ESCAPE, kNoModifier}},
-                                 [this] { actionExitExecute(); });
-    SetActionList(&actionList);
-    SetDefaultButton(OKBtn);
-    SetButtonResult(OKBtn, ModalResult::OK);
-}
-
-void TdlgAbout::CreateFonts() {
-    windowFont_ = Fonts::Pixels(L"Tahoma", 11, Dpi());
-    programNameFont_ = Fonts::Pixels(L"Verdana", 19, Dpi());
-    sloganFont_ = Fonts::Pixels(L"Verdana", 13, Dpi(), FW_NORMAL, kItalic);
-    linkFont_ = Fonts::Pixels(L"Tahoma", 11, Dpi(), FW_NORMAL, kUnderline);
-}
-
-void TdlgAbout::LoadPictures() {
     bannerPicture_ = LoadAlphaPicture(IDB_ABOUT_BANNER);
     logoPicture_ = LoadAlphaPicture(IDB_ABOUT_LOGO);
+    CreateControls();
+
+    Actions().Add({.name = "actionExit", .caption = L"Exit", .shortcut = {VK_ESCAPE, kNoModifier}},
+                  [this] { actionExitExecute(); });
+    SetDefaultButton(OKBtn);
+    SetButtonResult(OKBtn, ModalResult::OK);
+    OnClick(labelWww, [this] { labelWwwClick(); });
 }
 
 void TdlgAbout::CreateControls() {
+    HFONT windowFont = Fonts::Pixels(L"Tahoma", 11, Dpi());
     layout_.SetDesignSize(416, 252);
     // The pictures are owner-drawn statics so that their alpha shows the dialog behind them.
-    imageTop = layout_.Create(Handle(), {.className = WC_STATICW, .style = SS_OWNERDRAW, .bounds = {0, 0, 416, 91}}, Dpi());
-    imageLogo40 =
-        layout_.Create(Handle(), {.className = WC_STATICW, .style = SS_OWNERDRAW, .bounds = {20, 99, 40, 40}}, Dpi());
-    labelProgramName = CreateLabel({68, 98, 0, 0}, programNameFont_);
-    labelSlogan = CreateLabel({68, 122, 0, 0}, sloganFont_);
-    Bevel1 = layout_.Create(Handle(), {.className = WC_STATICW, .style = SS_OWNERDRAW, .bounds = {184, 193, 232, 8}}, Dpi());
-    labelVersion = CreateLabel({8, 216, 0, 0}, windowFont_);
-    labelCopyright = CreateLabel({8, 232, 0, 0}, windowFont_);
-    labelWww = CreateLabel({8, 232, 0, 0}, linkFont_, SS_NOTIFY);
-    AddHint(labelWww, L"Open");
+    auto picture = [this](const char* name, Bounds place) {
+        return layout_.Create(Handle(), {.className = WC_STATICW, .name = name, .style = SS_OWNERDRAW, .bounds = place},
+                              Dpi());
+    };
+    imageTop = picture("imageTop", {0, 0, 416, 91});
+    imageLogo40 = picture("imageLogo40", {20, 99, 40, 40});
+    labelProgramName = CreateLabel("labelProgramName", {68, 98, 0, 0}, Fonts::Pixels(L"Verdana", 19, Dpi()));
+    labelSlogan = CreateLabel("labelSlogan", {68, 122, 0, 0}, Fonts::Pixels(L"Verdana", 13, Dpi(), FW_NORMAL, kItalic));
+    Bevel1 = picture("Bevel1", {184, 193, 232, 8});
+    labelVersion = CreateLabel("labelVersion", {8, 216, 0, 0}, windowFont);
+    labelCopyright = CreateLabel("labelCopyright", {8, 232, 0, 0}, windowFont);
+    labelWww = CreateLabel("labelWww", {8, 232, 0, 0}, Fonts::Pixels(L"Tahoma", 11, Dpi(), FW_NORMAL, kUnderline),
+                           SS_NOTIFY);
+    SetHint(labelWww, L"Open");
     OKBtn = layout_.Create(Handle(),
                            {.className = WC_BUTTONW,
+                            .name = "OKBtn",
                             .text = L"OK",
                             .style = WS_TABSTOP | BS_DEFPUSHBUTTON,
                             .bounds = {294, 213, 90, 30},
                             .anchors = kAnchorRight | kAnchorBottom,
                             .id = IDOK,
-                            .font = windowFont_},
+                            .font = windowFont},
                            Dpi());
 }
 
-HWND TdlgAbout::CreateLabel(Bounds place, HFONT font, DWORD extraStyle) {
-    return layout_.Create(
-        Handle(), {.className = WC_STATICW, .style = SS_LEFT | SS_NOPREFIX | extraStyle, .bounds = place, .font = font},
-        Dpi());
+HWND TdlgAbout::CreateLabel(const char* name, Bounds place, HFONT font, DWORD extraStyle) {
+    return layout_.Create(Handle(),
+                          {.className = WC_STATICW,
+                           .name = name,
+                           .style = SS_LEFT | SS_NOPREFIX | extraStyle,
+                           .bounds = place,
+                           .font = font},
+                          Dpi());
 }
 
 void TdlgAbout::SetLabelText(HWND label, std::wstring_view text) {
@@ -141,21 +136,6 @@ void TdlgAbout::SetLabelText(HWND label, std::wstring_view text) {
     layout_.SetBounds(label, place);
 }
 
-void TdlgAbout::AddHint(HWND control, const wchar_t* hint) {
-    if (!hints_) {
-        hints_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
-    }
-    if (!hints_) return;  // a hint is a nicety; the link works without it
-    TTTOOLINFOW tool = {sizeof(tool)};
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = Handle();
-    tool.uId = reinterpret_cast<UINT_PTR>(control);
-    tool.lpszText = const_cast<wchar_t*>(hint);
-    SendMessageW(hints_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
 void TdlgAbout::FormCreate() {
     SetCaption(L"About Palimp");
     SetLabelText(labelProgramName, WideView(u"" PALIMP_PRODUCT_NAME u" " PALIMP_VERSION_TEXT));
@@ -169,17 +149,9 @@ void TdlgAbout::FormCreate() {
     layout_.Arrange(Handle(), Dpi());
 }
 
-void TdlgAbout::labelWwwClick() { App().GetPrompter().ShellOpen(Handle(), WideView(product::kMakerUrl)); }
+void TdlgAbout::labelWwwClick() { Host().GetPrompter().ShellOpen(Handle(), WideView(product::kMakerUrl)); }
 
 void TdlgAbout::actionExitExecute() { SetModalResult(ModalResult::Cancel); }
-
-bool TdlgAbout::OnCommand(int, int code, HWND control) {
-    if (control == labelWww && code == STN_CLICKED) {
-        labelWwwClick();
-        return true;
-    }
-    return false;
-}
 
 bool TdlgAbout::OnSetCursor(HWND target, int) {
     if (target != labelWww) return false;
@@ -187,24 +159,10 @@ bool TdlgAbout::OnSetCursor(HWND target, int) {
     return true;
 }
 
-bool TdlgAbout::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (message == WM_SETFOCUS) {
-        // Activation gives the focus to the box itself; pass it on to its only control.
-        SetFocus(OKBtn);
-        return true;
-    }
-    if (message == WM_CTLCOLORSTATIC) {
-        result = reinterpret_cast<LRESULT>(LabelColours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)));
-        return true;
-    }
-    if (message == WM_DRAWITEM) {
-        result = DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE : FALSE;
-        return true;
-    }
-    return false;
-}
+// Activation gives the focus to the box itself; it goes on to its only control.
+void TdlgAbout::OnSetFocus(HWND) { SetFocus(OKBtn); }
 
-HBRUSH TdlgAbout::LabelColours(HWND label, HDC dc) {
+HBRUSH TdlgAbout::OnControlColour(UINT, HWND label, HDC dc) {
     COLORREF colour = GetSysColor(COLOR_WINDOWTEXT);
     if (label == labelProgramName) colour = kProgramNameColour;
     if (label == labelSlogan) colour = kSloganColour;
@@ -214,7 +172,7 @@ HBRUSH TdlgAbout::LabelColours(HWND label, HDC dc) {
     return GetSysColorBrush(COLOR_BTNFACE);
 }
 
-bool TdlgAbout::DrawItem(const DRAWITEMSTRUCT& item) {
+bool TdlgAbout::OnDrawItem(const DRAWITEMSTRUCT& item) {
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
     if (item.hwndItem == imageTop) {
         DrawPicture(item.hDC, item.rcItem, bannerPicture_);

@@ -1,11 +1,11 @@
 // The process-wide font cache and the face fallbacks.
-#include "win/fonts.h"
+#include "win/ui/fonts.h"
 
 #include <map>
 #include <tuple>
 #include <vector>
 
-#include "win/dpi.h"
+#include "win/ui/dpi.h"
 
 namespace palimp {
 

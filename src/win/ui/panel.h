@@ -1,12 +1,13 @@
 // A plain container control: groups child controls so that they show, hide and move together,
-// draws an optional bevel, shows hints for its controls, and passes their notifications
-// (WM_COMMAND, WM_NOTIFY, colours) on to its parent, so the window class handles them all.
+// draws an optional bevel, shows a chosen cursor over its controls, and passes their
+// notifications (WM_COMMAND, WM_NOTIFY, colours, owner drawing) on to its parent, so the form
+// handles them all, with handlers bound per control.
 //
 // Use:
-//   panelTop_.Create(Handle(), {.outer = Panel::Bevel::Lowered, .inner = Panel::Bevel::Raised});
+//   panelTop_.Create(Handle(), {.name = "panelTop", .outer = Panel::Bevel::Lowered,
+//                               .inner = Panel::Bevel::Raised});
 //   layout_.Add(panelTop_.Handle(), {0, 0, 0, 40}, Dock::Top);
 //   HWND logo = panelTop_.GetLayout().Create(panelTop_.Handle(), {...}, panelTop_.Dpi());
-//   panelTop_.SetHint(logo, L"About Palimp");
 //   panelTop_.SetCursorFor(logo, IDC_HAND);
 #pragma once
 
@@ -15,15 +16,16 @@
 #include <map>
 #include <string>
 
-#include "win/layout.h"
-#include "win/window.h"
+#include "win/ui/layout.h"
+#include "win/ui/window.h"
 
 namespace palimp {
 
-class Panel : public Window {
+class Panel : public Control {
 public:
     enum class Bevel { None, Raised, Lowered };
     struct Params {
+        std::string name;
         Bevel outer = Bevel::None;
         Bevel inner = Bevel::None;
         int borderWidth = 0;  // free room inside the bevels (96 DPI)
@@ -37,19 +39,18 @@ public:
     void Create(HWND parent, const Params& params);
     // The layout of the panel's own controls; padding already keeps the bevels free.
     Layout& GetLayout() { return layout_; }
-    // A tooltip for control, shown when the mouse rests on it.
-    void SetHint(HWND control, const std::wstring& hint);
-    std::wstring HintOf(HWND control) const;
     // The cursor shown over control (a system cursor such as IDC_HAND).
     void SetCursorFor(HWND control, LPCWSTR systemCursor);
 
 protected:
     void OnSize(int width, int height) override;
     bool OnPaint(HDC dc, const RECT& dirty) override;
+    bool OnEraseBackground(HDC dc) override;
     bool OnSetCursor(HWND target, int hitTest) override;
     void OnDpiChanged(int dpi) override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    bool OnCommand(int id, int code, HWND control) override;
+    HBRUSH OnControlColour(UINT message, HWND control, HDC dc) override;
+    bool OnDrawItem(const DRAWITEMSTRUCT& item) override;
+    bool RouteCommand(int id, int code, HWND control) override;
     bool OnNotify(NMHDR& header, LRESULT& result) override;
 
 private:
@@ -57,8 +58,6 @@ private:
 
     Params params_;
     Layout layout_;
-    HWND tooltip_ = nullptr;
-    std::map<HWND, std::wstring> hints_;
     std::map<HWND, LPCWSTR> cursors_;
 };
 

@@ -1,5 +1,5 @@
 // The real prompter: Win32 message boxes, the common dialogs and the shell.
-#include "win/prompter.h"
+#include "win/ui/prompter.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -82,6 +82,6 @@ void Win32Prompter::ShellOpen(HWND owner, std::wstring_view target) {
 
 void Win32Prompter::Beep() { MessageBeep(MB_OK); }
 
-ModalResult Win32Prompter::ShowModal(Window& window) { return window.ShowModal(); }
+ModalResult Win32Prompter::ShowModal(Form& form) { return form.ShowModal(); }
 
 }  // namespace palimp

@@ -6,15 +6,14 @@
 
 #include <string_view>
 
-#include "win/actions.h"
-#include "win/layout.h"
-#include "win/window.h"
+#include "win/ui/layout.h"
+#include "win/ui/window.h"
 
 namespace palimp {
 
 class TdlgAbout : public Form {
 public:
-    explicit TdlgAbout(Application& app) : Form(app) {}
+    explicit TdlgAbout(FormHost& host) : Form(host) {}
     ~TdlgAbout() override;
 
     // The dialog and its controls, hidden, owned by the main window.
@@ -23,22 +22,16 @@ public:
     void FormCreate() override;
 
 protected:
-    bool OnCommand(int id, int code, HWND control) override;
     bool OnSetCursor(HWND target, int hitTest) override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnSetFocus(HWND previous) override;
+    HBRUSH OnControlColour(UINT message, HWND control, HDC dc) override;
+    bool OnDrawItem(const DRAWITEMSTRUCT& item) override;
 
 private:
-    friend class TdlgAboutTestAccess;
-
     void CreateControls();
-    void CreateFonts();
-    void LoadPictures();
-    HWND CreateLabel(Bounds place, HFONT font, DWORD extraStyle = 0);
+    HWND CreateLabel(const char* name, Bounds place, HFONT font, DWORD extraStyle = 0);
     // Sets a label's text and sizes the label to it (one line, the font's height).
     void SetLabelText(HWND label, std::wstring_view text);
-    void AddHint(HWND control, const wchar_t* hint);
-    bool DrawItem(const DRAWITEMSTRUCT& item);
-    HBRUSH LabelColours(HWND label, HDC dc);
 
     // Opens the maker's web address in the browser; the box stays open.
     void labelWwwClick();
@@ -46,8 +39,6 @@ private:
     void actionExitExecute();
 
     Layout layout_;
-    ActionList actionList;
-    Action* actionExit = nullptr;
 
     HWND imageTop = nullptr;
     HWND imageLogo40 = nullptr;
@@ -58,15 +49,10 @@ private:
     HWND labelCopyright = nullptr;
     HWND labelWww = nullptr;
     HWND OKBtn = nullptr;
-    HWND hints_ = nullptr;
 
     // Pictures with premultiplied alpha (owned); fonts from the shared cache.
     HBITMAP bannerPicture_ = nullptr;
     HBITMAP logoPicture_ = nullptr;
-    HFONT sloganFont_ = nullptr;
-    HFONT linkFont_ = nullptr;
-    HFONT windowFont_ = nullptr;
-    HFONT programNameFont_ = nullptr;
 };
 
 }  // namespace palimp

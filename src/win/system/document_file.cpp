@@ -1,5 +1,5 @@
 // Win32 file reading with shared read access, and the atomic save through a temporary file.
-#include "win/document_file.h"
+#include "win/system/document_file.h"
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "core/errors.h"
-#include "win/wide.h"
+#include "win/system/wide.h"
 
 namespace palimp {
 

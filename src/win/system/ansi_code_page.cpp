@@ -1,12 +1,12 @@
 // CP_ACP conversions with MultiByteToWideChar and WideCharToMultiByte.
-#include "win/ansi_code_page.h"
+#include "win/system/ansi_code_page.h"
 
 #include <windows.h>
 
 #include <climits>
 
 #include "core/errors.h"
-#include "win/wide.h"
+#include "win/system/wide.h"
 
 namespace palimp {
 

@@ -1,5 +1,5 @@
 // Screen scaling: the forced DPI of the tests, per-monitor DPI where the system has it.
-#include "win/dpi.h"
+#include "win/ui/dpi.h"
 
 #include <cwchar>
 

@@ -1,13 +1,13 @@
 // The Win32 probes behind LocalInfo. Every fact that cannot be had falls back silently; only a
 // documents-folder value of the wrong kind is reported, as the registry failure it is.
-#include "win/system_info.h"
+#include "win/system/system_info.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 #include <vector>
 
-#include "win/wide.h"
+#include "win/system/wide.h"
 
 namespace palimp {
 

@@ -1,0 +1,2 @@
+// A window-level header of the planted tree.
+#pragma once

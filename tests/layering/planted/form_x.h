@@ -1,0 +1,2 @@
+// A window of the planted tree.
+#pragma once

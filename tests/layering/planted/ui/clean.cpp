@@ -1,0 +1,2 @@
+// Framework code that stays within its layer.
+#include "win/ui/window.h"
