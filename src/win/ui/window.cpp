@@ -22,6 +22,8 @@ namespace {
 constexpr wchar_t kObjectProperty[] = L"PalimpWindow";
 // The window property that holds a control's name (a pointer into the name pool).
 constexpr wchar_t kNameProperty[] = L"PalimpName";
+// The window property that holds a control's help context.
+constexpr wchar_t kHelpProperty[] = L"PalimpHelpContext";
 
 void RegisterWindowClass(const WindowParams& params, WNDPROC procedure) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -279,6 +281,7 @@ LRESULT CALLBACK Window::StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, L
     if (message == WM_NCDESTROY) {
         RemovePropW(hwnd, kObjectProperty);
         RemovePropW(hwnd, kNameProperty);
+        RemovePropW(hwnd, kHelpProperty);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
         return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -608,6 +611,14 @@ void NameControl(HWND control, std::string_view name) {
 std::string_view ControlName(HWND control) {
     auto* name = static_cast<const std::string*>(GetPropW(control, kNameProperty));
     return name ? std::string_view(*name) : std::string_view();
+}
+
+void SetControlHelpContext(HWND control, int context) {
+    SetPropW(control, kHelpProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(context)));
+}
+
+int ControlHelpContext(HWND control) {
+    return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(control, kHelpProperty)));
 }
 
 HWND FindNamedControl(HWND root, std::string_view name) {

@@ -283,6 +283,10 @@ public:
     // null when there is none.
     HWND Control(std::string_view name) const;
 
+    // The number of the help page of this form (0: none); F1 shows it.
+    int HelpContext() const { return helpContext_; }
+    void SetHelpContext(int context) { helpContext_ = context; }
+
     // A tooltip for control (of this form, in any panel), shown when the mouse rests on it.
     void SetHint(HWND control, std::wstring hint);
     std::wstring HintOf(HWND control) const;
@@ -320,6 +324,7 @@ private:
     std::map<HWND, ModalResult> buttonResults_;
     HWND tooltip_ = nullptr;
     std::map<HWND, std::wstring> hints_;
+    int helpContext_ = 0;
 };
 
 // Names of controls, kept on the window itself so that a form finds its controls wherever they
@@ -328,5 +333,9 @@ void NameControl(HWND control, std::string_view name);
 std::string_view ControlName(HWND control);
 // The first window named name among root's descendants (depth first), or null.
 HWND FindNamedControl(HWND root, std::string_view name);
+
+// The help page number of a control (0: none, the form's own counts), kept on the window.
+void SetControlHelpContext(HWND control, int context);
+int ControlHelpContext(HWND control);
 
 }  // namespace palimp
