@@ -19,7 +19,8 @@ namespace {
 std::string Narrow(std::wstring_view text) { return ToUtf8(std::u16string(text.begin(), text.end())); }
 
 const char* KindName(int kind) {
-    static const char* const names[] = {"message box", "Open dialog", "Save As dialog", "font dialog", "modal window"};
+    static const char* const names[] = {"message box", "Open dialog", "Save As dialog", "font dialog", "modal window",
+                                        "popup menu"};
     return names[kind];
 }
 
@@ -45,6 +46,37 @@ void TestPrompter::CancelFontDialog() { script_.push_back({.kind = Kind::Font, .
 
 void TestPrompter::WhenShownModally(Form& form, std::function<void()> action, ModalResult result) {
     script_.push_back({.kind = Kind::Modal, .form = &form, .action = std::move(action), .result = result});
+}
+
+void TestPrompter::ChooseInMenu(std::wstring caption) { script_.push_back({.kind = Kind::Menu, .text = std::move(caption)}); }
+
+void TestPrompter::CloseMenu() { script_.push_back({.kind = Kind::Menu, .cancel = true}); }
+
+int TestPrompter::ShowPopupMenu(HWND, HMENU menu, POINT at, UINT flags) {
+    Popup popup{{}, at, flags};
+    std::vector<int> ids;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[256] = {};
+        MENUITEMINFOW info = {sizeof(info)};
+        info.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID;
+        info.dwTypeData = text;
+        info.cch = 256;
+        GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+        popup.items.push_back((info.fType & MFT_SEPARATOR) ? L"-" : text);
+        ids.push_back(static_cast<int>(info.wID));
+    }
+    popups_.push_back(popup);
+    std::optional<Entry> entry = Next(Kind::Menu, popup.items.empty() ? L"" : popup.items.front());
+    if (!entry || entry->cancel) return 0;
+    for (size_t i = 0; i < popup.items.size(); ++i) {
+        if (popup.items[i] == entry->text) {
+            UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+            EXPECT_FALSE(state & (MF_GRAYED | MF_DISABLED)) << "chose a disabled item " << Narrow(entry->text);
+            return ids[i];
+        }
+    }
+    ADD_FAILURE() << "the menu has no item " << Narrow(entry->text);
+    return 0;
 }
 
 void TestPrompter::VerifyDone() {

@@ -57,6 +57,18 @@ public:
     // with result.
     void WhenShownModally(Form& form, std::function<void()> action, ModalResult result);
 
+    // The next prompt is a popup menu; it chooses the item with this caption (as the menu shows
+    // it, "&" included), or is closed without a choice.
+    void ChooseInMenu(std::wstring caption);
+    void CloseMenu();
+    // A popup menu that was shown: its item captions ("-" for separators), where and how.
+    struct Popup {
+        std::vector<std::wstring> items;
+        POINT at;
+        UINT flags;
+    };
+    const std::vector<Popup>& Popups() const { return popups_; }
+
     // Fails the test for every script entry nobody asked for, then forgets the script.
     void VerifyDone();
 
@@ -74,9 +86,10 @@ public:
     void ShellOpen(HWND owner, std::wstring_view target) override;
     void Beep() override;
     ModalResult ShowModal(Form& form) override;
+    int ShowPopupMenu(HWND owner, HMENU menu, POINT at, UINT flags) override;
 
 private:
-    enum class Kind { Message, Open, Save, Font, Modal };
+    enum class Kind { Message, Open, Save, Font, Modal, Menu };
     struct Entry {
         Kind kind;
         std::wstring text;              // message text, chosen path, chosen face
@@ -96,6 +109,7 @@ private:
     std::vector<FileDialogRequest> saveRequests_;
     std::vector<FontRequest> fontRequests_;
     std::vector<std::wstring> shellOpens_;
+    std::vector<Popup> popups_;
     int beeps_ = 0;
 };
 

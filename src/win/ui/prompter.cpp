@@ -84,4 +84,12 @@ void Win32Prompter::Beep() { MessageBeep(MB_OK); }
 
 ModalResult Win32Prompter::ShowModal(Form& form) { return form.ShowModal(); }
 
+int Win32Prompter::ShowPopupMenu(HWND owner, HMENU menu, POINT at, UINT flags) {
+    // The owner must be the foreground window, or the menu does not close on a click elsewhere.
+    SetForegroundWindow(owner);
+    int command = static_cast<int>(TrackPopupMenu(menu, flags | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, owner, nullptr));
+    PostMessageW(owner, WM_NULL, 0, 0);
+    return command;
+}
+
 }  // namespace palimp

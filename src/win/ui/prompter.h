@@ -57,6 +57,10 @@ public:
     virtual void Beep() = 0;
     // Shows form modally (Form::ShowModal) and returns how it ended.
     virtual ModalResult ShowModal(Form& form) = 0;
+    // Drops menu down at a screen point (TPM_* alignment flags) and returns the command id of
+    // the chosen item, or 0 when the user closed the menu without choosing. The caller runs
+    // the command.
+    virtual int ShowPopupMenu(HWND owner, HMENU menu, POINT at, UINT flags) = 0;
 };
 
 // The real prompter: Win32 message boxes, common dialogs, ShellExecute, MessageBeep.
@@ -69,6 +73,7 @@ public:
     void ShellOpen(HWND owner, std::wstring_view target) override;
     void Beep() override;
     ModalResult ShowModal(Form& form) override;
+    int ShowPopupMenu(HWND owner, HMENU menu, POINT at, UINT flags) override;
 };
 
 }  // namespace palimp
