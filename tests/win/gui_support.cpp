@@ -187,8 +187,12 @@ void ExpectLayout(Form& form, std::initializer_list<ExpectedPlace> expected) {
         RECT r = PlaceOf(control);
         EXPECT_EQ(r.left, form.Scale(e.x));
         EXPECT_EQ(r.top, form.Scale(e.y));
-        if (e.width) EXPECT_EQ(r.right - r.left, form.Scale(e.width));
-        if (e.height) EXPECT_EQ(r.bottom - r.top, form.Scale(e.height));
+        if (e.width) {
+            EXPECT_EQ(r.right - r.left, form.Scale(e.width));
+        }
+        if (e.height) {
+            EXPECT_EQ(r.bottom - r.top, form.Scale(e.height));
+        }
     }
 }
 
