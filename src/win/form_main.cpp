@@ -34,6 +34,7 @@ TFormMain::~TFormMain() {
     if (Handle()) DestroyWindow(Handle());
     if (toolbarImages_) ImageList_Destroy(toolbarImages_);
     if (logoIcon_) DestroyIcon(logoIcon_);
+    DeleteObject(findFrameBrush_);
 }
 
 void TFormMain::CreateForm() {
@@ -79,6 +80,7 @@ void TFormMain::OpenCommandLineFile() {
 }
 
 bool TFormMain::PreTranslateMessage(MSG& msg) {
+    if (edFindKeyPress(msg)) return true;
     if (Form::PreTranslateMessage(msg)) return true;
     if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
     if (Shortcut::HeldModifiers() & (kCtrl | kAlt)) return false;

@@ -10,14 +10,18 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
 #include "win/ui/actions.h"
+#include "win/ui/flat_button.h"
 #include "win/ui/layout.h"
 #include "win/ui/panel.h"
 #include "win/ui/prompter.h"
 #include "win/ui/window.h"
 
 namespace palimp {
+
+struct SearchOutcome;
 
 class TFormMain : public Form {
 public:
@@ -61,6 +65,7 @@ protected:
     void OnDpiChanged(int dpi) override;
     void OnGetMinMaxInfo(MINMAXINFO& info) override;
     void OnDropFiles(HDROP drop) override;
+    bool OnDrawItem(const DRAWITEMSTRUCT& item) override;
 
 private:
     // Layout (form_main_layout.cpp).
@@ -117,20 +122,30 @@ private:
     void RecreateMemo(bool wordWrap);
     void ApplyFontFaceToTableWindows(const std::wstring& face);
 
-    // Commands whose behaviour belongs to the find panel, the special searches, the
-    // replace-many pass and the help pages; they exist with their captions, shortcuts and
-    // enabling.
-    void actionReplaceManyExecute() {}
-    void actionFindExecute() {}
-    void actionFindNextExecute() {}
-    void actionFindBackExecute() {}
-    void actionShowHideFindPanelExecute() {}
-    void actionRepeatSpecialSearchExecute() {}
-    void SearchForSpecial(MenuItem&) {}
-    void actionHelpExecute() {}
+    // The find panel and the special searches (form_main_find.cpp).
+    void CreateFindPanel();
+    void actionFindExecute();
+    void actionFindNextExecute();
+    void actionFindBackExecute();
+    void actionShowHideFindPanelExecute();
+    void actionRepeatSpecialSearchExecute();
+    void SearchForSpecial(MenuItem& sender);
+    void sbtnFindOptionsClick();
     void miCaseSensitiveClick(MenuItem& sender) { sender.SetChecked(!sender.Checked()); }
     void miWholeWordsOnlyClick(MenuItem& sender) { sender.SetChecked(!sender.Checked()); }
-    void miHideFindPanelClick() {}
+    void miHideFindPanelClick();
+    // Enter and Escape in the find box; true when the key was taken.
+    bool edFindKeyPress(const MSG& msg);
+    void FocusFindBox();
+    // The editor's selection as start and length, and showing a search's outcome there.
+    std::pair<int, int> MemoSelection() const;
+    void ShowSearchOutcome(const SearchOutcome& outcome);
+    void DrawFindPanelPart(const DRAWITEMSTRUCT& item);
+
+    // Commands whose behaviour belongs to the replace-many pass and the help pages; they exist
+    // with their captions, shortcuts and enabling.
+    void actionReplaceManyExecute() {}
+    void actionHelpExecute() {}
 
     // Controls.
     Layout layout_;
@@ -138,10 +153,20 @@ private:
     HWND toolBar = nullptr;
     HWND imageLogo = nullptr;
     HWND memo = nullptr;
+    Panel panelFind;
+    Panel shapeFindEdit;
+    Panel panelFindEdit;
+    FlatButton sbtnFindOptions;
+    FlatButton sbtnFindNext;
+    FlatButton sbtnFindBack;
+    HWND imageFind = nullptr;
+    HWND edFind = nullptr;
+    HWND bevelFind = nullptr;
     HIMAGELIST toolbarImages_ = nullptr;
     HICON logoIcon_ = nullptr;
     HMENU mainMenu = nullptr;
     HMENU pmFind = nullptr;
+    HBRUSH findFrameBrush_ = CreateSolidBrush(RGB(127, 157, 185));  // the find box frame
 
     // Commands: the names are the command list's; the tests find them by name.
     Action* actionNew = nullptr;
@@ -172,6 +197,7 @@ private:
     MenuItem* miExit = nullptr;
     MenuItem* miAbout = nullptr;
     MenuItem* miSearchFor = nullptr;
+    MenuItem* miSearchItems[6] = {};  // the six classes, tags 1 to 6
     MenuItem* miFontSizes[6] = {};
     MenuItem* miCaseSensitive = nullptr;
     MenuItem* miWholeWordsOnly = nullptr;

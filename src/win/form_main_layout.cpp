@@ -112,6 +112,7 @@ void TFormMain::CreateMenus() {
             {.name = entry.name, .caption = entry.caption, .tag = tag, .checked = tag == 1, .radio = true},
             [this](MenuItem& sender) { SearchForSpecial(sender); });
         searchMenu.push_back(MenuEntry::Of(item));
+        miSearchItems[tag - 1] = &item;
         ++tag;
     }
     searchMenu.push_back(MenuEntry::Separator());
@@ -172,6 +173,7 @@ void TFormMain::CreateControls() {
                                              .id = kLogoId},
                                             Dpi());
     panelTop.SetCursorFor(imageLogo, IDC_HAND);
+    CreateFindPanel();
     OnClick(imageLogo, [this] { miAboutClick(); });
 
     memo = CreateMemo(actionWordWrap->Checked());

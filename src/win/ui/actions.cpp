@@ -215,6 +215,11 @@ void ActionList::BindToolbar(HWND toolbar) {
 
 void ActionList::UnbindToolbar(HWND toolbar) { std::erase(toolbars_, toolbar); }
 
+void ActionList::BindButton(HWND button) {
+    buttons_.push_back(button);
+    if (Action* action = FindById(GetDlgCtrlID(button))) EnableWindow(button, action->Enabled());
+}
+
 void ActionList::ApplyState(int id, bool enabled, bool checked) {
     for (const auto& [placeId, menu] : places_) {
         if (placeId != id) continue;
@@ -225,6 +230,9 @@ void ActionList::ApplyState(int id, bool enabled, bool checked) {
         if (!IsWindow(toolbar) || SendMessageW(toolbar, TB_COMMANDTOINDEX, id, 0) < 0) continue;
         SendMessageW(toolbar, TB_ENABLEBUTTON, id, MAKELONG(enabled ? TRUE : FALSE, 0));
         SendMessageW(toolbar, TB_CHECKBUTTON, id, MAKELONG(checked ? TRUE : FALSE, 0));
+    }
+    for (HWND button : buttons_) {
+        if (IsWindow(button) && GetDlgCtrlID(button) == id) EnableWindow(button, enabled);
     }
 }
 

@@ -173,6 +173,9 @@ public:
     // Toolbar buttons whose command ids are action ids follow their action's state.
     void BindToolbar(HWND toolbar);
     void UnbindToolbar(HWND toolbar);
+    // A button whose control id is an action's Id() follows that action's enabled state (its
+    // click reaches the action through the form's command routing).
+    void BindButton(HWND button);
 
     // Runs the action or menu item with this command id; false when the id is not ours.
     bool Dispatch(int id);
@@ -206,6 +209,7 @@ private:
     std::vector<HMENU> ownedMenus_;
     std::vector<std::pair<int, HMENU>> places_;  // command id -> the menu holding it
     std::vector<HWND> toolbars_;
+    std::vector<HWND> buttons_;
 };
 
 }  // namespace palimp

@@ -1,0 +1,233 @@
+// The find panel (a search box docked left of the logo, with its options menu, "Next" and
+// "Back") and the "Search for" special-character searches. The rules of the searches live in
+// core (search_commands.h); this file connects them to the editor's selection.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "core/search_commands.h"
+#include "win/app.h"
+#include "win/form_main.h"
+#include "win/ui/fonts.h"
+#include "win/ui/prompter.h"
+
+namespace palimp {
+
+namespace {
+
+constexpr int kFindHelpContext = 6;
+
+// The hourglass while a search runs, and the cursor from before afterwards.
+class WaitCursor {
+public:
+    WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(previous_); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    HCURSOR previous_;
+};
+
+// The main window stays disabled while a search runs. Disabling takes the focus away from the
+// find box, so it goes back where it was afterwards: the user keeps pressing Enter there.
+class DisabledWhileSearching {
+public:
+    explicit DisabledWhileSearching(HWND window) : window_(window), focus_(GetFocus()) { EnableWindow(window_, FALSE); }
+    ~DisabledWhileSearching() {
+        EnableWindow(window_, TRUE);
+        if (focus_ && IsWindow(focus_) && GetFocus() != focus_) SetFocus(focus_);
+    }
+    DisabledWhileSearching(const DisabledWhileSearching&) = delete;
+    DisabledWhileSearching& operator=(const DisabledWhileSearching&) = delete;
+
+private:
+    HWND window_;
+    HWND focus_;
+};
+
+std::u16string TextOfEdit(HWND edit) {
+    int length = GetWindowTextLengthW(edit);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(edit, text.data(), length + 1)));
+    return std::u16string(text.begin(), text.end());
+}
+
+}  // namespace
+
+void TFormMain::CreateFindPanel() {
+    // Docked right after the logo, so it stands immediately left of it.
+    panelFind.Create(panelTop.Handle(), {.name = "panelFind", .visible = false});
+    panelTop.GetLayout().Add(panelFind.Handle(), {0, 0, 236, 36}, Dock::Right);
+    Layout& layout = panelFind.GetLayout();
+    HWND parent = panelFind.Handle();
+    int dpi = panelFind.Dpi();
+    HFONT font = Fonts::Pixels(L"Tahoma", 11, dpi);
+
+    // The frame around the box is the frame panel's own colour showing round the white panel.
+    shapeFindEdit.Create(parent, {.name = "shapeFindEdit", .background = findFrameBrush_});
+    layout.Add(shapeFindEdit.Handle(), {0, 6, 104, 24});
+    panelFindEdit.Create(shapeFindEdit.Handle(),
+                         {.name = "panelFindEdit", .borderWidth = 3, .background = GetSysColorBrush(COLOR_WINDOW)});
+    shapeFindEdit.GetLayout().Add(panelFindEdit.Handle(), {1, 1, 102, 22});
+    imageFind = panelFindEdit.GetLayout().Create(
+        panelFindEdit.Handle(), {.className = WC_STATICW, .name = "imageFind", .style = SS_OWNERDRAW, .bounds = {3, 3, 13, 16}},
+        dpi);
+    edFind = panelFindEdit.GetLayout().Create(panelFindEdit.Handle(),
+                                              {.className = WC_EDITW,
+                                               .name = "edFind",
+                                               .style = WS_TABSTOP | ES_AUTOHSCROLL,
+                                               .bounds = {18, 4, 80, 15},
+                                               .font = Fonts::Pixels(L"Tahoma", 13, dpi)},
+                                              dpi);
+    SendMessageW(edFind, EM_LIMITTEXT, 100, 0);
+    SetControlHelpContext(edFind, kFindHelpContext);
+
+    sbtnFindOptions.Create(parent, {.name = "sbtnFindOptions", .glyph = FlatButton::Glyph::DropDown});
+    layout.Add(sbtnFindOptions.Handle(), {104, 6, 17, 24});
+    OnClick(sbtnFindOptions.Handle(), [this] { sbtnFindOptionsClick(); });
+    sbtnFindNext.Create(parent, {.name = "sbtnFindNext", .caption = L"Next", .glyph = FlatButton::Glyph::ArrowDown,
+                                 .id = actionFindNext->Id(), .font = font});
+    layout.Add(sbtnFindNext.Handle(), {121, 6, 56, 24});
+    sbtnFindBack.Create(parent, {.name = "sbtnFindBack", .caption = L"Back", .glyph = FlatButton::Glyph::ArrowUp,
+                                 .id = actionFindBack->Id(), .font = font});
+    layout.Add(sbtnFindBack.Handle(), {176, 6, 56, 24});
+    for (auto [button, action] : {std::pair{&sbtnFindNext, actionFindNext}, std::pair{&sbtnFindBack, actionFindBack}}) {
+        Actions().BindButton(button->Handle());
+        SetHint(button->Handle(), action->Hint());
+    }
+    bevelFind = layout.Create(parent, {.className = WC_STATICW, .name = "bevelFind", .style = SS_OWNERDRAW,
+                                       .bounds = {232, 0, 4, 36}},
+                              dpi);
+}
+
+bool TFormMain::OnDrawItem(const DRAWITEMSTRUCT& item) {
+    if (item.hwndItem != imageFind && item.hwndItem != bevelFind) return false;
+    DrawFindPanelPart(item);
+    return true;
+}
+
+void TFormMain::DrawFindPanelPart(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    RECT r = item.rcItem;
+    if (item.hwndItem == imageFind) {
+        // A magnifier: a lens and its handle.
+        FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
+        int unit = std::max(1, static_cast<int>(r.right - r.left) / 13);
+        HPEN pen = CreatePen(PS_SOLID, 2 * unit, RGB(0x50, 0x60, 0x70));
+        HGDIOBJ oldPen = SelectObject(dc, pen);
+        HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+        Ellipse(dc, r.left + unit, r.top + 2 * unit, r.left + 10 * unit, r.top + 11 * unit);
+        MoveToEx(dc, r.left + 9 * unit, r.top + 10 * unit, nullptr);
+        LineTo(dc, r.left + 12 * unit, r.top + 14 * unit);
+        SelectObject(dc, oldBrush);
+        SelectObject(dc, oldPen);
+        DeleteObject(pen);
+    } else {
+        // A vertical etched line at the right edge of the panel.
+        FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+        RECT line = {r.left + (r.right - r.left) / 2 - 1, r.top + 2, r.left + (r.right - r.left) / 2 + 1, r.bottom - 2};
+        DrawEdge(dc, &line, EDGE_ETCHED, BF_LEFT);
+    }
+}
+
+void TFormMain::actionShowHideFindPanelExecute() {
+    actionShowHideFindPanel->SetChecked(!actionShowHideFindPanel->Checked());
+    bool shown = actionShowHideFindPanel->Checked();
+    ShowWindow(panelFind.Handle(), shown ? SW_SHOW : SW_HIDE);
+    panelTop.GetLayout().Arrange(panelTop.Handle(), Dpi());
+    // While the panel is up, Tab in the editor moves on to the panel instead of typing a tab.
+    wantTabs = !shown;
+    if (shown) {
+        FocusFindBox();
+    } else if (IsWindowEnabled(memo) && IsWindowVisible(memo)) {
+        SetFocus(memo);
+    }
+}
+
+void TFormMain::FocusFindBox() {
+    SendMessageW(edFind, EM_SETSEL, 0, -1);
+    if (IsWindowEnabled(edFind) && IsWindowVisible(edFind)) SetFocus(edFind);
+}
+
+void TFormMain::actionFindExecute() {
+    if (IsWindowVisible(panelFind.Handle())) {
+        FocusFindBox();
+    } else {
+        actionShowHideFindPanel->Execute();
+    }
+}
+
+void TFormMain::miHideFindPanelClick() { actionShowHideFindPanel->Execute(); }
+
+bool TFormMain::edFindKeyPress(const MSG& msg) {
+    if (msg.hwnd != edFind || msg.message != WM_KEYDOWN) return false;
+    if (msg.wParam == VK_RETURN) {
+        actionFindNext->Execute();
+        return true;
+    }
+    if (msg.wParam == VK_ESCAPE) {
+        actionShowHideFindPanel->Execute();
+        return true;
+    }
+    return false;
+}
+
+void TFormMain::sbtnFindOptionsClick() {
+    RECT shape;
+    RECT button;
+    GetWindowRect(shapeFindEdit.Handle(), &shape);
+    GetWindowRect(sbtnFindOptions.Handle(), &button);
+    POINT at = {shape.left, button.bottom + 1};
+    int command = App().GetPrompter().ShowPopupMenu(Handle(), pmFind, at, TPM_LEFTALIGN | TPM_TOPALIGN);
+    if (command) Actions().Dispatch(command);
+}
+
+std::pair<int, int> TFormMain::MemoSelection() const {
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(memo, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return {static_cast<int>(start), static_cast<int>(end - start)};
+}
+
+void TFormMain::ShowSearchOutcome(const SearchOutcome& outcome) {
+    if (outcome.Found()) {
+        // The caret ends at the end of the hit, and the editor scrolls it into view.
+        SendMessageW(memo, EM_SETSEL, static_cast<WPARAM>(outcome.start), static_cast<LPARAM>(outcome.start + outcome.length));
+        SendMessageW(memo, EM_SCROLLCARET, 0, 0);
+    }
+    if (outcome.beep) App().GetPrompter().Beep();
+}
+
+void TFormMain::actionFindNextExecute() {
+    DisabledWhileSearching disabled(Handle());
+    WaitCursor wait;
+    auto [start, length] = MemoSelection();
+    ShowSearchOutcome(FindNextOutcome(TextOfEdit(edFind), DocumentText(), miCaseSensitive->Checked(),
+                                      miWholeWordsOnly->Checked(), start, length));
+}
+
+void TFormMain::actionFindBackExecute() {
+    DisabledWhileSearching disabled(Handle());
+    WaitCursor wait;
+    auto [start, length] = MemoSelection();
+    ShowSearchOutcome(FindBackOutcome(TextOfEdit(edFind), DocumentText(), miCaseSensitive->Checked(),
+                                      miWholeWordsOnly->Checked(), start, length));
+}
+
+void TFormMain::SearchForSpecial(MenuItem& sender) {
+    DisabledWhileSearching disabled(Handle());
+    WaitCursor wait;
+    if (&sender != miSearchFor) {
+        // One of the six classes: it becomes the remembered one, with the radio mark.
+        miSearchFor->SetTag(sender.Tag());
+        for (MenuItem* item : miSearchItems) item->SetChecked(item == &sender);
+    }
+    auto [start, length] = MemoSelection();
+    ShowSearchOutcome(SpecialSearchOutcome(sender.Tag(), DocumentText(), start, length));
+}
+
+void TFormMain::actionRepeatSpecialSearchExecute() { SearchForSpecial(*miSearchFor); }
+
+}  // namespace palimp

@@ -1,0 +1,57 @@
+// A flat button, as toolbars have them: no frame until the mouse is over it, a sunken frame
+// while pressed, a caption and an optional small glyph drawn in code. It takes no focus (not a
+// Tab stop) and clicks like a push button: WM_COMMAND BN_CLICKED to its parent, so handlers
+// bind with OnClick, and an action whose Id() is the button's id runs.
+//
+// Use:
+//   sbtnFindNext.Create(panel, {.name = "sbtnFindNext", .caption = L"Next",
+//                               .glyph = FlatButton::Glyph::ArrowDown, .id = actionFindNext->Id(),
+//                               .font = font});
+//   Actions().BindButton(sbtnFindNext.Handle());   // enabled with the action
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "win/ui/window.h"
+
+namespace palimp {
+
+class FlatButton : public Control {
+public:
+    enum class Glyph { None, DropDown, ArrowDown, ArrowUp };
+    struct Params {
+        std::string name;
+        std::wstring caption;
+        Glyph glyph = Glyph::None;
+        int id = 0;
+        HFONT font = nullptr;
+    };
+
+    void Create(HWND parent, const Params& params);
+    bool IsHot() const { return hot_; }
+    bool IsPressed() const { return pressed_; }
+
+protected:
+    bool OnPaint(HDC dc, const RECT& dirty) override;
+    bool OnEraseBackground(HDC dc) override;
+    void OnMouseDown(MouseButton button, const MouseEvent& mouse) override;
+    void OnMouseUp(MouseButton button, const MouseEvent& mouse) override;
+    void OnMouseMove(const MouseEvent& mouse) override;
+    void OnDoubleClick(MouseButton button, const MouseEvent& mouse) override;
+    void OnCaptureLost() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    bool Inside(const MouseEvent& mouse) const;
+    void SetState(bool hot, bool pressed);
+    void DrawGlyph(HDC dc, const RECT& place, COLORREF colour) const;
+
+    Params params_;
+    bool hot_ = false;
+    bool pressed_ = false;
+    bool tracking_ = false;
+};
+
+}  // namespace palimp
