@@ -9,6 +9,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -22,6 +24,7 @@
 namespace palimp {
 
 struct SearchOutcome;
+class ReplacementTable;
 
 class TFormMain : public Form {
 public:
@@ -51,6 +54,11 @@ public:
     void UpdateCommandStates();
     // The editor font size in points, clamped to 6..30; marks the matching size item.
     void SetEditorFontSize(int size);
+    // The pass of Replace Many once the table window closed with OK: the progress dialog, the
+    // result as one undoable edit, the count and time in the caption.
+    void ReplaceManyPass(const ReplacementTable& table);
+    // The millisecond clock of the pass (GetTickCount); tests put a clock of their own here.
+    void SetPassClock(std::function<std::uint32_t()> clock) { passClock_ = std::move(clock); }
     int EditorFontSize() const { return editorFontSize; }
     const std::wstring& EditorFontFace() const { return editorFontFace; }
 
@@ -142,9 +150,12 @@ private:
     void ShowSearchOutcome(const SearchOutcome& outcome);
     void DrawFindPanelPart(const DRAWITEMSTRUCT& item);
 
-    // Commands whose behaviour belongs to the replace-many pass and the help pages; they exist
-    // with their captions, shortcuts and enabling.
-    void actionReplaceManyExecute() {}
+    // Replace Many (form_main_replace.cpp).
+    void actionReplaceManyExecute();
+    void DeliverReplaceResult(const std::u16string& output);
+
+    // Commands whose behaviour belongs to the help pages; they exist with their captions,
+    // shortcuts and enabling.
     void actionHelpExecute() {}
 
     // Controls.
@@ -212,6 +223,7 @@ private:
     std::wstring editorFontFace = L"Lucida Console";
     int editorFontSize = 10;
     bool wantTabs = true;  // Tab in the editor inserts a tab character
+    std::function<std::uint32_t()> passClock_;
 };
 
 }  // namespace palimp

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "core/replacement_table.h"
 #include "win/ui/window.h"
 
 namespace palimp {
@@ -17,11 +18,15 @@ public:
     const std::wstring& GridFontFace() const { return gridFontFace_; }
     void SetGridFontFace(const std::wstring& face);
 
+    // The table the grid shows; Replace Many reads it when the window closes with OK.
+    const ReplacementTable& Table() const { return table_; }
+
 protected:
     void OnGetMinMaxInfo(MINMAXINFO& info) override;
 
 private:
     std::wstring gridFontFace_ = L"Lucida Sans Unicode";
+    ReplacementTable table_;
 };
 
 }  // namespace palimp

@@ -1,0 +1,75 @@
+// Replace Many: the table window, the pass on the core engine with the progress dialog, the
+// result delivered as one undoable edit, and the count and time in the caption.
+#include <windows.h>
+
+#include <string>
+
+#include "core/replace_many.h"
+#include "core/replacement_table.h"
+#include "win/app.h"
+#include "win/dlg_progress.h"
+#include "win/form_main.h"
+#include "win/form_table.h"
+#include "win/system/number_format.h"
+#include "win/system/wide.h"
+#include "win/ui/prompter.h"
+
+namespace palimp {
+
+void TFormMain::actionReplaceManyExecute() {
+    UpdateTitle();  // drops the suffix of an earlier run
+    if (GetWindowTextLengthW(memo) == 0) return;
+    if (App().GetPrompter().ShowModal(App().FormTable()) != ModalResult::OK) return;
+    ReplaceManyPass(App().FormTable().Table());
+}
+
+void TFormMain::ReplaceManyPass(const ReplacementTable& table) {
+    if (table.RowCount() < 2) return;
+    App().ProcessMessages();  // the table window's last repaints before the work starts
+
+    std::function<std::uint32_t()> clock = passClock_;
+    if (!clock) clock = [] { return static_cast<std::uint32_t>(GetTickCount()); };
+    const std::uint32_t startTick = clock();
+    CancelRequested = false;
+    TdlgProgress& progress = App().dlgProgress();
+    progress.ShowProgress();
+
+    std::u16string source = DocumentText();
+    ReplaceManyEngine engine(table.Items());
+    ProgressMonitor monitor{
+        .clock = clock,
+        .startTick = startTick,
+        .refresh =
+            [this, &progress](const ReplaceProgress& figures) {
+                progress.SetCount(WideView(ProgressLabel(figures)));
+                progress.SetPercent(figures.percent);
+                // The only moment the dialog's Cancel, Esc or close box can be seen.
+                App().ProcessMessages();
+                return CancelRequested;
+            },
+    };
+    ReplaceResult result = engine.Run(source, monitor);
+    bool cancelled = CancelRequested || result.cancelled;
+    if (!cancelled && result.Delivered()) DeliverReplaceResult(result.output);
+    progress.HideProgress();
+    if (cancelled) return;
+
+    // Only the window caption gets the figures; the taskbar keeps the title.
+    double seconds = static_cast<double>(clock() - startTick) / 1000.0;
+    SetCaption(Caption() + L" (Found: " + std::to_wstring(result.found) + L"; Time: " + FormatLocaleNumber(seconds, 1) +
+               L"s)");
+}
+
+void TFormMain::DeliverReplaceResult(const std::u16string& output) {
+    // One replacement of the whole text: the editor keeps the old text as its one undo step.
+    // The clipboard is never touched.
+    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    SendMessageW(memo, EM_SETSEL, 0, -1);
+    SendMessageW(memo, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(AsWide(output.c_str())));
+    SendMessageW(memo, EM_SETMODIFY, TRUE, 0);
+    SendMessageW(memo, EM_SCROLLCARET, 0, 0);
+    SetCursor(previous);
+    UpdateCommandStates();
+}
+
+}  // namespace palimp
