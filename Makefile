@@ -24,8 +24,9 @@ run: mingw
 test: native mingw
 	ctest --test-dir build/native --output-on-failure -j $(JOBS)
 
-bench: native
+bench: native mingw
 	scripts/bench
+	scripts/bench-gui
 
 fuzz: native
 	scripts/fuzz 300
