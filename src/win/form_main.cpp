@@ -49,6 +49,8 @@ void TFormMain::CreateForm() {
                         .menu = mainMenu});
     Actions().ReleaseMenuBar(mainMenu);  // the window destroys its menu bar
     CreateControls();
+    // The application-wide message hook: F1 for context help in every window of the program.
+    App().SetMessageHook([this](MSG& msg) { return applicationEventsMessage(msg); });
 }
 
 void TFormMain::FormCreate() {

@@ -154,9 +154,9 @@ private:
     void actionReplaceManyExecute();
     void DeliverReplaceResult(const std::u16string& output);
 
-    // Commands whose behaviour belongs to the help pages; they exist with their captions,
-    // shortcuts and enabling.
-    void actionHelpExecute() {}
+    // Help (form_main_help.cpp): the application-wide F1 hook and the local help pages.
+    bool applicationEventsMessage(MSG& msg);
+    void actionHelpExecute();
 
     // Controls.
     Layout layout_;
@@ -224,6 +224,7 @@ private:
     int editorFontSize = 10;
     bool wantTabs = true;  // Tab in the editor inserts a tab character
     std::function<std::uint32_t()> passClock_;
+    int helpMarker_ = 0;  // 1 while Help runs because of the F1 key
 };
 
 }  // namespace palimp
