@@ -164,13 +164,29 @@ TEST_F(FindTest, SearchForRemembersTheClassAndF4RepeatsIt) {
     EXPECT_EQ(prompter_.Beeps(), 3);
 }
 
-TEST_F(FindTest, RepeatedWhiteSearchesWalkOverLineEnds) {
+// Faults found and fixed; each test names the one it guards against.
+using FindRegressions = FindTest;
+
+// A repeated "White Character" search reported the line end it had just reported, forever.
+TEST_F(FindRegressions, ARepeatedWhiteSearchMovesPastTheLineEndItReported) {
     StartWith(L"a\rb c");
     Choose("miWhiteCharacter1");
     EXPECT_EQ(Selection(), (std::pair<DWORD, DWORD>{1, 1}));  // caret before the line end
     PressKey(VK_F4);
     EXPECT_EQ(Selection(), (std::pair<DWORD, DWORD>{4, 5}));  // on past it, to the space
     EXPECT_EQ(prompter_.Beeps(), 0);
+}
+
+// Disabling the main window during a search took the focus out of the find box, so a second
+// Enter went to the editor instead.
+TEST_F(FindRegressions, TheFocusStaysInTheFindBoxAcrossSearches) {
+    StartWith(L"x x x");
+    PressKey('F', kCtrl);
+    Type(L"x");
+    EnterTimes(2);
+    EXPECT_EQ(GetFocus(), FindBox());
+    EXPECT_EQ(Text(), L"x x x");
+    EXPECT_EQ(Selection(), (std::pair<DWORD, DWORD>{2, 3}));
 }
 
 }  // namespace

@@ -189,7 +189,12 @@ TEST_F(ReplaceTest, TheGaugeShowsThePercentageInvertedOverTheFilledPart) {
     EXPECT_GT(black, 10);
 }
 
-TEST_F(ReplaceTest, WhateverTheClipboardHeldIsStillThereAfterARun) {
+// Faults found and fixed; each test names the one it guards against.
+using ReplaceRegressions = ReplaceTest;
+
+// Delivering the result through the clipboard destroyed whatever else it held (a picture, a
+// file list); the result now goes straight into the editor.
+TEST_F(ReplaceRegressions, WhateverTheClipboardHeldIsStillThereAfterARun) {
     StartWith(L"cat");
     HDC screen = GetDC(nullptr);
     HBITMAP picture = CreateCompatibleBitmap(screen, 8, 8);
