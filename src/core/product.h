@@ -26,7 +26,9 @@ inline constexpr std::u16string_view kMakerDomain = u"" PALIMP_MAKER_DOMAIN;
 inline constexpr std::u16string_view kMakerUrl = u"https://" PALIMP_MAKER_DOMAIN u"/";
 inline constexpr std::u16string_view kOnlineHelpUrl = u"https://" PALIMP_MAKER_DOMAIN u"/Palimp/help/";
 inline constexpr std::u16string_view kWebPageUrl = u"https://" PALIMP_MAKER_DOMAIN u"/Palimp/?ver=1.2";
-inline constexpr std::u16string_view kReportUrl = u"https://" PALIMP_MAKER_DOMAIN u"/cgi/send_bug.cgi";
+// The report server: error reports go there over HTTPS, because they may carry the user's
+// e-mail address.
+inline constexpr std::u16string_view kReportServer = u"https://" PALIMP_MAKER_DOMAIN;
 
 }  // namespace palimp::product
 #endif
