@@ -133,7 +133,8 @@ private:
     void actionOnlineHelpExecute();
     void actionWebPageExecute();
     void ApplyEditorFont();
-    void RecreateMemo(bool wordWrap);
+    // False when the new editor control could not be made (the old one stays).
+    bool RecreateMemo(bool wordWrap);
     void ApplyFontFaceToTableWindows(const std::wstring& face);
 
     // The find panel and the special searches (form_main_find.cpp).

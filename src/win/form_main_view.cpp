@@ -123,17 +123,21 @@ void TFormMain::ApplyFontFaceToTableWindows(const std::wstring& face) {
 }
 
 void TFormMain::actionWordWrapExecute() {
-    actionWordWrap->SetChecked(!actionWordWrap->Checked());
-    RecreateMemo(actionWordWrap->Checked());
+    bool wordWrap = !actionWordWrap->Checked();
+    if (RecreateMemo(wordWrap)) actionWordWrap->SetChecked(wordWrap);
 }
 
-void TFormMain::RecreateMemo(bool wordWrap) {
+bool TFormMain::RecreateMemo(bool wordWrap) {
     // An edit control cannot change its wrapping once created: a new one takes over the text,
     // selection, modified flag, font, focus and place in the text of the old one, and its last
     // edit, so that Undo still takes that edit back.
     RepaintNow();
     BusyCursor busy;
     HWND old = memo;
+    // Hidden until it holds everything; should the system refuse it, the old one stays as it is.
+    HWND fresh = CreateMemo(wordWrap);
+    if (!fresh) return false;
+    ShowWindow(fresh, SW_HIDE);
     UnbindControl(old);  // what happens to it from here on is no edit of the document
     std::u16string text = DocumentText();
     DWORD start = 0;
@@ -152,11 +156,8 @@ void TFormMain::RecreateMemo(bool wordWrap) {
         beforeLastEdit = EditText(old);
     }
 
-    // The new control is hidden until it holds everything, but already has its final size: an
-    // edit control given its text and caret while it has no size keeps a horizontal offset
-    // that its scroll bar does not show.
-    HWND fresh = CreateMemo(wordWrap);
-    ShowWindow(fresh, SW_HIDE);
+    // The new control gets its final size first: an edit control given its text and caret while
+    // it has no size keeps a horizontal offset that its scroll bar does not show.
     RECT place = PlaceInParent(old);
     SetWindowPos(fresh, old, place.left, place.top, place.right - place.left, place.bottom - place.top, SWP_NOACTIVATE);
     memo = fresh;
@@ -182,6 +183,7 @@ void TFormMain::RecreateMemo(bool wordWrap) {
     DestroyWindow(old);
     layout_.Arrange(Handle(), Dpi());
     UpdateCommandStates();
+    return true;
 }
 
 void TFormMain::actionFullScreenExecute() { ShowWindow(Handle(), IsZoomed(Handle()) ? SW_RESTORE : SW_MAXIMIZE); }
