@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "core/replacement_table.h"
 #include "win/ui/dpi.h"
 #include "win/ui/fonts.h"
 #include "win/form_table.h"
@@ -234,6 +235,13 @@ TEST_F(ViewTest, UndoTakesBackTheLastEditAcrossWordWrapChanges) {
         {"a new line typed", "ab", [this] { Select(1, 1); Type(L"\r"); }, L"a\r\nb", L"ab"},
         {"a selection across lines replaced", "one\r\ntwo\r\nthree", [this] { Select(2, 8); Type(L"X"); },
          L"onX\r\nthree", L"one\r\ntwo\r\nthree"},
+        {"a Replace Many result", "one two one",
+         [this] {
+             ReplacementTable table;
+             table.SetItems({{u"one", u"1", u""}});
+             Main().ReplaceManyPass(table);
+         },
+         L"1 two 1", L"one two one"},
         // The last edit was undone already: Undo is then its redo.
         {"an undone edit", "x", [this] {
              Select(1, 1);
