@@ -44,7 +44,9 @@ public:
     // document was saved. Cancel, a cancelled Save As dialog and a failed save all answer false.
     bool QuerySaveChanges();
     // Loads a text file into the editor (any of the program's encodings, line breaks made CR
-    // LF); the document is bound to path even when reading fails.
+    // LF). The document is bound to path even when reading fails, but then, as when the text
+    // stops at a U+0000, Save goes through Save As. A folder gives the load error and an
+    // untitled document.
     void OpenDocument(const std::wstring& path);
     // Writes the editor text to path as FF FE + UTF-16 LE, atomically; true when written.
     bool SaveDocument(const std::wstring& path);
@@ -103,6 +105,10 @@ private:
     void RememberFile(const std::wstring& path);
     void SetDocumentText(std::u16string text);
     void ClearDocument();
+    void MakeUntitled();
+    // Paints what waits to be painted (the new title, a closed menu's place) before long work.
+    void RepaintNow();
+    static std::u16string EditText(HWND edit);
     bool Modified() const;
     void memoChange();
 
@@ -127,7 +133,8 @@ private:
     void actionOnlineHelpExecute();
     void actionWebPageExecute();
     void ApplyEditorFont();
-    void RecreateMemo(bool wordWrap);
+    // False when the new editor control could not be made (the old one stays).
+    bool RecreateMemo(bool wordWrap);
     void ApplyFontFaceToTableWindows(const std::wstring& face);
 
     // The find panel and the special searches (form_main_find.cpp).
@@ -218,6 +225,9 @@ private:
     std::wstring documentName = L"Untitled";
     FileDialogRequest openDialog;
     FileDialogRequest saveDialog;
+    // The editor does not hold the whole file it is bound to (reading failed, or the text
+    // stopped at a U+0000): Save goes through Save As.
+    bool partialRead_ = false;
 
     // The view.
     std::wstring editorFontFace = L"Lucida Console";

@@ -9,6 +9,7 @@
 #include "win/system/document_file.h"
 #include "win/form_main.h"
 #include "win/system/wide.h"
+#include "win/ui/busy_cursor.h"
 
 namespace palimp {
 
@@ -29,12 +30,24 @@ std::wstring NamePart(const std::wstring& path) {
     return cut == std::wstring::npos ? path : path.substr(cut + 1);
 }
 
+bool IsFolder(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring CutAtNulWarning(const std::wstring& name) {
+    return name + L" contains NUL characters; Palimp shows the text up to the first one, and saving it would "
+                  L"remove the rest.";
+}
+
 }  // namespace
 
-std::u16string TFormMain::DocumentText() const {
-    int length = GetWindowTextLengthW(memo);
+std::u16string TFormMain::DocumentText() const { return EditText(memo); }
+
+std::u16string TFormMain::EditText(HWND edit) {
+    int length = GetWindowTextLengthW(edit);
     std::u16string text(static_cast<size_t>(length), u'\0');
-    if (length > 0) text.resize(static_cast<size_t>(GetWindowTextW(memo, AsWide(text.data()), length + 1)));
+    if (length > 0) text.resize(static_cast<size_t>(GetWindowTextW(edit, AsWide(text.data()), length + 1)));
     return text;
 }
 
@@ -93,13 +106,20 @@ void TFormMain::RememberFile(const std::wstring& path) {
     UpdateTitle();
 }
 
-void TFormMain::actionNewExecute() {
-    if (!QuerySaveChanges()) return;
+void TFormMain::RepaintNow() { RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
+
+void TFormMain::MakeUntitled() {
     ClearDocument();
     UpdateCommandStates();
     saveDialog.fileName.clear();
+    partialRead_ = false;
     documentName = L"Untitled";
     UpdateTitle();
+}
+
+void TFormMain::actionNewExecute() {
+    if (!QuerySaveChanges()) return;
+    MakeUntitled();
 }
 
 void TFormMain::actionOpenExecute() {
@@ -110,19 +130,40 @@ void TFormMain::actionOpenExecute() {
 }
 
 void TFormMain::OpenDocument(const std::wstring& path) {
-    RememberFile(path);
-    std::u16string text;
-    try {
-        text = NormalizeLineBreaks(DecodeTextFile(ReadFileShared(path), SystemAnsiCodePage()));
-    } catch (const std::exception&) {
-        // Missing, locked, unreadable or too large: the user hears about it and gets an empty
-        // document still bound to the path.
-        App().GetPrompter().ShowMessageBox(Handle(), kLoadError, L"Error", MB_OK | MB_ICONERROR);
-        ClearDocument();
-        UpdateCommandStates();
+    Prompter& prompter = App().GetPrompter();
+    // A folder (dropped onto the window) is no document: bound to it, the title would show no
+    // name and Save could never work.
+    if (IsFolder(path) || NamePart(path).empty()) {
+        prompter.ShowMessageBox(Handle(), kLoadError, L"Error", MB_OK | MB_ICONERROR);
+        MakeUntitled();
         return;
     }
-    SetDocumentText(std::move(text));
+    RememberFile(path);
+    // The new title, and whatever the dialog or menu that led here left unpainted, show before
+    // the reading starts: a big file takes seconds.
+    RepaintNow();
+    bool readFailed = false;
+    bool cutAtNul = false;
+    {
+        BusyCursor busy;
+        try {
+            std::u16string text = NormalizeLineBreaks(DecodeTextFile(ReadFileShared(path), SystemAnsiCodePage()));
+            cutAtNul = text.find(u'\0') != std::u16string::npos;
+            SetDocumentText(std::move(text));
+        } catch (const std::exception&) {
+            readFailed = true;  // missing, locked, unreadable or too large
+        }
+    }
+    // The editor does not hold the whole file: Save must not replace it without a question.
+    partialRead_ = readFailed || cutAtNul;
+    if (readFailed) {
+        // An empty document, still bound to the path for the title and the dialogs.
+        prompter.ShowMessageBox(Handle(), kLoadError, L"Error", MB_OK | MB_ICONERROR);
+        ClearDocument();
+        UpdateCommandStates();
+    } else if (cutAtNul) {
+        prompter.ShowMessageBox(Handle(), CutAtNulWarning(documentName), L"Palimp", MB_OK | MB_ICONWARNING);
+    }
 }
 
 void TFormMain::actionSaveExecute() { SaveCommand(); }
@@ -130,7 +171,9 @@ void TFormMain::actionSaveExecute() { SaveCommand(); }
 void TFormMain::actionSaveAsExecute() { SaveAsCommand(); }
 
 bool TFormMain::SaveCommand() {
-    if (!saveDialog.fileName.empty()) return SaveDocument(saveDialog.fileName);
+    // A file the editor does not hold whole (its reading failed, or stopped at a U+0000) is
+    // replaced only through Save As and its overwrite question.
+    if (!saveDialog.fileName.empty() && !partialRead_) return SaveDocument(saveDialog.fileName);
     return SaveAsCommand();
 }
 
@@ -152,12 +195,21 @@ bool TFormMain::SaveAsCommand() {
 
 bool TFormMain::SaveDocument(const std::wstring& path) {
     RememberFile(path);
-    try {
-        WriteFileReplacing(path, EncodeUtf16LeFile(DocumentText()));
-    } catch (const std::exception&) {
+    RepaintNow();
+    bool written = true;
+    {
+        BusyCursor busy;
+        try {
+            WriteFileReplacing(path, EncodeUtf16LeFile(DocumentText()));
+        } catch (const std::exception&) {
+            written = false;
+        }
+    }
+    if (!written) {
         App().GetPrompter().ShowMessageBox(Handle(), kSaveError, L"Error", MB_OK | MB_ICONERROR);
         return false;
     }
+    partialRead_ = false;  // the file now holds exactly the editor's text
     SendMessageW(memo, EM_SETMODIFY, FALSE, 0);
     UpdateCommandStates();
     return true;

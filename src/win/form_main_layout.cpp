@@ -69,9 +69,11 @@ void TFormMain::CreateActions() {
                                      .shortcut = {VK_F4, 0}},
                                     &F::actionRepeatSpecialSearchExecute);
     actionWordWrap = add({.name = "actionWordWrap", .caption = L"&Word Wrap", .checked = true}, &F::actionWordWrapExecute);
-    actionFontLarger = add({.name = "actionFontLarger", .caption = L"&Larger", .shortcut = {VK_OEM_PLUS, kCtrl}},
+    actionFontLarger = add({.name = "actionFontLarger", .caption = L"&Larger", .shortcut = {VK_OEM_PLUS, kCtrl},
+                            .secondaryShortcuts = kFontLargerSecondaryShortcuts},
                            &F::actionFontLargerExecute);
-    actionFontSmaller = add({.name = "actionFontSmaller", .caption = L"&Smaller", .shortcut = {VK_OEM_MINUS, kCtrl}},
+    actionFontSmaller = add({.name = "actionFontSmaller", .caption = L"&Smaller", .shortcut = {VK_OEM_MINUS, kCtrl},
+                             .secondaryShortcuts = kFontSmallerSecondaryShortcuts},
                             &F::actionFontSmallerExecute);
     actionFont = add({.name = "actionFont", .caption = L"Font..."}, &F::actionFontExecute);
     actionFullScreen = add({.name = "actionFullScreen", .caption = L"Maximize", .shortcut = {VK_F11, 0}},

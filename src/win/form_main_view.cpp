@@ -1,13 +1,17 @@
 // The standard edit commands, the font size and face, word wrap, Maximize, the hidden
 // division-by-zero command and the simple Help menu entries.
+#include <optional>
+
 #include "core/errors.h"
 #include "core/product.h"
+#include "core/text_change.h"
 #include "win/app.h"
 #include "win/ui/fonts.h"
 #include "win/dlg_about.h"
 #include "win/form_main.h"
 #include "win/form_table.h"
 #include "win/system/wide.h"
+#include "win/ui/busy_cursor.h"
 
 namespace palimp {
 
@@ -23,6 +27,14 @@ bool HasSelection(HWND edit) {
     DWORD end = 0;
     SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     return start != end;
+}
+
+// Where a control stands in its parent's client area.
+RECT PlaceInParent(HWND control) {
+    RECT place = {};
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+    return place;
 }
 
 }  // namespace
@@ -72,6 +84,7 @@ void TFormMain::actionEditDeleteExecute() {
 void TFormMain::actionEditSelectAllExecute() { SendMessageW(TextTarget(), EM_SETSEL, 0, -1); }
 
 void TFormMain::ApplyEditorFont() {
+    BusyCursor busy;  // a big text is laid out again
     SendMessageW(memo, WM_SETFONT, reinterpret_cast<WPARAM>(Fonts::Points(editorFontFace, editorFontSize, Dpi())), TRUE);
 }
 
@@ -82,6 +95,7 @@ void TFormMain::SetEditorFontSize(int size) {
     for (MenuItem* item : miFontSizes)
         if (item->Tag() == size) item->SetChecked(true);
     editorFontSize = size;
+    RepaintNow();  // what the menu covered, before a big text is laid out again
     ApplyEditorFont();
 }
 
@@ -109,35 +123,67 @@ void TFormMain::ApplyFontFaceToTableWindows(const std::wstring& face) {
 }
 
 void TFormMain::actionWordWrapExecute() {
-    actionWordWrap->SetChecked(!actionWordWrap->Checked());
-    RecreateMemo(actionWordWrap->Checked());
+    bool wordWrap = !actionWordWrap->Checked();
+    if (RecreateMemo(wordWrap)) actionWordWrap->SetChecked(wordWrap);
 }
 
-void TFormMain::RecreateMemo(bool wordWrap) {
+bool TFormMain::RecreateMemo(bool wordWrap) {
     // An edit control cannot change its wrapping once created: a new one takes over the text,
-    // selection, modified flag, font and focus of the old one (the undo history is lost).
+    // selection, modified flag, font, focus and place in the text of the old one, and its last
+    // edit, so that Undo still takes that edit back.
+    RepaintNow();
+    BusyCursor busy;
+    HWND old = memo;
+    // Hidden until it holds everything; should the system refuse it, the old one stays as it is.
+    HWND fresh = CreateMemo(wordWrap);
+    if (!fresh) return false;
+    ShowWindow(fresh, SW_HIDE);
+    UnbindControl(old);  // what happens to it from here on is no edit of the document
     std::u16string text = DocumentText();
     DWORD start = 0;
     DWORD end = 0;
-    SendMessageW(memo, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    SendMessageW(old, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     bool modified = Modified();
-    bool focused = GetFocus() == memo;
+    bool focused = GetFocus() == old;
+    LRESULT topCharacter = SendMessageW(old, EM_LINEINDEX, SendMessageW(old, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+    // The control keeps one edit to undo and has no way to hand it over. Its undo swaps the
+    // edit out, which shows the text before it; the new control then gets that text and the
+    // edit replayed as its own undoable replacement.
+    std::optional<std::u16string> beforeLastEdit;
+    if (SendMessageW(old, EM_CANUNDO, 0, 0)) {
+        SendMessageW(old, WM_SETREDRAW, FALSE, 0);
+        SendMessageW(old, WM_UNDO, 0, 0);
+        beforeLastEdit = EditText(old);
+    }
 
-    HWND old = memo;
-    HWND fresh = CreateMemo(wordWrap);
-    SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    layout_.Replace(old, fresh);
+    // The new control gets its final size first: an edit control given its text and caret while
+    // it has no size keeps a horizontal offset that its scroll bar does not show.
+    RECT place = PlaceInParent(old);
+    SetWindowPos(fresh, old, place.left, place.top, place.right - place.left, place.bottom - place.top, SWP_NOACTIVATE);
     memo = fresh;
-    UnbindControl(old);
-    DestroyWindow(old);
+    if (beforeLastEdit) {
+        SendMessageW(fresh, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(AsWide(beforeLastEdit->c_str())));
+        TextChange change = FindTextChange(*beforeLastEdit, text);
+        std::u16string inserted = text.substr(change.start, change.inserted);
+        SendMessageW(fresh, EM_SETSEL, change.start, change.start + change.removed);
+        SendMessageW(fresh, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(AsWide(inserted.c_str())));
+    } else {
+        SendMessageW(fresh, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(AsWide(text.c_str())));
+    }
+    SendMessageW(fresh, EM_SETMODIFY, modified ? TRUE : FALSE, 0);
+    SendMessageW(fresh, EM_SETSEL, start, end);
+    // The line that held the first character shown comes to the top, then the caret into view.
+    LRESULT topLine = SendMessageW(fresh, EM_LINEFROMCHAR, topCharacter, 0);
+    SendMessageW(fresh, EM_LINESCROLL, 0, topLine - SendMessageW(fresh, EM_GETFIRSTVISIBLELINE, 0, 0));
+    SendMessageW(fresh, EM_SCROLLCARET, 0, 0);
 
-    SendMessageW(memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(AsWide(text.c_str())));
-    SendMessageW(memo, EM_SETMODIFY, modified ? TRUE : FALSE, 0);
-    SendMessageW(memo, EM_SETSEL, start, end);
+    layout_.Replace(old, fresh);
+    ShowWindow(fresh, SW_SHOWNA);
+    if (focused) SetFocus(fresh);
+    DestroyWindow(old);
     layout_.Arrange(Handle(), Dpi());
-    SendMessageW(memo, EM_SCROLLCARET, 0, 0);
-    if (focused) SetFocus(memo);
     UpdateCommandStates();
+    return true;
 }
 
 void TFormMain::actionFullScreenExecute() { ShowWindow(Handle(), IsZoomed(Handle()) ? SW_RESTORE : SW_MAXIMIZE); }

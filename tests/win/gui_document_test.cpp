@@ -10,11 +10,6 @@ namespace {
 
 class DocumentTest : public GuiTest {
 protected:
-    // Opens path through File > Open.
-    void OpenThroughDialog(const std::wstring& path) {
-        prompter_.ChooseInOpen(path);
-        Choose("actionOpen");
-    }
     // What the Open and Save As dialogs propose now: each is shown once and cancelled.
     FileDialogRequest OpenDialogNow() {
         prompter_.CancelOpen();
@@ -58,7 +53,6 @@ TEST_F(DocumentTest, EveryEncodingOpensAndSavesAsUtf16LittleEndian) {
         {"ANSI", "caf\xE9", ansi},
         {"LF, CR and U+2028 line breaks", "a\nb\rc\r\nd", L"a\r\nb\r\nc\r\nd"},
         {"line separator", "\xEF\xBB\xBF" "a\xE2\x80\xA8" "b", L"a\r\nb"},
-        {"text ends at U+0000", std::string("ab\0cd", 5), L"ab"},
     };
     Start();
     int index = 0;
@@ -102,26 +96,107 @@ TEST_F(DocumentTest, OpenRemembersTheFileForBothDialogs) {
     EXPECT_EQ(OpenDialogNow().fileName, path);
 }
 
-TEST_F(DocumentTest, ALockedFileGivesTheLoadErrorAndAnEmptyDocumentBoundToIt) {
-    std::wstring path = temp_.Path(L"locked.txt");
-    WriteBytes(path, "secret");
+// The editor showed none or only part of the file: Save goes through Save As, whose overwrite
+// question protects the file, until a save succeeded. (Regression: Ctrl+S used to replace the
+// locked file, or the whole binary file by its text up to the first U+0000, without a word.)
+TEST_F(DocumentTest, AFailedOrPartialOpenNeverReplacesTheFileWithoutAQuestion) {
+    const std::wstring kOverwrite = L"File exists.\r\nDo you want to replace it?";
+    struct Row {
+        const char* name;
+        std::wstring file;
+        std::string bytes;
+        bool locked;
+        std::wstring message;
+        std::wstring caption;
+        UINT flags;
+        std::wstring text;
+    };
+    const Row rows[] = {
+        {"a locked file", L"locked.txt", "secret", true, L"Error #4020. Problem during loading file.", L"Error",
+         MB_OK | MB_ICONERROR, L""},
+        {"a file cut at U+0000", L"data.bin", std::string("ab\0cd", 5), false,
+         L"data.bin contains NUL characters; Palimp shows the text up to the first one, and saving it would remove "
+         L"the rest.",
+         L"Palimp", MB_OK | MB_ICONWARNING, L"ab"},
+        {"UTF-16 cut at U+0000", L"wide.txt", std::string("\xFF\xFE" "a\0\0\0b\0", 8), false,
+         L"wide.txt contains NUL characters; Palimp shows the text up to the first one, and saving it would remove "
+         L"the rest.",
+         L"Palimp", MB_OK | MB_ICONWARNING, L"a"},
+    };
     Start();
-    HANDLE lock = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    prompter_.ChooseInOpen(path);
-    prompter_.AnswerMessage(L"Error #4020. Problem during loading file.", IDOK);
-    Choose("actionOpen");
-    ASSERT_EQ(prompter_.Messages().size(), 1u);
-    EXPECT_EQ(prompter_.Messages().back().caption, L"Error");
-    EXPECT_EQ(prompter_.Messages().back().flags, static_cast<UINT>(MB_OK | MB_ICONERROR));
-    EXPECT_EQ(Text(), L"");
-    EXPECT_FALSE(Modified());
-    EXPECT_EQ(Caption(), L"locked.txt - Palimp 1.2 Free");
-    CloseHandle(lock);
-    // A later Save writes to the file that could not be read, without asking for a name.
-    Type(L"new");
-    PressKey('S', kCtrl);
-    EXPECT_EQ(ReadBytes(path), Utf16LeFile(L"new"));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::wstring path = temp_.Path(row.file);
+        WriteBytes(path, row.bytes);
+        HANDLE lock = row.locked ? CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                                               nullptr)
+                                 : INVALID_HANDLE_VALUE;
+        ASSERT_EQ(lock != INVALID_HANDLE_VALUE, row.locked);
+        size_t messagesBefore = prompter_.Messages().size();
+        prompter_.ChooseInOpen(path);
+        prompter_.AnswerMessage(row.message, IDOK);
+        Choose("actionOpen");
+        // Told once, with the name still in the title and the text read so far in the editor.
+        ASSERT_EQ(prompter_.Messages().size(), messagesBefore + 1);
+        EXPECT_EQ(prompter_.Messages().back().caption, row.caption);
+        EXPECT_EQ(prompter_.Messages().back().flags, row.flags);
+        EXPECT_EQ(Caption(), row.file + L" - Palimp 1.2 Free");
+        EXPECT_EQ(Text(), row.text);
+        EXPECT_FALSE(Modified());
+        if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+
+        Type(L"!");
+        prompter_.ChooseInSave(path);
+        prompter_.AnswerMessage(kOverwrite, IDNO);
+        PressKey('S', kCtrl);
+        EXPECT_EQ(prompter_.SaveRequests().back().fileName, path);  // proposed in the dialog
+        EXPECT_EQ(ReadBytes(path), row.bytes);
+        EXPECT_TRUE(Modified());
+        // "Save changes?" saves the same way.
+        prompter_.AnswerMessage(L"Save changes?", IDYES);
+        prompter_.ChooseInSave(path);
+        prompter_.AnswerMessage(kOverwrite, IDNO);
+        Choose("actionNew");
+        EXPECT_EQ(ReadBytes(path), row.bytes);
+        EXPECT_EQ(Text(), L"!" + row.text);
+
+        prompter_.ChooseInSave(path);
+        prompter_.AnswerMessage(kOverwrite, IDYES);
+        PressKey('S', kCtrl);
+        EXPECT_EQ(ReadBytes(path), Utf16LeFile(L"!" + row.text));
+        // The file holds the editor's text now: Save writes without a question again.
+        Type(L"?");
+        PressKey('S', kCtrl);
+        EXPECT_EQ(ReadBytes(path), Utf16LeFile(L"!?" + row.text));
+        Choose("actionNew");
+    }
+}
+
+// A folder is no document: the load error, then an empty Untitled document whose Save asks for
+// a name. (Regression: a dropped folder left the title " - Palimp 1.2 Free" and a Save bound
+// to the folder.)
+TEST_F(DocumentTest, ADroppedFolderGivesTheLoadErrorAndAnUntitledDocument) {
+    std::wstring folder = temp_.Root();  // ends with "\"
+    std::wstring file = temp_.Path(L"notes.txt");
+    WriteBytes(file, "notes");
+    Start();
+    for (const std::wstring& dropped : {folder, folder.substr(0, folder.size() - 1)}) {
+        SCOPED_TRACE(dropped.back() == L'\\' ? "with a final backslash" : "without a final backslash");
+        OpenThroughDialog(file);
+        ASSERT_EQ(Caption(), L"notes.txt - Palimp 1.2 Free");
+        prompter_.AnswerMessage(L"Error #4020. Problem during loading file.", IDOK);
+        SendMessageW(MainHandle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({dropped})), 0);
+        Pump();
+        EXPECT_EQ(Caption(), L"Untitled - Palimp 1.2 Free");
+        EXPECT_EQ(Text(), L"");
+        Type(L"x");
+        prompter_.CancelSave();
+        PressKey('S', kCtrl);
+        EXPECT_EQ(prompter_.SaveRequests().back().fileName, L"");
+        EXPECT_EQ(ReadBytes(file), "notes");
+        prompter_.AnswerMessage(L"Save changes?", IDNO);
+        Choose("actionNew");
+    }
 }
 
 // Everything that would throw the text away asks first, and goes on only when the text is safe.

@@ -103,6 +103,17 @@ TEST_F(EndToEndTest, RealKeyPressesReachTheEditorAndTheShortcuts) {
     EXPECT_TRUE(PumpUntil([&] { return IsZoomed(MainHandle()) != FALSE; }));
     Send({Key(VK_CONTROL, false), Key(VK_OEM_PLUS, false), Key(VK_OEM_PLUS, true), Key(VK_CONTROL, true)});
     EXPECT_TRUE(PumpUntil([&] { return Main().EditorFontSize() == 11; }));
+    // The second keys of Larger and Smaller, from the real keyboard queue (where a numeric
+    // keypad + with Ctrl also makes a "+" character, which must not reach the document).
+    Send({Key(VK_CONTROL, false), Key(VK_ADD, false), Key(VK_ADD, true), Key(VK_CONTROL, true)});
+    EXPECT_TRUE(PumpUntil([&] { return Main().EditorFontSize() == 12; }));
+    Send({Key(VK_CONTROL, false), Key(VK_SHIFT, false), Key(VK_OEM_PLUS, false), Key(VK_OEM_PLUS, true),
+          Key(VK_SHIFT, true), Key(VK_CONTROL, true)});
+    EXPECT_TRUE(PumpUntil([&] { return Main().EditorFontSize() == 13; }));
+    Send({Key(VK_CONTROL, false), Key(VK_SUBTRACT, false), Key(VK_SUBTRACT, true), Key(VK_CONTROL, true)});
+    EXPECT_TRUE(PumpUntil([&] { return Main().EditorFontSize() == 12; }));
+    Pump();
+    EXPECT_EQ(Text(), L"hi");
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ TEST(ShortcutText, ReadsAsMenusShowIt) {
         {{VK_F3, kShift}, L"Shift+F3"},     {{VK_OEM_PLUS, kCtrl}, L"Ctrl+="},
         {{VK_OEM_MINUS, kCtrl}, L"Ctrl+-"}, {{VK_DELETE, 0}, L"Del"},
         {{VK_F11, 0}, L"F11"},              {{'Q', kCtrl | kShift | kAlt}, L"Ctrl+Shift+Alt+Q"},
+        {{VK_ADD, kCtrl}, L"Ctrl+Num +"},   {{VK_SUBTRACT, kCtrl}, L"Ctrl+Num -"},
         {{}, L""},
     };
     for (const Row& row : rows) EXPECT_EQ(row.shortcut.Text(), row.text);
@@ -187,6 +188,36 @@ TEST_F(ActionListTest, CommandIdsAndShortcutsRunTheHandlers) {
     keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
     EXPECT_FALSE(list_.HandleShortcut(Key('S')));  // no Ctrl, no shortcut
+}
+
+TEST_F(ActionListTest, SecondaryShortcutsRunTheActionAndMenusShowTheFirstKey) {
+    int runs = 0;
+    Action& larger = list_.Add({.name = "actionFontLarger", .caption = L"&Larger", .shortcut = {VK_OEM_PLUS, kCtrl},
+                                .secondaryShortcuts = kFontLargerSecondaryShortcuts},
+                               [&runs] { ++runs; });
+    list_.BuildPopup({MenuEntry::Of(larger)});
+    EXPECT_EQ(list_.MenuText(larger.Id()), L"&Larger\tCtrl+=");
+    const struct {
+        UINT key;
+        unsigned modifiers;
+        bool runs;
+    } rows[] = {
+        {VK_OEM_PLUS, kCtrl, true},          {VK_ADD, kCtrl, true},     {VK_OEM_PLUS, kCtrl | kShift, true},
+        {VK_ADD, kNoModifier, false},        {VK_OEM_PLUS, kShift, false}, {VK_SUBTRACT, kCtrl, false},
+        {VK_ADD, kCtrl | kShift | kAlt, false},
+    };
+    for (const auto& row : rows) {
+        BYTE keys[256] = {};
+        if (row.modifiers & kCtrl) keys[VK_CONTROL] = 0x80;
+        if (row.modifiers & kShift) keys[VK_SHIFT] = 0x80;
+        if (row.modifiers & kAlt) keys[VK_MENU] = 0x80;
+        SetKeyboardState(keys);
+        int before = runs;
+        EXPECT_EQ(list_.HandleShortcut(Key(row.key)), row.runs) << row.key << " " << row.modifiers;
+        EXPECT_EQ(runs - before, row.runs ? 1 : 0) << row.key << " " << row.modifiers;
+    }
+    BYTE released[256] = {};
+    SetKeyboardState(released);
 }
 
 TEST_F(ActionListTest, DelIsLeftToAFocusedTextField) {

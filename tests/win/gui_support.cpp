@@ -98,7 +98,7 @@ std::optional<TestPrompter::Entry> TestPrompter::Next(Kind kind, const std::wstr
 }
 
 int TestPrompter::ShowMessageBox(HWND, std::wstring_view text, std::wstring_view caption, UINT flags) {
-    messages_.push_back({std::wstring(text), std::wstring(caption), flags});
+    messages_.push_back({std::wstring(text), std::wstring(caption), flags, HourglassShown()});
     std::optional<Entry> entry = Next(Kind::Message, std::wstring(text));
     if (!entry) return IDCANCEL;
     EXPECT_EQ(Narrow(text), Narrow(entry->text));
@@ -208,7 +208,50 @@ ModalResult RunModal(Form& form, std::vector<std::function<void()>> steps) {
     return form.ShowModal();
 }
 
-Rendering::Rendering(HWND window) {
+namespace {
+
+int ColumnWidth(HWND edit) {
+    HDC dc = GetDC(edit);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(edit, WM_GETFONT, 0, 0)));
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, L"x", 1, &size);
+    SelectObject(dc, old);
+    ReleaseDC(edit, dc);
+    return std::max<LONG>(size.cx, 1);
+}
+
+RECT TextArea(HWND edit) {
+    RECT area = {};
+    SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+    return area;
+}
+
+}  // namespace
+
+int FirstVisibleColumn(HWND edit, int line) {
+    LRESULT start = SendMessageW(edit, EM_LINEINDEX, line, 0);
+    // The left edge of the line's first character, left of the text area when scrolled.
+    int x = static_cast<short>(LOWORD(SendMessageW(edit, EM_POSFROMCHAR, start, 0)));
+    int width = ColumnWidth(edit);
+    return (TextArea(edit).left - x + width / 2) / width;
+}
+
+int ScrollBarColumn(HWND edit) {
+    SCROLLINFO info = {sizeof(info), SIF_POS};
+    if (!GetScrollInfo(edit, SB_HORZ, &info)) return 0;
+    int width = ColumnWidth(edit);
+    return (info.nPos + width / 2) / width;
+}
+
+bool PositionInView(HWND edit, int position) {
+    LRESULT at = SendMessageW(edit, EM_POSFROMCHAR, position, 0);
+    if (at == -1) return false;
+    POINT p = {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    RECT area = TextArea(edit);
+    return PtInRect(&area, p) != FALSE;
+}
+
+Rendering::Rendering(HWND window, RenderingSource source) {
     RECT client = {};
     GetClientRect(window, &client);
     width_ = client.right;
@@ -218,7 +261,13 @@ Rendering::Rendering(HWND window) {
     bitmap_ = CreateCompatibleBitmap(screen, std::max(width_, 1), std::max(height_, 1));
     ReleaseDC(nullptr, screen);
     old_ = SelectObject(dc_, bitmap_);
-    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_), PRF_CLIENT | PRF_ERASEBKGND);
+    if (source == RenderingSource::Painting) {
+        SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_), PRF_CLIENT | PRF_ERASEBKGND);
+    } else {
+        HDC shown = GetDC(window);
+        BitBlt(dc_, 0, 0, width_, height_, shown, 0, 0, SRCCOPY);
+        ReleaseDC(window, shown);
+    }
 }
 
 Rendering::~Rendering() {
@@ -228,6 +277,31 @@ Rendering::~Rendering() {
 }
 
 COLORREF Rendering::At(int x, int y) const { return GetPixel(dc_, x, y); }
+
+namespace {
+SentMessageWatch* innermostWatch = nullptr;
+}  // namespace
+
+SentMessageWatch::SentMessageWatch(Watcher watch) : watch_(std::move(watch)), outer_(innermostWatch) {
+    innermostWatch = this;
+    hook_ = SetWindowsHookExW(WH_CALLWNDPROC, Hook, nullptr, GetCurrentThreadId());
+    EXPECT_NE(hook_, nullptr) << "cannot watch the sent messages";
+}
+
+SentMessageWatch::~SentMessageWatch() {
+    if (hook_) UnhookWindowsHookEx(hook_);
+    innermostWatch = outer_;
+}
+
+LRESULT CALLBACK SentMessageWatch::Hook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && innermostWatch) {
+        const auto& sent = *reinterpret_cast<const CWPSTRUCT*>(lParam);
+        innermostWatch->watch_(sent.hwnd, sent.message, sent.wParam, sent.lParam);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool HourglassShown() { return GetCursor() == LoadCursorW(nullptr, IDC_WAIT); }
 
 TempFolder::TempFolder() {
     static std::atomic<int> counter{0};
@@ -331,6 +405,18 @@ void GuiTest::TearDown() {
 void GuiTest::Pump() {
     // Twice: handling one message may post others (notifications, timers due now).
     for (int round = 0; round < 2 && app_; ++round) app_->ProcessMessages();
+}
+
+void GuiTest::OpenThroughDialog(const std::wstring& path) {
+    prompter_.ChooseInOpen(path);
+    Choose("actionOpen");
+}
+
+std::wstring GuiTest::OpenFileHolding(const std::string& bytes, const std::wstring& name) {
+    std::wstring path = temp_.Path(name);
+    WriteBytes(path, bytes);
+    OpenThroughDialog(path);
+    return path;
 }
 
 Action& GuiTest::ActionNamed(Form& form, const char* name) {

@@ -41,6 +41,7 @@ public:
         std::wstring text;
         std::wstring caption;
         UINT flags;
+        bool hourglass;  // the cursor while the box was up
     };
 
     // The next prompt is a message box showing text; it answers with button (IDYES, IDNO...).
@@ -138,10 +139,20 @@ void PostKey(HWND target, UINT key);
 // Should the steps not end the showing, it ends with Abort, so a test fails instead of hanging.
 ModalResult RunModal(Form& form, std::vector<std::function<void()>> steps);
 
-// The client area of a window as it paints it (WM_PRINTCLIENT into a bitmap).
+// What an edit control shows of a line: the column of the first character at the left edge of
+// the text area (0 when the line is not scrolled sideways), and the column its horizontal scroll
+// bar stands at. Both count in the widths of an "x" of the control's font (a fixed-pitch one).
+int FirstVisibleColumn(HWND edit, int line);
+int ScrollBarColumn(HWND edit);
+// Whether the character at position shows inside the edit control's text area.
+bool PositionInView(HWND edit, int position);
+
+// The client area of a window in a bitmap: as it paints it (WM_PRINTCLIENT), or as the screen
+// shows it now, stale pixels included (the window must be visible and uncovered).
+enum class RenderingSource { Painting, Screen };
 class Rendering {
 public:
-    explicit Rendering(HWND window);
+    explicit Rendering(HWND window, RenderingSource source = RenderingSource::Painting);
     ~Rendering();
     Rendering(const Rendering&) = delete;
     Rendering& operator=(const Rendering&) = delete;
@@ -156,6 +167,26 @@ private:
     int width_ = 0;
     int height_ = 0;
 };
+
+// Sees every message sent (SendMessage, not posted) to a window of this thread while it lives,
+// to look at the program in the middle of its work: watch(hwnd, message, wParam, lParam).
+class SentMessageWatch {
+public:
+    using Watcher = std::function<void(HWND, UINT, WPARAM, LPARAM)>;
+    explicit SentMessageWatch(Watcher watch);
+    ~SentMessageWatch();
+    SentMessageWatch(const SentMessageWatch&) = delete;
+    SentMessageWatch& operator=(const SentMessageWatch&) = delete;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+    Watcher watch_;
+    HHOOK hook_ = nullptr;
+    SentMessageWatch* outer_ = nullptr;
+};
+
+// Whether the hourglass is the cursor now.
+bool HourglassShown();
 
 // A folder of its own for each test, removed afterwards.
 class TempFolder {
@@ -209,6 +240,10 @@ protected:
 
     // Handles every pending message through the application's loop (and its idle update).
     void Pump();
+    // Opens path through File > Open.
+    void OpenThroughDialog(const std::wstring& path);
+    // Writes bytes to a file of the test folder and opens it through File > Open; its path.
+    std::wstring OpenFileHolding(const std::string& bytes, const std::wstring& name = L"document.txt");
     // A command or menu entry of a form (the main window unless given) by name.
     Action& ActionNamed(const char* name) { return ActionNamed(Main(), name); }
     Action& ActionNamed(Form& form, const char* name);

@@ -2,6 +2,9 @@
 // the font dialog, word wrap, Maximize, and the hidden division-by-zero command.
 #include "gui_support.h"
 
+#include <functional>
+
+#include "core/replacement_table.h"
 #include "win/ui/dpi.h"
 #include "win/ui/fonts.h"
 #include "win/form_table.h"
@@ -90,29 +93,46 @@ TEST_F(ViewTest, TabInsertsATabCharacter) {
 
 TEST_F(ViewTest, FontSizeStepsAndItemsKeepOneMarkAtMost) {
     struct Step {
-        const char* command;  // an action, a size item or a key
+        const char* command;  // an action, a size item, or else a key with Ctrl (and these)
         UINT key;
+        unsigned modifiers;
         int size;
         int marked;
     };
     const Step steps[] = {
-        {"actionFontLarger", 0, 11, 0},  {nullptr, VK_OEM_PLUS, 12, 0}, {"actionFontLarger", 0, 13, 0},
-        {"actionFontLarger", 0, 14, 14}, {"miFontSize6", 0, 6, 6},       {nullptr, VK_OEM_MINUS, 6, 6},
-        {"miFontSize30", 0, 30, 30},     {"actionFontLarger", 0, 30, 30}, {"actionFontSmaller", 0, 29, 0},
-        {"miFontSize8", 0, 8, 8},
+        {"actionFontLarger", 0, 0, 11, 0},
+        {nullptr, VK_OEM_PLUS, 0, 12, 0},
+        {"actionFontLarger", 0, 0, 13, 0},
+        {"actionFontLarger", 0, 0, 14, 14},
+        {"miFontSize6", 0, 0, 6, 6},
+        {nullptr, VK_OEM_MINUS, 0, 6, 6},
+        {"miFontSize30", 0, 0, 30, 30},
+        {"actionFontLarger", 0, 0, 30, 30},
+        {"actionFontSmaller", 0, 0, 29, 0},
+        {"miFontSize8", 0, 0, 8, 8},
+        // The second keys of Larger and Smaller. (Regression: Ctrl+NumPad+ typed "+" into the
+        // document, and Ctrl+Shift+=, Ctrl++ on most keyboards, did nothing.)
+        {nullptr, VK_ADD, 0, 9, 0},
+        {nullptr, VK_OEM_PLUS, kShift, 10, 10},
+        {nullptr, VK_SUBTRACT, 0, 9, 0},
     };
+    SetFocus(Memo());
     EXPECT_EQ(MarkedSize(), 10);
     for (const Step& step : steps) {
         if (step.command) {
             Choose(step.command);
         } else {
-            PressKey(step.key, kCtrl);
+            PressKey(step.key, kCtrl | step.modifiers);
         }
-        std::string what = step.command ? step.command : "key";
+        std::string what = step.command ? step.command : "key " + std::to_string(step.key);
         EXPECT_EQ(Main().EditorFontSize(), step.size) << what;
         EXPECT_EQ(MarkedSize(), step.marked) << what;
         EXPECT_EQ(MemoFont().lfHeight, dpi::PointsToHeight(step.size, 96)) << what;
+        EXPECT_EQ(Text(), L"") << what;  // no key reached the document
     }
+    // The menus show the first key only.
+    EXPECT_EQ(Main().Actions().MenuText(ActionNamed("actionFontLarger").Id()), L"&Larger\tCtrl+=");
+    EXPECT_EQ(Main().Actions().MenuText(ActionNamed("actionFontSmaller").Id()), L"&Smaller\tCtrl+-");
 }
 
 TEST_F(ViewTest, TheFontDialogSetsFaceAndSizeAndReachesTheTableGrid) {
@@ -164,6 +184,96 @@ TEST_F(ViewTest, WordWrapRecreatesTheEditorAndKeepsEverything) {
     // The new control reports its changes like the old one.
     Type(L"x");
     EXPECT_EQ(Text(), L"a x line\r\nsecond");
+}
+
+// Word wrap changes where lines start on screen: what the editor draws and where its scroll bar
+// stands must agree afterwards. (Regression: with the caret four characters into a long line,
+// turning word wrap off drew every line from its fifth character while the scroll bar stood at
+// the start, and turning it on again kept that offset.)
+TEST_F(ViewTest, WordWrapChangesKeepTheDrawingAndTheScrollBarInStep) {
+    OpenFileHolding(std::string(2000, 'a') + "\r\nshort line\r\n");
+    SetFocus(Memo());
+    const int shortLine = 2002;  // where "short line" starts
+    for (int caret : {4, 1500, 1999}) {
+        SCOPED_TRACE("caret at " + std::to_string(caret));
+        Select(caret, caret);
+        Choose("actionWordWrap");  // off: one long line
+        ASSERT_FALSE(MenuChecked("actionWordWrap"));
+        int line = static_cast<int>(SendMessageW(Memo(), EM_LINEFROMCHAR, shortLine, 0));
+        EXPECT_EQ(line, 1);
+        EXPECT_EQ(FirstVisibleColumn(Memo(), 1), ScrollBarColumn(Memo()));
+        EXPECT_EQ(FirstVisibleColumn(Memo(), 0), FirstVisibleColumn(Memo(), 1));
+        EXPECT_TRUE(PositionInView(Memo(), caret));
+        if (caret == 4) {
+            EXPECT_EQ(FirstVisibleColumn(Memo(), 1), 0);  // the caret was in view from the start
+        }
+        Choose("actionWordWrap");  // on: nothing is scrolled sideways
+        ASSERT_TRUE(MenuChecked("actionWordWrap"));
+        line = static_cast<int>(SendMessageW(Memo(), EM_LINEFROMCHAR, shortLine, 0));
+        EXPECT_GT(line, 1);
+        EXPECT_EQ(FirstVisibleColumn(Memo(), line), 0);
+        EXPECT_EQ(FirstVisibleColumn(Memo(), 0), 0);
+        EXPECT_TRUE(PositionInView(Memo(), caret));
+        EXPECT_EQ(Selection(), (std::pair<DWORD, DWORD>{static_cast<DWORD>(caret), static_cast<DWORD>(caret)}));
+    }
+}
+
+// Only the display changes with word wrap, so Undo still takes back the last edit, and a second
+// Undo puts it back, as the editor's Undo always does. (Regression: the history was lost.)
+TEST_F(ViewTest, UndoTakesBackTheLastEditAcrossWordWrapChanges) {
+    struct Row {
+        const char* name;
+        std::string file;                // the document as opened (nothing to undo yet)
+        std::function<void()> edit;
+        std::wstring edited;
+        std::wstring undone;
+    };
+    const Row rows[] = {
+        {"typing at the end", "one two", [this] { Select(7, 7); Type(L" three"); }, L"one two three", L"one two"},
+        {"deleting a selection", "one two three", [this] { Select(3, 7); Choose("actionEditDelete"); }, L"one three",
+         L"one two three"},
+        {"a new line typed", "ab", [this] { Select(1, 1); Type(L"\r"); }, L"a\r\nb", L"ab"},
+        {"a selection across lines replaced", "one\r\ntwo\r\nthree", [this] { Select(2, 8); Type(L"X"); },
+         L"onX\r\nthree", L"one\r\ntwo\r\nthree"},
+        {"a Replace Many result", "one two one",
+         [this] {
+             ReplacementTable table;
+             table.SetItems({{u"one", u"1", u""}});
+             Main().ReplaceManyPass(table);
+         },
+         L"1 two 1", L"one two one"},
+        // The last edit was undone already: Undo is then its redo.
+        {"an undone edit", "x", [this] {
+             Select(1, 1);
+             Type(L"y");
+             PressKey('Z', kCtrl);
+         }, L"x", L"xy"},
+    };
+    SetFocus(Memo());
+    for (int changes : {1, 2}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.name) + ", word wrap changed " + std::to_string(changes) + " times");
+            OpenFileHolding(row.file);
+            row.edit();
+            ASSERT_EQ(Text(), row.edited);
+            for (int i = 0; i < changes; ++i) Choose("actionWordWrap");
+            EXPECT_EQ(Text(), row.edited);
+            EXPECT_TRUE(Modified());
+            EXPECT_TRUE(MenuEnabled("actionEditUndo"));
+            PressKey('Z', kCtrl);
+            EXPECT_EQ(Text(), row.undone);
+            PressKey('Z', kCtrl);
+            EXPECT_EQ(Text(), row.edited);
+            prompter_.AnswerMessage(L"Save changes?", IDNO);
+            Choose("actionNew");
+        }
+    }
+    // A document with nothing to undo has nothing to undo after the change either.
+    OpenFileHolding("fresh");
+    Choose("actionWordWrap");
+    EXPECT_FALSE(MenuEnabled("actionEditUndo"));
+    EXPECT_FALSE(Modified());
+    EXPECT_EQ(Text(), L"fresh");
 }
 
 TEST_F(ViewTest, MaximizeTwiceRestoresTheWindow) {

@@ -36,6 +36,8 @@ std::wstring KeyName(UINT key) {
         case VK_OEM_MINUS: return L"-";
         case VK_OEM_COMMA: return L",";
         case VK_OEM_PERIOD: return L".";
+        case VK_ADD: return L"Num +";
+        case VK_SUBTRACT: return L"Num -";
         default: return L"#" + std::to_wstring(key);
     }
 }
@@ -72,6 +74,13 @@ void Action::SetEnabled(bool enabled) {
 void Action::SetChecked(bool checked) {
     params_.checked = checked;
     list_.ApplyState(id_, params_.enabled, params_.checked);
+}
+
+bool Action::HasShortcut(const Shortcut& pressed) const {
+    if (pressed.IsNone()) return false;
+    if (params_.shortcut == pressed) return true;
+    return std::find(params_.secondaryShortcuts.begin(), params_.secondaryShortcuts.end(), pressed) !=
+           params_.secondaryShortcuts.end();
 }
 
 bool Action::Execute() {
@@ -252,7 +261,7 @@ bool ActionList::HandleShortcut(const MSG& msg) {
     if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
     Shortcut pressed{static_cast<UINT>(msg.wParam), Shortcut::HeldModifiers()};
     for (Action& action : actions_) {
-        if (action.GetShortcut().IsNone() || !(action.GetShortcut() == pressed)) continue;
+        if (!action.HasShortcut(pressed)) continue;
         if (action.ShortcutYieldsToTextField() && IsTextField(GetFocus())) return false;
         // A disabled action leaves the key to the focused control, as if it were no shortcut.
         return action.Execute();

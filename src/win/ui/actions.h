@@ -8,6 +8,8 @@
 //   MenuItem& mi6 = actions_.AddItem({.name = "miFontSize6", .caption = L"6", .tag = 6,
 //                                     .radio = true}, [this](MenuItem& s) { miFontSizeClick(s); });
 //   HMENU bar = actions_.BuildMenuBar({MenuEntry::Sub(L"File", {MenuEntry::Of(actionNew)})});
+//   actions_.Add({.name = "actionFontLarger", .caption = L"&Larger", .shortcut = {VK_OEM_PLUS, kCtrl},
+//                 .secondaryShortcuts = kFontLargerSecondaryShortcuts}, ...);  // more keys, same command
 //   actions_.BindToolbar(toolBar);   // buttons whose command id is an action's Id()
 //   SetActionList(&actions_);        // in the window: shortcuts and WM_COMMAND ids run them
 #pragma once
@@ -32,11 +34,16 @@ struct Shortcut {
     bool IsNone() const { return key == 0; }
     bool operator==(const Shortcut&) const = default;
     // As menus show it: "Ctrl+N", "F6", "Shift+F3", "Ctrl+=", "Ctrl+-", "Del",
-    // "Ctrl+Shift+Alt+Q"; empty for no shortcut.
+    // "Ctrl+Shift+Alt+Q", "Ctrl+Num +"; empty for no shortcut.
     std::wstring Text() const;
     // The modifiers held down now, from the thread's keyboard state.
     static unsigned HeldModifiers();
 };
+
+// The second keys of every window's Larger and Smaller commands, beside Ctrl+= and Ctrl+-: the
+// numeric keypad's + and -, and Ctrl+Shift+= (what most keyboards call Ctrl++).
+inline const std::vector<Shortcut> kFontLargerSecondaryShortcuts = {{VK_ADD, kCtrl}, {VK_OEM_PLUS, kCtrl | kShift}};
+inline const std::vector<Shortcut> kFontSmallerSecondaryShortcuts = {{VK_SUBTRACT, kCtrl}};
 
 class ActionList;
 
@@ -44,7 +51,9 @@ struct ActionParams {
     std::string name;
     std::wstring caption;
     std::wstring hint;
-    Shortcut shortcut;
+    Shortcut shortcut;  // the one the menus show
+    // Further keys that run the action too (VCL's SecondaryShortCuts); menus do not show them.
+    std::vector<Shortcut> secondaryShortcuts;
     int tag = 0;
     bool enabled = true;
     bool checked = false;
@@ -58,6 +67,9 @@ public:
     const std::wstring& Caption() const { return params_.caption; }
     const std::wstring& Hint() const { return params_.hint; }
     const Shortcut& GetShortcut() const { return params_.shortcut; }
+    const std::vector<Shortcut>& SecondaryShortcuts() const { return params_.secondaryShortcuts; }
+    // Whether pressed is the shortcut or one of the secondary shortcuts.
+    bool HasShortcut(const Shortcut& pressed) const;
     bool ShortcutYieldsToTextField() const { return params_.shortcutYieldsToTextField; }
     int Id() const { return id_; }
     int Tag() const { return params_.tag; }
@@ -179,9 +191,9 @@ public:
 
     // Runs the action or menu item with this command id; false when the id is not ours.
     bool Dispatch(int id);
-    // Runs the enabled action whose shortcut is this key press (WM_KEYDOWN or WM_SYSKEYDOWN);
-    // false when the key is not a shortcut here, its action is disabled, or its action leaves
-    // the key to the focused text field.
+    // Runs the enabled action whose shortcut or secondary shortcut is this key press (WM_KEYDOWN
+    // or WM_SYSKEYDOWN); false when the key is not a shortcut here, its action is disabled, or
+    // its action leaves the key to the focused text field.
     bool HandleShortcut(const MSG& msg);
     // Runs every update handler.
     void Update();

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace palimp {
 
 void Panel::Create(HWND parent, const Params& params) {
@@ -24,7 +26,24 @@ int Panel::BevelWidth() const {
 
 void Panel::SetCursorFor(HWND control, LPCWSTR systemCursor) { cursors_[control] = systemCursor; }
 
-void Panel::OnSize(int, int) { layout_.Arrange(Handle(), Dpi()); }
+void Panel::OnSize(int width, int height) {
+    // Resizing repaints only what it uncovers (no CS_HREDRAW/CS_VREDRAW, for flicker-free
+    // resizing), but the bevels stand at the edges: the strips where the old and the new right
+    // and bottom edges run are painted again, or the old bevel lines would stay inside.
+    int bevel = BevelWidth();
+    if (bevel > 0 && (size_.cx > 0 || size_.cy > 0)) {
+        if (width != size_.cx) {
+            RECT strip = {std::min<LONG>(width, size_.cx) - bevel, 0, std::max<LONG>(width, size_.cx), height};
+            InvalidateRect(Handle(), &strip, TRUE);
+        }
+        if (height != size_.cy) {
+            RECT strip = {0, std::min<LONG>(height, size_.cy) - bevel, width, std::max<LONG>(height, size_.cy)};
+            InvalidateRect(Handle(), &strip, TRUE);
+        }
+    }
+    size_ = {width, height};
+    layout_.Arrange(Handle(), Dpi());
+}
 
 void Panel::OnDpiChanged(int) { layout_.Arrange(Handle(), Dpi()); }
 

@@ -58,6 +58,7 @@ private:
 
     Params params_;
     Layout layout_;
+    SIZE size_ = {0, 0};  // the client size at the last WM_SIZE
     std::map<HWND, LPCWSTR> cursors_;
 };
 

@@ -11,6 +11,7 @@
 
 #include "core/errors.h"
 #include "win/resources/resource_ids.h"
+#include "win/ui/busy_cursor.h"
 #include "win/ui/dpi.h"
 #include "win/ui/failure.h"
 
@@ -384,6 +385,11 @@ LRESULT Window::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             OnTimer(wParam);
             return 0;
         case WM_SETCURSOR:
+            // While the program works (a busy scope is open), the hourglass over all of it.
+            if (BusyCursor::Active()) {
+                BusyCursor::Show();
+                return TRUE;
+            }
             if (OnSetCursor(reinterpret_cast<HWND>(wParam), static_cast<short>(LOWORD(lParam)))) return TRUE;
             return DefaultProc(message, wParam, lParam);
         case WM_PAINT: {
@@ -396,6 +402,8 @@ LRESULT Window::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PRINTCLIENT: {
             RECT client;
             GetClientRect(hwnd_, &client);
+            // The ground first when asked for, as the screen gets it from WM_ERASEBKGND.
+            if (lParam & PRF_ERASEBKGND) SendMessageW(hwnd_, WM_ERASEBKGND, wParam, 0);
             if (OnPaint(reinterpret_cast<HDC>(wParam), client)) return 0;
             return DefaultProc(message, wParam, lParam);
         }
