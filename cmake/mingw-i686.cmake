@@ -13,6 +13,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
+# A faulting instruction may throw: the program turns processor faults in its own code into
+# failures that unwind like any other (src/win/ui/processor_faults.h).
+set(CMAKE_C_FLAGS_INIT "-fnon-call-exceptions")
+set(CMAKE_CXX_FLAGS_INIT "-fnon-call-exceptions")
+
 # Every program runs from any folder with nothing else installed.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 

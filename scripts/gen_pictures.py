@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws Palimp's pictures and writes them as Windows resources into src/win/resources/:
-the application icon, the toolbar strips and the about box's banner and logo.
+the application icon, the toolbar strips, the about box's banner and logo, and the error
+report's logo.
 
 Standard library only. The drawings are vector shapes filled by a small anti-aliasing
 rasteriser; the 16-pixel sizes are laid out on the pixel grid by hand so that they stay crisp.
@@ -637,6 +638,17 @@ def about_logo(size=40):
     return icon_vector(size)
 
 
+def report_logo(width=119, height=42):
+    """The error report's logo: the badge and the name in the indigo of the about box."""
+    c = Canvas(width, height)
+    cx, cy, r = 20, 21, 17
+    draw_badge(c, cx, cy, r, 2)
+    draw_swap_arrows(c, cx, cy, half=10, width=3.5, gap=5.5, head=5, colour=WHITE)
+    name, _end = wordmark("Palimp", 43, 27, x_height=12, ascender=17, descender=5, stroke=2.6)
+    c.fill(name, INDIGO)
+    return c
+
+
 # ---------------------------------------------------------------------------------------------
 # File formats
 
@@ -730,6 +742,7 @@ def main():
     toolbar_24 = strip([open_picture(24), save_as_picture(24)])
     banner = about_banner()
     logo = about_logo()
+    report = report_logo()
 
     outputs = {
         "palimp.ico": ico(icons),
@@ -737,6 +750,7 @@ def main():
         "toolbar24.bmp": bmp_32(toolbar_24),
         "about_banner.bmp": bmp_32(banner),
         "about_logo.bmp": bmp_32(logo),
+        "report_logo.bmp": bmp_32(report),
     }
     os.makedirs(args.out, exist_ok=True)
     for name, data in outputs.items():
@@ -751,7 +765,7 @@ def main():
             "icon32.png": enlarged_preview(icons[2], 8), "icon48.png": enlarged_preview(icons[3], 6),
             "icon256.png": enlarged_preview(icons[4], 1), "toolbar16.png": enlarged_preview(toolbar_16, 12),
             "toolbar24.png": enlarged_preview(toolbar_24, 8), "banner.png": enlarged_preview(banner, 2, checker=False),
-            "logo40.png": enlarged_preview(logo, 8),
+            "logo40.png": enlarged_preview(logo, 8), "report_logo.png": enlarged_preview(report, 4),
         }
         for name, canvas in previews.items():
             with open(os.path.join(args.preview, name), "wb") as f:

@@ -43,6 +43,9 @@ public:
     // discard the text: it was not modified, the user said No, or the user said Yes and the
     // document was saved. Cancel, a cancelled Save As dialog and a failed save all answer false.
     bool QuerySaveChanges();
+    // Before the program ends after a failure: "Save changes?" with Yes and No when the document
+    // is modified; Yes saves (through Save As when the document has no file yet).
+    void OfferToSaveBeforeExit();
     // Loads a text file into the editor (any of the program's encodings, line breaks made CR
     // LF). The document is bound to path even when reading fails, but then, as when the text
     // stops at a U+0000, Save goes through Save As. A folder gives the load error and an

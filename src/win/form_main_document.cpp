@@ -108,6 +108,13 @@ void TFormMain::RememberFile(const std::wstring& path) {
 
 void TFormMain::RepaintNow() { RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
 
+void TFormMain::OfferToSaveBeforeExit() {
+    if (!Modified()) return;
+    int answer = App().GetPrompter().ShowMessageBox(Handle(), L"Save changes?", L"Palimp",
+                                                    MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON1);
+    if (answer == IDYES) SaveCommand();
+}
+
 void TFormMain::MakeUntitled() {
     ClearDocument();
     UpdateCommandStates();

@@ -189,9 +189,13 @@ bool TFormMain::RecreateMemo(bool wordWrap) {
 void TFormMain::actionFullScreenExecute() { ShowWindow(Handle(), IsZoomed(Handle()) ? SW_RESTORE : SW_MAXIMIZE); }
 
 void TFormMain::actionXXXExecute() {
-    // A real 1 / 0 would be a processor fault, not a failure the program can report; the
-    // command raises the failure such a division stands for.
-    throw EDivByZero();
+    // An integer division of 1 by 0: a processor fault, which reaches the error report as
+    // EDivByZero with its exception code.
+    // Both operands volatile: the compiler turns 1 / x into comparisons, which never fault.
+    volatile int one = 1;
+    volatile int zero = 0;
+    volatile int quotient = one / zero;
+    (void)quotient;
 }
 
 void TFormMain::miAboutClick() { App().GetPrompter().ShowModal(App().dlgAbout()); }

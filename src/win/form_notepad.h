@@ -1,6 +1,9 @@
 // The read-only text viewer (one instance, FormNotepad): the preview of the error report.
 #pragma once
 
+#include <string_view>
+
+#include "win/ui/layout.h"
 #include "win/ui/window.h"
 
 namespace palimp {
@@ -9,6 +12,15 @@ class TFormNotepad : public Form {
 public:
     explicit TFormNotepad(FormHost& host) : Form(host) {}
     void CreateForm() override;
+    // The text shown, exactly as given (CR LF line breaks).
+    void SetText(std::wstring_view text);
+
+protected:
+    void OnSize(int width, int height) override;
+
+private:
+    Layout layout_;
+    HWND memoNotepad = nullptr;
 };
 
 }  // namespace palimp

@@ -338,7 +338,8 @@ TEST_F(ModalTest, TabMovesTheFocusAndEnterStaysInAMultiLineEdit) {
 }
 
 TEST_F(ModalTest, FailuresInHandlersReachTheApplicationsHandler) {
-    // The plain error box until the error report dialog takes over: caption is the title.
+    // The plain error box while no error report dialog has taken over: caption is the title.
+    App().SetExceptionHandler(nullptr);
     dialog_->fail = [] { throw Exception(u"Something broke"); };
     prompter_.AnswerMessage(L"Something broke", IDOK);
     SendMessageW(dialog_->Handle(), WM_COMMAND, 99, 0);

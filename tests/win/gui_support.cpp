@@ -48,6 +48,10 @@ void TestPrompter::WhenShownModally(Form& form, std::function<void()> action, Mo
     script_.push_back({.kind = Kind::Modal, .form = &form, .action = std::move(action), .result = result});
 }
 
+void TestPrompter::WhenShownModallyRun(Form& form, std::vector<std::function<void()>> steps) {
+    script_.push_back({.kind = Kind::Modal, .form = &form, .steps = std::move(steps), .real = true});
+}
+
 void TestPrompter::ChooseInMenu(std::wstring caption) { script_.push_back({.kind = Kind::Menu, .text = std::move(caption)}); }
 
 void TestPrompter::CloseMenu() { script_.push_back({.kind = Kind::Menu, .cancel = true}); }
@@ -136,6 +140,7 @@ ModalResult TestPrompter::ShowModal(Form& form) {
     std::optional<Entry> entry = Next(Kind::Modal, form.Caption());
     if (!entry) return ModalResult::Cancel;
     EXPECT_EQ(entry->form, &form) << "another window was shown modally";
+    if (entry->real) return RunModal(form, std::move(entry->steps));
     form.Show();
     if (entry->action) entry->action();
     form.Hide();

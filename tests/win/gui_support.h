@@ -57,6 +57,9 @@ public:
     // The next prompt shows window modally: it is shown, action runs, and the showing ends
     // with result.
     void WhenShownModally(Form& form, std::function<void()> action, ModalResult result);
+    // The next prompt shows form modally: it runs its real modal loop while the steps run, one
+    // per timer tick (as RunModal does), and the showing ends as the steps make it end.
+    void WhenShownModallyRun(Form& form, std::vector<std::function<void()>> steps);
 
     // The next prompt is a popup menu; it chooses the item with this caption (as the menu shows
     // it, "&" included), or is closed without a choice.
@@ -99,6 +102,8 @@ private:
         Form* form = nullptr;
         std::function<void()> action;
         ModalResult result = ModalResult::None;
+        std::vector<std::function<void()>> steps;
+        bool real = false;
     };
     // The next script entry when it is of this kind; otherwise the test fails and null is
     // returned.

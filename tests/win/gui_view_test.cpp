@@ -288,16 +288,6 @@ TEST_F(ViewTest, MaximizeTwiceRestoresTheWindow) {
     EXPECT_EQ(after, before);
 }
 
-TEST_F(ViewTest, TheHiddenCommandRaisesDivisionByZero) {
-    prompter_.AnswerMessage(L"Division by zero", IDOK);
-    PressKey('Q', kCtrl | kShift | kAlt);
-    ASSERT_EQ(prompter_.Messages().size(), 1u);
-    EXPECT_EQ(prompter_.Messages()[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
-    // The program goes on.
-    Type(L"still here");
-    EXPECT_EQ(Text(), L"still here");
-}
-
 TEST_F(ViewTest, WebCommandsOpenTheMakersPages) {
     Choose("actionOnlineHelp");
     Choose("actionWebPage");

@@ -14,3 +14,6 @@
    program's name (40x40); 32-bit bitmaps with alpha, shown at these sizes at every DPI. */
 #define IDB_ABOUT_BANNER 110
 #define IDB_ABOUT_LOGO 111
+
+/* The error report's logo (119x42), 32-bit with alpha. */
+#define IDB_REPORT_LOGO 112
