@@ -9,6 +9,7 @@
 #include "core/search_commands.h"
 #include "win/app.h"
 #include "win/form_main.h"
+#include "win/ui/busy_cursor.h"
 #include "win/ui/fonts.h"
 #include "win/ui/prompter.h"
 
@@ -17,18 +18,6 @@ namespace palimp {
 namespace {
 
 constexpr int kFindHelpContext = 6;
-
-// The hourglass while a search runs, and the cursor from before afterwards.
-class WaitCursor {
-public:
-    WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
-    ~WaitCursor() { SetCursor(previous_); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    HCURSOR previous_;
-};
 
 // The main window stays disabled while a search runs. Disabling takes the focus away from the
 // find box, so it goes back where it was afterwards: the user keeps pressing Enter there.
@@ -202,7 +191,7 @@ void TFormMain::ShowSearchOutcome(const SearchOutcome& outcome) {
 
 void TFormMain::actionFindNextExecute() {
     DisabledWhileSearching disabled(Handle());
-    WaitCursor wait;
+    BusyCursor wait;
     auto [start, length] = MemoSelection();
     ShowSearchOutcome(FindNextOutcome(TextOfEdit(edFind), DocumentText(), miCaseSensitive->Checked(),
                                       miWholeWordsOnly->Checked(), start, length));
@@ -210,7 +199,7 @@ void TFormMain::actionFindNextExecute() {
 
 void TFormMain::actionFindBackExecute() {
     DisabledWhileSearching disabled(Handle());
-    WaitCursor wait;
+    BusyCursor wait;
     auto [start, length] = MemoSelection();
     ShowSearchOutcome(FindBackOutcome(TextOfEdit(edFind), DocumentText(), miCaseSensitive->Checked(),
                                       miWholeWordsOnly->Checked(), start, length));
@@ -218,7 +207,7 @@ void TFormMain::actionFindBackExecute() {
 
 void TFormMain::SearchForSpecial(MenuItem& sender) {
     DisabledWhileSearching disabled(Handle());
-    WaitCursor wait;
+    BusyCursor wait;
     if (&sender != miSearchFor) {
         // One of the six classes: it becomes the remembered one, with the radio mark.
         miSearchFor->SetTag(sender.Tag());

@@ -12,6 +12,7 @@
 #include "win/form_table.h"
 #include "win/system/number_format.h"
 #include "win/system/wide.h"
+#include "win/ui/busy_cursor.h"
 #include "win/ui/prompter.h"
 
 namespace palimp {
@@ -63,12 +64,11 @@ void TFormMain::ReplaceManyPass(const ReplacementTable& table) {
 void TFormMain::DeliverReplaceResult(const std::u16string& output) {
     // One replacement of the whole text: the editor keeps the old text as its one undo step.
     // The clipboard is never touched.
-    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    BusyCursor busy;
     SendMessageW(memo, EM_SETSEL, 0, -1);
     SendMessageW(memo, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(AsWide(output.c_str())));
     SendMessageW(memo, EM_SETMODIFY, TRUE, 0);
     SendMessageW(memo, EM_SCROLLCARET, 0, 0);
-    SetCursor(previous);
     UpdateCommandStates();
 }
 
