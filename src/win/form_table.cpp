@@ -1,8 +1,42 @@
-// The table editor window: resizable, never minimised, 571 x 401 at start.
+// The table editor window: its controls and layout, the grid font, the counter and the row
+// commands. The table itself is the core ReplacementTable; every command changes it and then
+// lets the grid and the counter catch up.
 #include "win/form_table.h"
 
+#include <algorithm>
+#include <array>
+
+#include "core/local_info.h"
+#include "core/table_editing.h"
+#include "win/app.h"
+#include "win/form_from_to.h"
+#include "win/resources/resource_ids.h"
+#include "win/system/wide.h"
+#include "win/ui/dpi.h"
+#include "win/ui/fonts.h"
+#include "win/ui/wait.h"
 
 namespace palimp {
+
+namespace {
+
+constexpr int kGridId = 100;
+constexpr int kHelpContext = 4;
+// Heights of the title row and of the OK/Cancel row, the width of the tools column (96 DPI).
+constexpr int kTitleHeight = 41;
+constexpr int kBottomHeight = 41;
+constexpr int kToolsWidth = 112;
+constexpr int kOptionsColumnWidth = 84;
+constexpr int kScrollBarRoom = 32;
+constexpr std::array<int, kColumnCount> kInitialColumnWidths = {197, 206, kOptionsColumnWidth};
+constexpr COLORREF kTitleColour = RGB(0x80, 0x80, 0x80);
+
+}  // namespace
+
+TFormTable::~TFormTable() {
+    if (popupMenuOpen) DestroyMenu(popupMenuOpen);
+    if (pictures_) ImageList_Destroy(pictures_);
+}
 
 void TFormTable::CreateForm() {
     CreateWindowHandle({.className = L"TFormTable",
@@ -11,14 +45,343 @@ void TFormTable::CreateForm() {
                         .outerWidth = 571,
                         .outerHeight = 401,
                         .parent = Owner()});
+    SetHelpContext(kHelpContext);
+    LoadPictures();
+    CreateActions();
+    CreateControls();
+    ApplyFonts();
+    popupMenuOpen = CreatePopupMenu();
 }
 
-void TFormTable::FormCreate() { SetCaption(L"Palimp"); }
+void TFormTable::CreateActions() {
+    auto add = [this](ActionParams params, void (TFormTable::*handler)()) {
+        return &Actions().Add(std::move(params), [this, handler] { (this->*handler)(); });
+    };
+    using F = TFormTable;
+    actionAdd = add({.name = "actionAdd", .caption = L"Add", .hint = L"Add", .shortcut = {'N', kCtrl}},
+                    &F::actionAddExecute);
+    actionEdit = add({.name = "actionEdit", .caption = L"Edit", .hint = L"Edit", .shortcut = {VK_F2, 0}},
+                     &F::actionEditExecute);
+    actionDelete = add({.name = "actionDelete", .caption = L"Delete", .hint = L"Delete",
+                        .shortcut = {VK_DELETE, kNoModifier}},
+                       &F::actionDeleteExecute);
+    actionMoveUp = add({.name = "actionMoveUp", .caption = L"Move Up", .hint = L"Move Up",
+                        .shortcut = {VK_UP, kCtrl | kAlt}},
+                       &F::actionMoveUpExecute);
+    actionMoveDown = add({.name = "actionMoveDown", .caption = L"Move Down", .hint = L"Move Down",
+                          .shortcut = {VK_DOWN, kCtrl | kAlt}},
+                         &F::actionMoveDownExecute);
+    actionSelectAll = add({.name = "actionSelectAll", .caption = L"Select All", .shortcut = {'A', kCtrl}},
+                          &F::actionSelectAllExecute);
+    actionSwapColumns = add({.name = "actionSwapColumns", .caption = L"Swap Columns"}, &F::actionSwapColumnsExecute);
+    actionCopyAll = add({.name = "actionCopyAll", .caption = L"Copy All"}, &F::actionCopyAllExecute);
+    actionPasteAll = add({.name = "actionPasteAll", .caption = L"Paste All"}, &F::actionPasteAllExecute);
+    actionFullScreen = add({.name = "actionFullScreen", .caption = L"Full Screen", .shortcut = {VK_F11, 0}},
+                           &F::actionFullScreenExecute);
+    actionFontLarger = add({.name = "actionFontLarger", .shortcut = {VK_OEM_PLUS, kCtrl}}, &F::actionFontLargerExecute);
+    actionFontSmaller = add({.name = "actionFontSmaller", .shortcut = {VK_OEM_MINUS, kCtrl}},
+                            &F::actionFontSmallerExecute);
 
-void TFormTable::SetGridFontFace(const std::wstring& face) { gridFontFace_ = face; }
+    using E = MenuEntry;
+    popupMenuMore = Actions().BuildPopup(
+        {E::Of(*actionCopyAll), E::Of(*actionPasteAll), E::Separator(), E::Of(*actionSwapColumns)});
+}
 
-void TFormTable::OnGetMinMaxInfo(MINMAXINFO& info) {
-    info.ptMinTrackSize = {Scale(400), Scale(300)};
+void TFormTable::CreateControls() {
+    // The design is the client area the frame leaves of the 571 x 401 window.
+    RECT client;
+    GetClientRect(Handle(), &client);
+    const int width = dpi::Unscale(client.right, Dpi());
+    const int height = dpi::Unscale(client.bottom, Dpi());
+    layout_.SetDesignSize(width, height);
+
+    // The grid first: it comes first in the Tab order.
+    sgTable.Create(Handle(), table_, {.name = "sgTable", .id = kGridId});
+    layout_.Add(sgTable.Handle(), {8, kTitleHeight, width - 8 - kToolsWidth, height - kTitleHeight - kBottomHeight},
+                Dock::None, kAnchorAll);
+    OnNotification(sgTable.Handle(), Grid::kSelectionChanged, [this] { sgTableClick(); });
+    OnNotification(sgTable.Handle(), Grid::kRowDoubleClicked, [this] { sgTableDblClick(); });
+
+    panelTitle.Create(Handle(), {.name = "panelTitle", .borderWidth = 8});
+    layout_.Add(panelTitle.Handle(), {0, 0, width, kTitleHeight}, Dock::Top);
+    CreateTitleRow();
+    panelOKCancel.Create(Handle(), {.name = "panelOKCancel", .borderWidth = 8});
+    layout_.Add(panelOKCancel.Handle(), {0, 0, width, kBottomHeight}, Dock::Bottom);
+    panelTools.Create(Handle(), {.name = "panelTools"});
+    layout_.Add(panelTools.Handle(), {0, 0, kToolsWidth, 0}, Dock::Right);
+    CreateTools();
+    CreateOKCancel(width);
+    layout_.Arrange(Handle(), Dpi());
+}
+
+void TFormTable::CreateTitleRow() {
+    // Right to left along the row: Save As, the separator, the arrow, Open; the title fills the rest.
+    Layout& row = panelTitle.GetLayout();
+    HWND parent = panelTitle.Handle();
+    sbtnSave.Create(parent, {.name = "sbtnSave", .caption = L"Save As", .pictures = pictures_, .picture = 1});
+    row.Add(sbtnSave.Handle(), {0, 0, 80, 0}, Dock::Right);
+    OnClick(sbtnSave.Handle(), [this] { sbtnSaveClick(); });
+    bevelFind = row.Create(parent, {.className = WC_STATICW, .name = "bevelFind", .style = SS_OWNERDRAW,
+                                    .bounds = {0, 0, 10, 0}, .dock = Dock::Right},
+                           Dpi());
+    sbtnOpenLast.Create(parent, {.name = "sbtnOpenLast", .glyph = FlatButton::Glyph::DropDown});
+    row.Add(sbtnOpenLast.Handle(), {0, 0, 15, 0}, Dock::Right);
+    OnClick(sbtnOpenLast.Handle(), [this] { sbtnOpenLastClick(); });
+    stbnOpen.Create(parent, {.name = "stbnOpen", .caption = L"Open", .pictures = pictures_, .picture = 0});
+    row.Add(stbnOpen.Handle(), {0, 0, 66, 0}, Dock::Right);
+    OnClick(stbnOpen.Handle(), [this] { stbnOpenClick(); });
+    labelTitle = row.Create(parent, {.className = WC_STATICW, .name = "labelTitle", .text = L"What to replace",
+                                     .style = SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE | SS_ENDELLIPSIS,
+                                     .dock = Dock::Fill},
+                            Dpi());
+}
+
+HWND TFormTable::CreateButton(HWND parent, Layout& layout, const char* name, const wchar_t* caption, Bounds bounds,
+                              unsigned anchors, int id, DWORD style) {
+    return layout.Create(parent, {.className = WC_BUTTONW, .name = name, .text = caption,
+                                  .style = WS_TABSTOP | style, .bounds = bounds, .anchors = anchors, .id = id},
+                         Dpi());
+}
+
+void TFormTable::CreateTools() {
+    Layout& tools = panelTools.GetLayout();
+    HWND parent = panelTools.Handle();
+    labelCount = tools.Create(parent, {.className = WC_STATICW, .name = "labelCount",
+                                       .style = SS_RIGHT | SS_NOPREFIX, .bounds = {8, 2, 96, 16}},
+                              Dpi());
+    const struct {
+        const char* name;
+        Action* action;
+    } buttons[] = {{"btnAdd", actionAdd}, {"btnEdit", actionEdit}, {"btnDelete", actionDelete},
+                   {"btnMoveUp", actionMoveUp}, {"btnMoveDown", actionMoveDown}};
+    ColumnCursor column{8, 22, 6};
+    for (const auto& b : buttons) {
+        HWND button = CreateButton(parent, tools, b.name, b.action->Caption().c_str(), column.Next(96, 25),
+                                   kAnchorTopLeft, b.action->Id());
+        Actions().BindButton(button);
+        SetHint(button, b.action->Hint());
+    }
+    sbtnMore.Create(parent, {.name = "sbtnMore", .caption = L"More", .glyph = FlatButton::Glyph::DropDown,
+                             .glyphAfterCaption = true, .framed = true});
+    tools.Add(sbtnMore.Handle(), {8, column.y + 8, 96, 25});
+    OnClick(sbtnMore.Handle(), [this] { sbtnMoreClick(); });
+}
+
+void TFormTable::CreateOKCancel(int width) {
+    Layout& row = panelOKCancel.GetLayout();
+    row.SetDesignSize(width, kBottomHeight);
+    HWND parent = panelOKCancel.Handle();
+    btnCancel = CreateButton(parent, row, "btnCancel", L"Cancel", {width - 8 - 75, 8, 75, 25},
+                             kAnchorRight | kAnchorTop, IDCANCEL);
+    btnOK = CreateButton(parent, row, "btnOK", L"Replace All", {width - 8 - 75 - 6 - 90, 8, 90, 25},
+                         kAnchorRight | kAnchorTop, IDOK, BS_DEFPUSHBUTTON);
+    SetDefaultButton(btnOK);
+    SetCancelButton(btnCancel);
+    SetButtonResult(btnCancel, ModalResult::Cancel);
+    OnClick(btnOK, [this] { btnOKClick(); });
+}
+
+void TFormTable::LoadPictures() {
+    // The pictures of Open and Save As, 24 pixels from 150 % on; none when the resource is missing.
+    const bool large = Dpi() >= 144;
+    const int cell = large ? 24 : 16;
+    if (pictures_) ImageList_Destroy(pictures_);
+    pictures_ = nullptr;
+    auto strip = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
+                                                 MAKEINTRESOURCEW(large ? IDB_TOOLBAR_24 : IDB_TOOLBAR), IMAGE_BITMAP,
+                                                 0, 0, LR_CREATEDIBSECTION));
+    if (!strip) return;
+    pictures_ = ImageList_Create(cell, cell, ILC_COLOR32, 2, 0);
+    if (pictures_) ImageList_Add(pictures_, strip, nullptr);
+    DeleteObject(strip);
+}
+
+void TFormTable::ApplyFonts() {
+    HFONT font = Fonts::Pixels(L"Tahoma", 13, Dpi());
+    for (HWND panel : {panelTitle.Handle(), panelTools.Handle(), panelOKCancel.Handle()}) {
+        for (HWND child = GetWindow(panel, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        }
+    }
+    SendMessageW(labelTitle, WM_SETFONT, reinterpret_cast<WPARAM>(Fonts::Pixels(L"Tahoma", 16, Dpi(), FW_BOLD)), TRUE);
+}
+
+HFONT TFormTable::GridFont() const { return Fonts::Points(gridFontFace_, gridFontSize_, Dpi()); }
+
+void TFormTable::ApplyGridFont(bool toPairEditor) {
+    sgTable.SetFont(GridFont());
+    sgTable.SetRowHeight(Scale(GridRowHeight(gridFontSize_)));
+    if (toPairEditor) App().FormFromTo().SetInputFont(GridFont());
+}
+
+void TFormTable::SetGridFontFace(const std::wstring& face) {
+    gridFontFace_ = face;
+    if (Handle()) ApplyGridFont(true);
+}
+
+void TFormTable::SetTableFolder(std::wstring folder) { tableFolder_ = std::move(folder); }
+
+void TFormTable::FormCreate() {
+    SetCaption(L"Palimp");
+    table_.SetCell(kSearchColumn, 0, u"Search for");
+    table_.SetCell(kReplaceColumn, 0, u"Replace with");
+    table_.SetCell(kOptionsColumn, 0, u"Options");
+    tableFolder_ = ToWide(LocalInfo.ProgramFolder) + L"replace\\";
+    std::array<int, kColumnCount> widths{};
+    for (int c = 0; c < kColumnCount; ++c) widths[c] = Scale(kInitialColumnWidths[c]);
+    sgTable.SetColumnWidths(widths);
+    ApplyGridFont(false);  // the pair editor comes later and takes the grid font itself
+    NewTable();
+    FormResize();
+}
+
+void TFormTable::FormShow() {
+    UpdateCountLabel();
+    sgTable.TableChanged();
+    // Activation, which follows, gives the focus back to where it was last: the grid wins.
+    focusGridOnActivate_ = true;
+    SetFocus(sgTable.Handle());
+}
+
+void TFormTable::OnActivate(bool active) {
+    Form::OnActivate(active);
+    if (active && focusGridOnActivate_) SetFocus(sgTable.Handle());
+    if (active) focusGridOnActivate_ = false;
+}
+
+bool TFormTable::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&) {
+    if (message == WM_SHOWWINDOW && wParam) FormShow();
+    return false;
+}
+
+void TFormTable::OnSize(int, int) {
+    layout_.Arrange(Handle(), Dpi());
+    FormResize();
+}
+
+void TFormTable::FormResize() {
+    // The options column keeps its width; the two text columns share the rest, leaving room for
+    // the scroll bar.
+    RECT grid;
+    GetWindowRect(sgTable.Handle(), &grid);
+    const int options = Scale(kOptionsColumnWidth);
+    const int text = TextColumnWidth(grid.right - grid.left, options, Scale(kScrollBarRoom));
+    sgTable.SetColumnWidths({text, text, options});
+}
+
+void TFormTable::OnGetMinMaxInfo(MINMAXINFO& info) { info.ptMinTrackSize = {Scale(400), Scale(300)}; }
+
+void TFormTable::OnDpiChanged(int) {
+    LoadPictures();
+    ApplyFonts();
+    ApplyGridFont(true);
+    layout_.Arrange(Handle(), Dpi());
+    FormResize();
+}
+
+bool TFormTable::OnSetCursor(HWND, int) { return WaitCursor::Show(); }
+
+HBRUSH TFormTable::OnControlColour(UINT, HWND control, HDC dc) {
+    if (control != labelTitle) return nullptr;
+    SetTextColor(dc, kTitleColour);
+    SetBkMode(dc, TRANSPARENT);
+    return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+bool TFormTable::OnDrawItem(const DRAWITEMSTRUCT& item) {
+    if (item.hwndItem != bevelFind) return false;
+    // An etched vertical line in the middle of its place.
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    int middle = (item.rcItem.left + item.rcItem.right) / 2;
+    RECT line = {middle - 1, item.rcItem.top + Scale(2), middle + 1, item.rcItem.bottom - Scale(2)};
+    DrawEdge(item.hDC, &line, EDGE_ETCHED, BF_LEFT);
+    return true;
+}
+
+// ---- The counter and the row commands --------------------------------------------------------
+
+void TFormTable::UpdateCountLabel() { SetWindowTextW(labelCount, ToWide(CountLabelText(table_)).c_str()); }
+
+void TFormTable::TableChanged() {
+    sgTable.TableChanged();
+    UpdateCountLabel();
+}
+
+void TFormTable::sgTableClick() { UpdateCountLabel(); }
+
+void TFormTable::sgTableDblClick() { actionEdit->Execute(); }
+
+void TFormTable::btnOKClick() {
+    if (HasSearchPhrase(table_)) SetModalResult(ModalResult::OK);
+}
+
+void TFormTable::sbtnMoreClick() {
+    if (int command = DropDown(popupMenuMore, sbtnMore.Handle())) Actions().Dispatch(command);
+}
+
+int TFormTable::DropDown(HMENU menu, HWND button) {
+    RECT place;
+    GetWindowRect(button, &place);
+    return Host().GetPrompter().ShowPopupMenu(Handle(), menu, {place.right, place.bottom},
+                                              TPM_RIGHTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON);
+}
+
+void TFormTable::actionAddExecute() {
+    TFormFromTo& editor = App().FormFromTo();
+    editor.SetCaption(L"Palimp - Add");
+    editor.State() = PairEditStateForAdd();
+    if (Host().GetPrompter().ShowModal(editor) != ModalResult::OK) return;
+    AddPair(table_, editor.State());
+    TableChanged();
+}
+
+void TFormTable::actionEditExecute() {
+    if (!(1 <= table_.Top() && table_.Top() <= table_.Bottom() && table_.Bottom() <= table_.ItemCount())) return;
+    TFormFromTo& editor = App().FormFromTo();
+    editor.SetCaption(L"Palimp - Edit");
+    editor.State() = PairEditStateForEdit(table_);
+    if (Host().GetPrompter().ShowModal(editor) != ModalResult::OK) return;
+    ApplyPairEdit(table_, editor.State());
+    TableChanged();
+}
+
+void TFormTable::actionDeleteExecute() {
+    table_.DeleteRows(table_.Top(), table_.Bottom());
+    TableChanged();
+}
+
+void TFormTable::actionMoveUpExecute() {
+    table_.MoveRowsUp(table_.Top(), table_.Bottom());
+    TableChanged();
+}
+
+void TFormTable::actionMoveDownExecute() {
+    table_.MoveRowsDown(table_.Top(), table_.Bottom());
+    TableChanged();
+}
+
+void TFormTable::actionSelectAllExecute() {
+    table_.SelectAllRows();
+    TableChanged();
+}
+
+void TFormTable::actionSwapColumnsExecute() {
+    table_.SwapSearchReplace();
+    TableChanged();
+}
+
+void TFormTable::actionFullScreenExecute() { ShowWindow(Handle(), IsZoomed(Handle()) ? SW_RESTORE : SW_MAXIMIZE); }
+
+void TFormTable::actionFontLargerExecute() {
+    if (gridFontSize_ >= kGridFontMax) return;
+    ++gridFontSize_;
+    ApplyGridFont(true);
+}
+
+void TFormTable::actionFontSmallerExecute() {
+    if (gridFontSize_ <= kGridFontMin) return;
+    --gridFontSize_;
+    ApplyGridFont(true);
 }
 
 }  // namespace palimp

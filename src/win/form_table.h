@@ -1,9 +1,24 @@
-// The replacement table editor window (one instance, FormTable), shown modally by Replace Many.
+// The table editor window (one instance, FormTable), shown modally by Replace Many: the grid of
+// replacement pairs with its row commands, the pair editor for Add and Edit, table files (Open,
+// Save As, the table folder's menu), Copy All and Paste All through the clipboard, and "Replace
+// All", which closes it with OK once some row has a search phrase.
+//
+// The class is spread over two sources: form_table.cpp (controls, layout, fonts, the row
+// commands) and form_table_files.cpp (table files, the folder menu, the clipboard).
 #pragma once
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <string>
+#include <vector>
 
 #include "core/replacement_table.h"
+#include "win/ui/flat_button.h"
+#include "win/ui/grid.h"
+#include "win/ui/layout.h"
+#include "win/ui/panel.h"
+#include "win/ui/prompter.h"
 #include "win/ui/window.h"
 
 namespace palimp {
@@ -11,22 +26,133 @@ namespace palimp {
 class TFormTable : public Form {
 public:
     explicit TFormTable(FormHost& host) : Form(host) {}
-    void CreateForm() override;
-    void FormCreate() override;
+    ~TFormTable() override;
 
-    // The face of the grid font; the font dialog of the main window sets it, the size stays.
-    const std::wstring& GridFontFace() const { return gridFontFace_; }
-    void SetGridFontFace(const std::wstring& face);
+    void CreateForm() override;
+    // Caption, file dialogs, the header captions, TableFolder, and a new table.
+    void FormCreate() override;
 
     // The table the grid shows; Replace Many reads it when the window closes with OK.
     const ReplacementTable& Table() const { return table_; }
 
+    // The face of the grid font; the font dialog of the main window sets it, the size stays,
+    // and the pair editor's input boxes take the grid font.
+    const std::wstring& GridFontFace() const { return gridFontFace_; }
+    void SetGridFontFace(const std::wstring& face);
+    int GridFontSize() const { return gridFontSize_; }
+    HFONT GridFont() const;
+
+    // The table files' folder beside the program (ProgramFolder + "replace\"): where both file
+    // dialogs start and what the arrow button's menu lists. Set at creation.
+    const std::wstring& TableFolder() const { return tableFolder_; }
+    void SetTableFolder(std::wstring folder);
+    // The current table file: the file name both file dialogs propose; empty for a new table.
+    const std::wstring& FileName() const { return fileName_; }
+
+    // Replaces the table by the file's content; nothing happens when there is no file at path.
+    // A file that cannot be read gives a message and changes nothing.
+    void LoadTable(const std::wstring& path);
+    // Writes the table to path, asking before it replaces a file; an empty path only beeps. A
+    // file that cannot be written gives a message and stays as it was.
+    void SaveTable(const std::wstring& path);
+
 protected:
+    void OnSize(int width, int height) override;
     void OnGetMinMaxInfo(MINMAXINFO& info) override;
+    void OnDpiChanged(int dpi) override;
+    void OnActivate(bool active) override;
+    bool OnSetCursor(HWND target, int hitTest) override;
+    HBRUSH OnControlColour(UINT message, HWND control, HDC dc) override;
+    bool OnDrawItem(const DRAWITEMSTRUCT& item) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    std::wstring gridFontFace_ = L"Lucida Sans Unicode";
+    // Layout (form_table.cpp).
+    void CreateActions();
+    void CreateControls();
+    void CreateTitleRow();
+    void CreateTools();
+    void CreateOKCancel(int width);
+    HWND CreateButton(HWND parent, Layout& layout, const char* name, const wchar_t* caption, Bounds bounds,
+                      unsigned anchors, int id, DWORD style = 0);
+    void LoadPictures();
+    void ApplyFonts();
+    // The grid font at its size, the row height that goes with it; the pair editor's boxes
+    // follow when it exists.
+    void ApplyGridFont(bool toPairEditor);
+
+    // Handlers (form_table.cpp).
+    void FormShow();
+    void FormResize();
+    void UpdateCountLabel();
+    void TableChanged();
+    void sgTableClick();
+    void sgTableDblClick();
+    void btnOKClick();
+    void sbtnMoreClick();
+    void actionAddExecute();
+    void actionEditExecute();
+    void actionDeleteExecute();
+    void actionMoveUpExecute();
+    void actionMoveDownExecute();
+    void actionSelectAllExecute();
+    void actionSwapColumnsExecute();
+    void actionFullScreenExecute();
+    void actionFontLargerExecute();
+    void actionFontSmallerExecute();
+
+    // Files, the folder menu and the clipboard (form_table_files.cpp).
+    FileDialogRequest DialogRequest(std::wstring title, DWORD flags) const;
+    void NewTable();
+    void stbnOpenClick();
+    void sbtnSaveClick();
+    void sbtnOpenLastClick();
+    // "(new)" and the captions of the table files in TableFolder, in the file system's order.
+    std::vector<std::wstring> BuildOpenMenu();
+    void actionCopyAllExecute();
+    void actionPasteAllExecute();
+    void ShowError(const std::u16string& message);
+    // Drops a popup menu down under button, its right edge at the button's lower right corner;
+    // the chosen command id, or 0.
+    int DropDown(HMENU menu, HWND button);
+
     ReplacementTable table_;
+    Layout layout_;
+    std::wstring gridFontFace_ = L"Lucida Sans Unicode";
+    int gridFontSize_ = 10;
+    std::wstring tableFolder_;
+    std::wstring fileName_;
+    HIMAGELIST pictures_ = nullptr;
+    HMENU popupMenuMore = nullptr;
+    HMENU popupMenuOpen = nullptr;
+    bool focusGridOnActivate_ = false;
+
+    Grid sgTable;
+    Panel panelTitle;
+    HWND labelTitle = nullptr;
+    FlatButton stbnOpen;
+    FlatButton sbtnOpenLast;
+    HWND bevelFind = nullptr;
+    FlatButton sbtnSave;
+    Panel panelTools;
+    HWND labelCount = nullptr;
+    FlatButton sbtnMore;
+    Panel panelOKCancel;
+    HWND btnOK = nullptr;
+    HWND btnCancel = nullptr;
+
+    Action* actionAdd = nullptr;
+    Action* actionEdit = nullptr;
+    Action* actionDelete = nullptr;
+    Action* actionMoveUp = nullptr;
+    Action* actionMoveDown = nullptr;
+    Action* actionSelectAll = nullptr;
+    Action* actionSwapColumns = nullptr;
+    Action* actionCopyAll = nullptr;
+    Action* actionPasteAll = nullptr;
+    Action* actionFullScreen = nullptr;
+    Action* actionFontLarger = nullptr;
+    Action* actionFontSmaller = nullptr;
 };
 
 }  // namespace palimp

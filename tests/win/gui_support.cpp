@@ -205,6 +205,18 @@ void PostKey(HWND target, UINT key) {
     PostMessageW(target, WM_KEYDOWN, key, 1 | (static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16));
 }
 
+void ClickAt(HWND window, int x, int y, UINT keys) {
+    const LPARAM at = MAKELPARAM(x, y);
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
+    SendMessageW(window, WM_LBUTTONUP, keys, at);
+}
+
+void ClickCentre(HWND control) {
+    RECT client = {};
+    GetClientRect(control, &client);
+    ClickAt(control, client.right / 2, client.bottom / 2);
+}
+
 ModalResult RunModal(Form& form, std::vector<std::function<void()>> steps) {
     steps.push_back([&form] {
         if (form.IsModal()) form.SetModalResult(ModalResult::Abort);

@@ -140,6 +140,11 @@ void ExpectLayout(Form& form, std::initializer_list<ExpectedPlace> expected);
 // A key press posted to target (WM_KEYDOWN), without changing the keyboard state.
 void PostKey(HWND target, UINT key);
 
+// A left click at x, y of window's client area (the mouse messages sent to it), with the MK_*
+// keys held; ClickCentre clicks the middle of a control (a button, a check box, a flat button).
+void ClickAt(HWND window, int x, int y, UINT keys = 0);
+void ClickCentre(HWND control);
+
 // Shows form through its real modal loop and runs the steps inside it, one per timer tick.
 // Should the steps not end the showing, it ends with Abort, so a test fails instead of hanging.
 ModalResult RunModal(Form& form, std::vector<std::function<void()>> steps);

@@ -2,6 +2,11 @@
 #include "win/ui/flat_button.h"
 
 #include <windows.h>
+#include <commctrl.h>
+#include <uxtheme.h>
+#include <vssym32.h>
+
+#include <algorithm>
 
 namespace palimp {
 
@@ -60,11 +65,21 @@ void FlatButton::OnMouseMove(const MouseEvent& mouse) {
 
 void FlatButton::OnCaptureLost() { SetState(hot_, false); }
 
-bool FlatButton::OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
+bool FlatButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (message == WM_MOUSELEAVE) {
         tracking_ = false;
         if (GetCapture() != Handle()) SetState(false, false);
         result = 0;
+        return true;
+    }
+    if (message == WM_SETFONT) {
+        params_.font = reinterpret_cast<HFONT>(wParam);
+        if (LOWORD(lParam)) InvalidateRect(Handle(), nullptr, TRUE);
+        result = 0;
+        return true;
+    }
+    if (message == WM_GETFONT) {
+        result = reinterpret_cast<LRESULT>(params_.font);
         return true;
     }
     if (message == WM_ENABLE) {
@@ -81,32 +96,71 @@ bool FlatButton::OnPaint(HDC dc, const RECT&) {
     GetClientRect(Handle(), &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
     bool enabled = IsWindowEnabled(Handle()) != FALSE;
-    if (enabled && (hot_ || pressed_)) {
-        RECT frame = client;
-        DrawEdge(dc, &frame, pressed_ ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-    }
+    DrawFrame(dc, client, enabled);
     RECT content = client;
     if (pressed_) OffsetRect(&content, 1, 1);
     COLORREF colour = GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT);
 
+    // The parts side by side, centred: picture, glyph (or after the caption), caption.
+    int pictureSize = 0;
+    int ignored = 0;
+    if (params_.pictures && params_.picture >= 0) ImageList_GetIconSize(params_.pictures, &pictureSize, &ignored);
     int glyphWidth = params_.glyph == Glyph::None ? 0 : Scale(params_.caption.empty() ? 7 : 9);
     HGDIOBJ oldFont = SelectObject(dc, params_.font ? params_.font : GetStockObject(DEFAULT_GUI_FONT));
     SIZE text = {};
     GetTextExtentPoint32W(dc, params_.caption.c_str(), static_cast<int>(params_.caption.size()), &text);
-    int gap = params_.caption.empty() || !glyphWidth ? 0 : Scale(4);
-    int left = content.left + ((content.right - content.left) - (glyphWidth + gap + text.cx)) / 2;
-    if (glyphWidth) {
-        RECT glyph = {left, content.top, left + glyphWidth, content.bottom};
-        DrawGlyph(dc, glyph, colour);
+    int gap = Scale(4);
+    int parts = (pictureSize > 0) + (glyphWidth > 0) + !params_.caption.empty();
+    int width = pictureSize + glyphWidth + text.cx + std::max(0, parts - 1) * gap;
+    int x = content.left + ((content.right - content.left) - width) / 2;
+    if (pictureSize > 0) {
+        IMAGELISTDRAWPARAMS image = {sizeof(image)};
+        image.himl = params_.pictures;
+        image.i = params_.picture;
+        image.hdcDst = dc;
+        image.x = x;
+        image.y = content.top + ((content.bottom - content.top) - pictureSize) / 2;
+        image.rgbBk = CLR_NONE;
+        image.fStyle = ILD_TRANSPARENT;
+        image.fState = enabled ? ILS_NORMAL : ILS_SATURATE;
+        ImageList_DrawIndirect(&image);
+        x += pictureSize + gap;
     }
+    auto drawGlyph = [&] {
+        if (!glyphWidth) return;
+        DrawGlyph(dc, {x, content.top, x + glyphWidth, content.bottom}, colour);
+        x += glyphWidth + gap;
+    };
+    if (!params_.glyphAfterCaption) drawGlyph();
     if (!params_.caption.empty()) {
-        RECT caption = {left + glyphWidth + gap, content.top, content.right, content.bottom};
+        RECT caption = {x, content.top, content.right, content.bottom};
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, colour);
         DrawTextW(dc, params_.caption.c_str(), -1, &caption, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
+        x += text.cx + gap;
     }
+    if (params_.glyphAfterCaption) drawGlyph();
     SelectObject(dc, oldFont);
     return true;
+}
+
+void FlatButton::DrawFrame(HDC dc, const RECT& client, bool enabled) const {
+    if (params_.framed) {
+        // A push button's face, themed where the system draws themed buttons.
+        if (HTHEME theme = IsAppThemed() ? OpenThemeData(Handle(), L"BUTTON") : nullptr) {
+            int state = !enabled ? PBS_DISABLED : pressed_ ? PBS_PRESSED : hot_ ? PBS_HOT : PBS_NORMAL;
+            DrawThemeBackground(theme, dc, BP_PUSHBUTTON, state, &client, nullptr);
+            CloseThemeData(theme);
+        } else {
+            RECT frame = client;
+            DrawFrameControl(dc, &frame, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed_ ? DFCS_PUSHED : 0));
+        }
+        return;
+    }
+    if (enabled && (hot_ || pressed_)) {
+        RECT frame = client;
+        DrawEdge(dc, &frame, pressed_ ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+    }
 }
 
 void FlatButton::DrawGlyph(HDC dc, const RECT& place, COLORREF colour) const {

@@ -1,5 +1,6 @@
 // A flat button, as toolbars have them: no frame until the mouse is over it, a sunken frame
-// while pressed, a caption and an optional small glyph drawn in code. It takes no focus (not a
+// while pressed, an optional picture, a caption and an optional small glyph drawn in code
+// (before the caption, or after it). A framed one looks like a push button all the time. It takes no focus (not a
 // Tab stop) and clicks like a push button: WM_COMMAND BN_CLICKED to its parent, so handlers
 // bind with OnClick, and an action whose Id() is the button's id runs.
 //
@@ -11,6 +12,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -27,6 +29,10 @@ public:
         Glyph glyph = Glyph::None;
         int id = 0;
         HFONT font = nullptr;
+        HIMAGELIST pictures = nullptr;  // the picture left of the caption: pictures[picture]
+        int picture = -1;
+        bool glyphAfterCaption = false;
+        bool framed = false;
     };
 
     void Create(HWND parent, const Params& params);
@@ -47,6 +53,7 @@ private:
     bool Inside(const MouseEvent& mouse) const;
     void SetState(bool hot, bool pressed);
     void DrawGlyph(HDC dc, const RECT& place, COLORREF colour) const;
+    void DrawFrame(HDC dc, const RECT& client, bool enabled) const;
 
     Params params_;
     bool hot_ = false;

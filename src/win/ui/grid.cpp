@@ -1,0 +1,428 @@
+// The table grid: geometry, painting, keyboard, mouse and scrolling.
+#include "win/ui/grid.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "win/system/wide.h"
+#include "win/ui/actions.h"
+
+namespace palimp {
+
+namespace {
+
+constexpr UINT_PTR kDragScrollTimer = 1;
+constexpr UINT kDragScrollInterval = 50;
+// A cell shows one line; no screen holds more of it than this.
+constexpr size_t kMostUnitsShown = 1024;
+
+int Clamp(int value, int low, int high) { return std::max(low, std::min(value, high)); }
+
+// What a cell shows: its text up to kMostUnitsShown units, never ending inside a surrogate pair.
+std::wstring_view ShownPart(const std::u16string& cell) {
+    std::u16string_view text(cell);
+    if (text.size() > kMostUnitsShown) {
+        size_t cut = kMostUnitsShown;
+        if (text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) --cut;
+        text = text.substr(0, cut);
+    }
+    return WideView(text);
+}
+
+void FillColour(HDC dc, const RECT& r, int colour) { FillRect(dc, &r, GetSysColorBrush(colour)); }
+
+}  // namespace
+
+// ---- Geometry ----------------------------------------------------------------------------
+
+int GridGeometry::VisibleRows() const { return std::max(1, (clientHeight - Pitch()) / Pitch()); }
+
+int GridGeometry::LastShownRow() const {
+    int rows = std::max(0, (clientHeight - Pitch() + Pitch() - 1) / Pitch());
+    return std::min(rowCount - 1, topRow + std::max(rows, 1) - 1);
+}
+
+int GridGeometry::MaxTopRow() const { return std::max(1, rowCount - VisibleRows()); }
+
+int GridGeometry::ClampTop(int top) const { return Clamp(top, 1, MaxTopRow()); }
+
+int GridGeometry::TopShowing(int row) const {
+    if (row < topRow) return ClampTop(row);
+    if (row >= topRow + VisibleRows()) return ClampTop(row - VisibleRows() + 1);
+    return ClampTop(topRow);
+}
+
+int GridGeometry::RowAt(int y) const {
+    if (y < 0 || y >= clientHeight) return -1;
+    int index = y / Pitch();
+    if (index == 0) return 0;
+    int row = topRow + index - 1;
+    return row < rowCount ? row : -1;
+}
+
+int GridGeometry::ColumnAt(int x) const {
+    if (x < 0) return -1;
+    int right = 0;
+    for (int column = 0; column < kColumnCount; ++column) {
+        right += columnWidths[column] + lineWidth;
+        if (x < right) return column;
+    }
+    return -1;
+}
+
+RECT GridGeometry::CellRect(int column, int row) const {
+    if (column < 0 || column >= kColumnCount || row < 0 || row >= rowCount) return {};
+    int index = row == 0 ? 0 : row - topRow + 1;
+    if (index < 0 || (row > 0 && index == 0)) return {};
+    int top = index * Pitch();
+    if (top >= clientHeight) return {};
+    int left = 0;
+    for (int c = 0; c < column; ++c) left += columnWidths[c] + lineWidth;
+    return {left, top, left + columnWidths[column], top + rowHeight};
+}
+
+int GridGeometry::RowsWidth() const {
+    return std::accumulate(columnWidths.begin(), columnWidths.end(), 0) + kColumnCount * lineWidth;
+}
+
+// ---- The control ---------------------------------------------------------------------------
+
+void Grid::Create(HWND parent, ReplacementTable& table, const Params& params) {
+    table_ = &table;
+    CreateControl(parent, {.className = L"PalimpGrid",
+                           .name = params.name,
+                           .style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL,
+                           .exStyle = WS_EX_CLIENTEDGE,
+                           .id = params.id,
+                           .background = nullptr,
+                           .classStyle = CS_DBLCLKS});
+    UpdateScrollBar();
+}
+
+GridGeometry Grid::Geometry() const {
+    RECT client = {};
+    GetClientRect(Handle(), &client);
+    GridGeometry geometry{.rowHeight = rowHeight_,
+                          .columnWidths = columnWidths_,
+                          .clientWidth = client.right,
+                          .clientHeight = client.bottom,
+                          .rowCount = table_->RowCount(),
+                          .topRow = topRow_};
+    return geometry;
+}
+
+void Grid::SetFont(HFONT font) {
+    font_ = font;
+    Repaint();
+}
+
+void Grid::SetRowHeight(int pixels) {
+    rowHeight_ = std::max(1, pixels);
+    TableChanged();
+}
+
+void Grid::SetColumnWidths(const std::array<int, kColumnCount>& pixels) {
+    for (int c = 0; c < kColumnCount; ++c) columnWidths_[c] = std::max(0, pixels[c]);
+    Repaint();
+}
+
+void Grid::TableChanged() {
+    GridGeometry geometry = Geometry();
+    topRow_ = geometry.TopShowing(table_->Row());
+    UpdateScrollBar();
+    Repaint();
+}
+
+void Grid::ScrollTo(int topRow) {
+    int top = Geometry().ClampTop(topRow);
+    if (top == topRow_) return;
+    topRow_ = top;
+    UpdateScrollBar();
+    Repaint();
+}
+
+void Grid::UpdateScrollBar() {
+    if (!Handle()) return;
+    GridGeometry geometry = Geometry();
+    topRow_ = geometry.ClampTop(topRow_);
+    // Positions count item rows from 0; SIF_DISABLENOSCROLL keeps the bar (its room is part of
+    // the column rule) and only disables it when everything fits.
+    SCROLLINFO info = {sizeof(info), SIF_ALL | SIF_DISABLENOSCROLL};
+    info.nMin = 0;
+    info.nMax = table_->ItemCount() - 1;
+    info.nPage = static_cast<UINT>(geometry.VisibleRows());
+    info.nPos = topRow_ - 1;
+    SetScrollInfo(Handle(), SB_VERT, &info, TRUE);
+}
+
+void Grid::Repaint() {
+    if (Handle()) InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void Grid::MoveTo(int row, bool extend) {
+    Selection before = CurrentSelection();
+    row = Clamp(row, 1, table_->ItemCount());
+    if (extend) {
+        table_->SelectRange(table_->Anchor(), row);
+    } else {
+        table_->SetRow(row);
+    }
+    ScrollTo(Geometry().TopShowing(row));
+    Repaint();
+    Notify(before);
+}
+
+void Grid::Notify(const Selection& before) {
+    if (CurrentSelection() == before) return;
+    SendMessageW(GetParent(Handle()), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Handle()), kSelectionChanged),
+                 reinterpret_cast<LPARAM>(Handle()));
+}
+
+// ---- Keyboard ------------------------------------------------------------------------------
+
+std::optional<LRESULT> Grid::OnGetDlgCode(const MSG*) { return DLGC_WANTARROWS | DLGC_WANTCHARS; }
+
+bool Grid::OnKeyDown(UINT key, unsigned modifiers) {
+    if (modifiers & kAlt) return false;  // Ctrl+Alt+arrows are commands of the window
+    const int current = table_->Row();
+    const int page = Geometry().VisibleRows();
+    int target = current;
+    switch (key) {
+        case VK_UP: target = current - 1; break;
+        case VK_DOWN: target = current + 1; break;
+        case VK_PRIOR: target = current - page; break;
+        case VK_NEXT: target = current + page; break;
+        case VK_HOME: target = 1; break;
+        case VK_END: target = table_->ItemCount(); break;
+        default: return false;
+    }
+    MoveTo(target, (modifiers & kShift) != 0);
+    return true;
+}
+
+// ---- Mouse ---------------------------------------------------------------------------------
+
+void Grid::OnMouseDown(MouseButton button, const MouseEvent& mouse) {
+    if (GetFocus() != Handle()) SetFocus(Handle());
+    if (button != MouseButton::Left) return;
+    int row = Geometry().RowAt(mouse.y);
+    if (row < 1) return;  // the header or below the last row
+    dragStart_ = CurrentSelection();
+    if (mouse.Shift()) {
+        table_->SelectRange(table_->Anchor(), row);
+    } else {
+        table_->SetRow(row);
+    }
+    dragAnchor_ = table_->Anchor();
+    dragging_ = true;
+    SetCapture(Handle());
+    ScrollTo(Geometry().TopShowing(row));
+    Repaint();
+}
+
+void Grid::OnMouseMove(const MouseEvent& mouse) {
+    if (dragging_) DragTo(mouse.y);
+}
+
+void Grid::DragTo(int y) {
+    GridGeometry geometry = Geometry();
+    int row;
+    if (y < geometry.Pitch() || y >= geometry.clientHeight) {
+        // Above the item rows or below the grid: the timer scrolls and extends the range.
+        SetTimer(Handle(), kDragScrollTimer, kDragScrollInterval, nullptr);
+        row = y < geometry.Pitch() ? geometry.topRow
+                                   : std::min(geometry.rowCount - 1, geometry.topRow + geometry.VisibleRows() - 1);
+    } else {
+        KillTimer(Handle(), kDragScrollTimer);
+        row = geometry.RowAt(y);
+        if (row < 1) row = geometry.rowCount - 1;  // below the last row
+    }
+    Selection before = CurrentSelection();
+    table_->SelectRange(dragAnchor_, row);
+    if (!(CurrentSelection() == before)) Repaint();
+}
+
+void Grid::OnTimer(UINT_PTR id) {
+    if (id != kDragScrollTimer) return;
+    if (!dragging_) {
+        KillTimer(Handle(), kDragScrollTimer);
+        return;
+    }
+    POINT at;
+    GetCursorPos(&at);
+    ScreenToClient(Handle(), &at);
+    GridGeometry geometry = Geometry();
+    // Farther past the edge, faster: one more row for every row height beyond it.
+    int beyond = at.y < geometry.Pitch() ? geometry.Pitch() - at.y : at.y - geometry.clientHeight + 1;
+    int step = 1 + std::max(0, beyond) / geometry.Pitch();
+    if (at.y < geometry.Pitch()) {
+        ScrollTo(topRow_ - step);
+        table_->SelectRange(dragAnchor_, topRow_);
+    } else if (at.y >= geometry.clientHeight) {
+        ScrollTo(topRow_ + step);
+        GridGeometry scrolled = Geometry();
+        table_->SelectRange(dragAnchor_, std::min(scrolled.rowCount - 1, topRow_ + scrolled.VisibleRows() - 1));
+    } else {
+        KillTimer(Handle(), kDragScrollTimer);
+    }
+    Repaint();
+}
+
+void Grid::OnMouseUp(MouseButton button, const MouseEvent&) {
+    if (button != MouseButton::Left || !dragging_) return;
+    StopDragging();
+}
+
+void Grid::StopDragging() {
+    if (!dragging_) return;
+    dragging_ = false;
+    KillTimer(Handle(), kDragScrollTimer);
+    if (GetCapture() == Handle()) ReleaseCapture();
+    // One report for the whole click or drag, when it is over.
+    Notify(dragStart_);
+}
+
+void Grid::OnCaptureLost() { StopDragging(); }
+
+void Grid::OnDoubleClick(MouseButton button, const MouseEvent& mouse) {
+    if (button != MouseButton::Left) return;
+    if (Geometry().RowAt(mouse.y) < 1) return;
+    SendMessageW(GetParent(Handle()), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Handle()), kRowDoubleClicked),
+                 reinterpret_cast<LPARAM>(Handle()));
+}
+
+bool Grid::OnMouseWheel(int delta, const MouseEvent&) {
+    UINT lines = 3;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    wheelRest_ += delta;
+    int notches = wheelRest_ / WHEEL_DELTA;
+    wheelRest_ %= WHEEL_DELTA;
+    if (notches == 0) return true;
+    int rows = lines == WHEEL_PAGESCROLL ? Geometry().VisibleRows() : static_cast<int>(lines);
+    ScrollTo(topRow_ - notches * rows);
+    return true;
+}
+
+void Grid::OnVScroll(int code, int trackPosition, HWND) {
+    GridGeometry geometry = Geometry();
+    int top = topRow_;
+    switch (code) {
+        case SB_LINEUP: --top; break;
+        case SB_LINEDOWN: ++top; break;
+        case SB_PAGEUP: top -= geometry.VisibleRows(); break;
+        case SB_PAGEDOWN: top += geometry.VisibleRows(); break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: top = trackPosition + 1; break;
+        case SB_TOP: top = 1; break;
+        case SB_BOTTOM: top = geometry.MaxTopRow(); break;
+        default: return;
+    }
+    ScrollTo(top);
+}
+
+// ---- Focus and size ------------------------------------------------------------------------
+
+void Grid::OnSetFocus(HWND) { Repaint(); }
+
+void Grid::OnKillFocus(HWND) { Repaint(); }
+
+void Grid::OnSize(int, int) {
+    UpdateScrollBar();
+    Repaint();
+}
+
+bool Grid::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+        case WM_SETFONT:
+            font_ = reinterpret_cast<HFONT>(wParam);
+            if (LOWORD(lParam)) Repaint();
+            result = 0;
+            return true;
+        case WM_GETFONT:
+            result = reinterpret_cast<LRESULT>(font_);
+            return true;
+        default:
+            return false;
+    }
+}
+
+// ---- Painting ------------------------------------------------------------------------------
+
+bool Grid::OnEraseBackground(HDC) { return true; }  // the paint covers everything
+
+bool Grid::OnPaint(HDC dc, const RECT&) {
+    RECT client;
+    GetClientRect(Handle(), &client);
+    if (client.right <= 0 || client.bottom <= 0) return true;
+    // Drawn off screen and copied in one go: no flicker.
+    HDC buffer = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
+    HGDIOBJ oldBitmap = SelectObject(buffer, bitmap);
+    Paint(buffer, client);
+    BitBlt(dc, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
+    SelectObject(buffer, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(buffer);
+    return true;
+}
+
+void Grid::Paint(HDC dc, const RECT& client) const {
+    FillColour(dc, client, COLOR_WINDOW);
+    HGDIOBJ oldFont = SelectObject(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    GridGeometry geometry = Geometry();
+    const bool focused = GetFocus() == Handle();
+    const int width = geometry.RowsWidth();
+    const int last = geometry.LastShownRow();
+    for (int row = geometry.topRow; row <= last; ++row) PaintRow(dc, geometry, row, focused);
+
+    // Grid lines under every row shown and right of every column, down to the last row.
+    int bottom = std::min<int>(client.bottom, (last - geometry.topRow + 2) * geometry.Pitch());
+    for (int row = geometry.topRow; row <= last; ++row) {
+        RECT cell = geometry.CellRect(0, row);
+        FillColour(dc, {0, cell.bottom, width, cell.bottom + geometry.lineWidth}, COLOR_BTNFACE);
+    }
+    for (int column = 0; column < kColumnCount; ++column) {
+        RECT cell = geometry.CellRect(column, 0);
+        FillColour(dc, {cell.right, geometry.Pitch(), cell.right + geometry.lineWidth, bottom}, COLOR_BTNFACE);
+    }
+    PaintHeader(dc, geometry);
+    SelectObject(dc, oldFont);
+}
+
+void Grid::PaintHeader(HDC dc, const GridGeometry& geometry) const {
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    for (int column = 0; column < kColumnCount; ++column) {
+        RECT cell = geometry.CellRect(column, 0);
+        RECT frame = {cell.left, cell.top, cell.right + geometry.lineWidth, cell.bottom + geometry.lineWidth};
+        FillColour(dc, frame, COLOR_BTNFACE);
+        DrawEdge(dc, &frame, BDR_RAISEDINNER, BF_RECT);
+        RECT text = {cell.left + Scale(4), cell.top, cell.right - Scale(2), cell.bottom};
+        std::wstring_view caption = ShownPart(table_->Cell(column, 0));
+        DrawTextW(dc, caption.data(), static_cast<int>(caption.size()), &text,
+                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+}
+
+void Grid::PaintRow(HDC dc, const GridGeometry& geometry, int row, bool focused) const {
+    const bool selected = row >= table_->Top() && row <= table_->Bottom();
+    RECT first = geometry.CellRect(0, row);
+    RECT whole = {0, first.top, geometry.RowsWidth() - geometry.lineWidth, first.bottom};
+    if (selected) FillColour(dc, whole, focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
+    SetTextColor(dc, GetSysColor(!selected ? COLOR_WINDOWTEXT : focused ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT));
+    for (int column = 0; column < kColumnCount; ++column) {
+        RECT cell = geometry.CellRect(column, row);
+        RECT text = {cell.left + Scale(4), cell.top, cell.right - Scale(2), cell.bottom};
+        if (text.right <= text.left) continue;
+        std::wstring_view shown = ShownPart(table_->Cell(column, row));
+        DrawTextW(dc, shown.data(), static_cast<int>(shown.size()), &text,
+                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+    if (focused && row == table_->Row()) {
+        SetTextColor(dc, RGB(0, 0, 0));  // DrawFocusRect inverts; these colours make it dotted
+        SetBkColor(dc, RGB(255, 255, 255));
+        DrawFocusRect(dc, &whole);
+    }
+}
+
+}  // namespace palimp

@@ -1,0 +1,140 @@
+// The grid of a replacement table: a fixed header row over the item rows, three columns with
+// grid lines, a whole-row selection of one contiguous range in the system's highlight colours
+// (dimmed while the grid has no focus) and the current row framed by the focus rectangle. The
+// grid is a thin view: the ReplacementTable keeps rows, current row and selection; the grid draws
+// only the rows on screen (double-buffered, so nothing flickers) and turns keys and the mouse
+// into selection changes of the table.
+//
+// Keyboard: Up, Down, PgUp, PgDn, Home and End (with or without Ctrl: first and last row) move
+// the current row; with Shift they extend the range from its anchor. Mouse: a click selects a
+// row, Shift+click extends, dragging selects a range and scrolls when the mouse leaves the rows
+// above or below; the wheel scrolls; a double click on a row is reported. The vertical scroll
+// bar works with 32-bit positions, so tables of any length scroll.
+//
+// Use:
+//   sgTable.Create(Handle(), table_, {.name = "sgTable", .id = kGridId});
+//   OnNotification(sgTable.Handle(), Grid::kSelectionChanged, [this] { sgTableClick(); });
+//   OnNotification(sgTable.Handle(), Grid::kRowDoubleClicked, [this] { sgTableDblClick(); });
+//   table_.MoveRowsUp(table_.Top(), table_.Bottom());
+//   sgTable.TableChanged();                       // the current row in view, repainted
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "core/replacement_table.h"
+#include "win/ui/window.h"
+
+namespace palimp {
+
+// Where rows and cells stand in the grid's client area, as pure arithmetic. Every row, the
+// header included, is rowHeight pixels high with a grid line of lineWidth under it; columns
+// likewise have a line at their right. topRow is the first item row shown under the header.
+struct GridGeometry {
+    int rowHeight = 20;
+    int lineWidth = 1;
+    std::array<int, kColumnCount> columnWidths{};
+    int clientWidth = 0;
+    int clientHeight = 0;
+    int rowCount = 2;  // the header included
+    int topRow = 1;
+
+    int Pitch() const { return rowHeight + lineWidth; }
+    // Item rows that fit completely under the header (at least 1, so paging always moves).
+    int VisibleRows() const;
+    // The last item row at least partly on screen.
+    int LastShownRow() const;
+    // The largest top row: the last row then stands at the bottom.
+    int MaxTopRow() const;
+    int ClampTop(int top) const;
+    // The top row that shows row completely, scrolling as little as possible from topRow.
+    int TopShowing(int row) const;
+    // The row at client height y: 0 for the header, an item row, or -1 where there is none.
+    int RowAt(int y) const;
+    // The column at client x, or -1 right of the last one.
+    int ColumnAt(int x) const;
+    // The cell's rectangle without its grid lines; empty for a row that is not on screen.
+    RECT CellRect(int column, int row) const;
+    // Right edge of the last column's grid line.
+    int RowsWidth() const;
+};
+
+class Grid : public Control {
+public:
+    // Notification codes of WM_COMMAND to the parent, for OnNotification: the current row or
+    // the range changed by key or mouse (also once when a drag ends), an item row was double
+    // clicked.
+    static constexpr WORD kSelectionChanged = 1;
+    static constexpr WORD kRowDoubleClicked = 2;
+
+    struct Params {
+        std::string name;
+        int id = 0;
+    };
+
+    void Create(HWND parent, ReplacementTable& table, const Params& params);
+
+    void SetFont(HFONT font);
+    HFONT Font() const { return font_; }
+    // The height of every row, the header's too, in pixels.
+    void SetRowHeight(int pixels);
+    int RowHeight() const { return rowHeight_; }
+    void SetColumnWidths(const std::array<int, kColumnCount>& pixels);
+    int ColumnWidth(int column) const { return columnWidths_[column]; }
+
+    // After a command changed the table: brings the current row into view and repaints.
+    void TableChanged();
+    int TopRow() const { return topRow_; }
+    void ScrollTo(int topRow);
+    GridGeometry Geometry() const;
+
+protected:
+    bool OnPaint(HDC dc, const RECT& dirty) override;
+    bool OnEraseBackground(HDC dc) override;
+    void OnSize(int width, int height) override;
+    bool OnKeyDown(UINT key, unsigned modifiers) override;
+    std::optional<LRESULT> OnGetDlgCode(const MSG* message) override;
+    void OnMouseDown(MouseButton button, const MouseEvent& mouse) override;
+    void OnMouseMove(const MouseEvent& mouse) override;
+    void OnMouseUp(MouseButton button, const MouseEvent& mouse) override;
+    void OnDoubleClick(MouseButton button, const MouseEvent& mouse) override;
+    bool OnMouseWheel(int delta, const MouseEvent& mouse) override;
+    void OnVScroll(int code, int trackPosition, HWND bar) override;
+    void OnTimer(UINT_PTR id) override;
+    void OnSetFocus(HWND previous) override;
+    void OnKillFocus(HWND next) override;
+    void OnCaptureLost() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    struct Selection {
+        int top, bottom, row;
+        bool operator==(const Selection&) const = default;
+    };
+    Selection CurrentSelection() const { return {table_->Top(), table_->Bottom(), table_->Row()}; }
+    // Moves the current row (extending the range from its anchor) and keeps it in view.
+    void MoveTo(int row, bool extend);
+    // Tells the parent when the selection differs from before.
+    void Notify(const Selection& before);
+    void DragTo(int y);
+    void StopDragging();
+    void UpdateScrollBar();
+    void Repaint();
+    void Paint(HDC dc, const RECT& client) const;
+    void PaintHeader(HDC dc, const GridGeometry& geometry) const;
+    void PaintRow(HDC dc, const GridGeometry& geometry, int row, bool focused) const;
+
+    ReplacementTable* table_ = nullptr;
+    HFONT font_ = nullptr;
+    int rowHeight_ = 20;
+    std::array<int, kColumnCount> columnWidths_{};
+    int topRow_ = 1;
+    bool dragging_ = false;
+    int dragAnchor_ = 1;
+    Selection dragStart_{1, 1, 1};
+    int wheelRest_ = 0;  // wheel movement below one notch, kept for the next message
+};
+
+}  // namespace palimp

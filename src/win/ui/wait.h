@@ -1,0 +1,36 @@
+// Waiting while the windows stay alive: WaitMs handles the program's messages (painting, input,
+// timers) for a while and sleeps between them instead of spinning; WaitCursor shows the
+// hourglass over the program's windows while a command works.
+//
+// Use: { WaitCursor hourglass; CopyTheTable(); WaitMs(200, Host()); }   // the cursor comes back
+#pragma once
+
+#include <windows.h>
+
+namespace palimp {
+
+class FormHost;
+
+// Handles every message that arrives for ms milliseconds (1 to 60000; a check "units\uuFunctions"
+// line 117 or 118 otherwise) through host's message path, so commands and timers can run inside
+// the wait. Returns early when the tick counter wraps around or the program is ending.
+void WaitMs(int ms, FormHost& host);
+
+// The hourglass from construction to destruction; the cursor before it comes back afterwards.
+// While one is alive, windows that ask Active() keep showing it over themselves.
+class WaitCursor {
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+    static bool Active();
+    // For WM_SETCURSOR: shows the hourglass when one is active; true when it did.
+    static bool Show();
+
+private:
+    HCURSOR previous_;
+};
+
+}  // namespace palimp

@@ -1,0 +1,331 @@
+// The table editor window and its grid: layout and frame, the counter through keys, mouse and
+// row commands, scrolling a long table, the look of the selection, the grid font limits, the
+// column rule on resizing, "Replace All", and the state kept between showings.
+#include <windows.h>
+
+#include <string>
+
+#include "gui_table_support.h"
+#include "win/ui/dpi.h"
+#include "win/ui/fonts.h"
+
+namespace palimp {
+namespace {
+
+TEST(GridGeometry, RowsAndCellsStandWhereTheArithmeticSays) {
+    const GridGeometry g{.rowHeight = 20, .columnWidths = {100, 100, 50}, .clientWidth = 300, .clientHeight = 210,
+                         .rowCount = 101, .topRow = 1};
+    EXPECT_EQ(g.VisibleRows(), 9);  // (210 - 21) / 21
+    EXPECT_EQ(g.LastShownRow(), 9);
+    EXPECT_EQ(g.MaxTopRow(), 92);
+    const struct { int y, row; } rows[] = {{0, 0}, {20, 0}, {21, 1}, {41, 1}, {42, 2}, {209, 9}, {210, -1}, {-1, -1}};
+    for (const auto& r : rows) EXPECT_EQ(g.RowAt(r.y), r.row) << "y " << r.y;
+    const struct { int x, column; } columns[] = {{0, 0}, {100, 0}, {101, 1}, {202, 2}, {252, 2}, {253, -1}};
+    for (const auto& c : columns) EXPECT_EQ(g.ColumnAt(c.x), c.column) << "x " << c.x;
+    EXPECT_EQ(g.CellRect(1, 2), (RECT{101, 42, 201, 62}));
+    EXPECT_EQ(g.CellRect(2, 0), (RECT{202, 0, 252, 20}));
+    EXPECT_EQ(g.CellRect(0, 10), (RECT{}));  // below the client area
+
+    GridGeometry scrolled = g;
+    scrolled.topRow = 42;
+    EXPECT_EQ(scrolled.RowAt(21), 42);
+    EXPECT_EQ(scrolled.CellRect(0, 41), (RECT{}));  // above the first row shown
+    EXPECT_EQ(scrolled.TopShowing(1), 1);
+    EXPECT_EQ(scrolled.TopShowing(45), 42);  // already shown
+    EXPECT_EQ(g.TopShowing(50), 42);         // the row at the bottom
+    EXPECT_EQ(g.TopShowing(100), 92);
+    EXPECT_EQ(g.ClampTop(500), 92);
+}
+
+TEST_F(TableTest, TheWindowAsItOpens) {
+    StartShown();
+    RECT window;
+    GetWindowRect(Table().Handle(), &window);
+    EXPECT_EQ(window.right - window.left, Table().Scale(571));
+    EXPECT_EQ(window.bottom - window.top, Table().Scale(401));
+    LONG style = GetWindowLongW(Table().Handle(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_MAXIMIZEBOX);
+    EXPECT_TRUE(style & WS_THICKFRAME);
+    EXPECT_FALSE(style & WS_MINIMIZEBOX);
+    MINMAXINFO limits = {};
+    SendMessageW(Table().Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, Table().Scale(400));
+    EXPECT_EQ(limits.ptMinTrackSize.y, Table().Scale(300));
+    EXPECT_EQ(Table().Caption(), L"Palimp");
+    EXPECT_EQ(Table().HelpContext(), 4);
+    EXPECT_EQ(GetFocus(), TableControl("sgTable"));
+
+    ExpectLayout(Table(), {{"sgTable", 8, 41, 0, 0},
+                           {"labelCount", 8, 2, 96, 16},
+                           {"btnAdd", 8, 22, 96, 25},
+                           {"btnEdit", 8, 53, 96, 25},
+                           {"btnDelete", 8, 84, 96, 25},
+                           {"btnMoveUp", 8, 115, 96, 25},
+                           {"btnMoveDown", 8, 146, 96, 25},
+                           {"sbtnMore", 8, 185, 96, 25}});
+    // The bottom row's buttons and the title row's stand at the right edge, 8 pixels in.
+    RECT bottom, cancel = PlaceOf(TableControl("btnCancel")), ok = PlaceOf(TableControl("btnOK"));
+    GetClientRect(TableControl("panelOKCancel"), &bottom);
+    EXPECT_EQ(cancel.right, bottom.right - Table().Scale(8));
+    EXPECT_EQ(ok.right, cancel.left - Table().Scale(6));
+    EXPECT_EQ(cancel.top, Table().Scale(8));
+    RECT title, save = PlaceOf(TableControl("sbtnSave"));
+    GetClientRect(TableControl("panelTitle"), &title);
+    EXPECT_EQ(save.right, title.right - Table().Scale(8));
+    EXPECT_EQ(title.bottom, Table().Scale(41));
+    const struct { const char* name; std::wstring text; } texts[] = {
+        {"labelTitle", L"What to replace"}, {"labelCount", L"Item: 1 / 1"}, {"stbnOpen", L"Open"},
+        {"sbtnSave", L"Save As"}, {"btnAdd", L"Add"}, {"btnEdit", L"Edit"}, {"btnDelete", L"Delete"},
+        {"btnMoveUp", L"Move Up"}, {"btnMoveDown", L"Move Down"}, {"sbtnMore", L"More"},
+        {"btnOK", L"Replace All"}, {"btnCancel", L"Cancel"},
+    };
+    for (const auto& t : texts) EXPECT_EQ(TextOf(TableControl(t.name)), t.text) << t.name;
+    for (const char* name : {"btnAdd", "btnEdit", "btnDelete", "btnMoveUp", "btnMoveDown"}) {
+        EXPECT_EQ(Table().HintOf(TableControl(name)), TextOf(TableControl(name))) << name;
+    }
+    // The header row and the grid font.
+    EXPECT_EQ(Table().Table().Rows()[0], (TableRow{u"Search for", u"Replace with", u"Options"}));
+    EXPECT_EQ(std::wstring(FontOf(TableControl("sgTable")).lfFaceName), Fonts::ResolveFace(L"Lucida Sans Unicode"));
+    EXPECT_EQ(TheGrid().RowHeight(), Table().Scale(20));
+    LOGFONTW titleFont = FontOf(TableControl("labelTitle"));
+    EXPECT_EQ(titleFont.lfWeight, FW_BOLD);
+    EXPECT_EQ(titleFont.lfHeight, -Table().Scale(16));
+}
+
+TEST_F(TableTest, TheCounterFollowsKeysAndRowCommands) {
+    StartShown();
+    LoadLetters(u"ABCDEFGHIJ");
+    const struct {
+        const char* what;
+        UINT key;
+        unsigned modifiers;
+        std::wstring counter;
+        std::u16string letters;
+    } steps[] = {
+        {"Down", VK_DOWN, 0, L"Item: 2 / 10", u"ABCDEFGHIJ"},
+        {"Shift+Down", VK_DOWN, kShift, L"Items: 2..3/10", u"ABCDEFGHIJ"},
+        {"Shift+Down", VK_DOWN, kShift, L"Items: 2..4/10", u"ABCDEFGHIJ"},
+        {"Move Up", VK_UP, kCtrl | kAlt, L"Items: 1..3/10", u"BCDAEFGHIJ"},
+        {"Move Up at the top", VK_UP, kCtrl | kAlt, L"Items: 1..3/10", u"BCDAEFGHIJ"},
+        {"Move Down", VK_DOWN, kCtrl | kAlt, L"Items: 2..4/10", u"ABCDEFGHIJ"},
+        {"Shift+Up shrinks from the anchor", VK_UP, kShift, L"Items: 2..3/10", u"ABCDEFGHIJ"},
+        {"End", VK_END, 0, L"Item: 10 / 10", u"ABCDEFGHIJ"},
+        {"Move Down at the bottom", VK_DOWN, kCtrl | kAlt, L"Item: 10 / 10", u"ABCDEFGHIJ"},
+        {"Shift+Ctrl+Home", VK_HOME, kCtrl | kShift, L"Items: 1..10/10", u"ABCDEFGHIJ"},
+        {"Del with every row selected", VK_DELETE, 0, L"Items: 1..10/10", u"ABCDEFGHIJ"},
+        {"Ctrl+End", VK_END, kCtrl, L"Item: 10 / 10", u"ABCDEFGHIJ"},
+        {"Up", VK_UP, 0, L"Item: 9 / 10", u"ABCDEFGHIJ"},
+        {"Shift+Up", VK_UP, kShift, L"Items: 8..9/10", u"ABCDEFGHIJ"},
+        {"Del keeps the current row's place", VK_DELETE, 0, L"Item: 8 / 8", u"ABCDEFGJ"},
+        {"Ctrl+A", 'A', kCtrl, L"Items: 1..8/8", u"ABCDEFGJ"},
+        {"Home", VK_HOME, 0, L"Item: 1 / 8", u"ABCDEFGJ"},
+        {"Shift+PgDn", VK_NEXT, kShift, L"Items: 1..8/8", u"ABCDEFGJ"},
+        {"PgUp", VK_PRIOR, 0, L"Item: 1 / 8", u"ABCDEFGJ"},
+        {"Up at the top", VK_UP, 0, L"Item: 1 / 8", u"ABCDEFGJ"},
+    };
+    EXPECT_EQ(Counter(), L"Item: 1 / 10");
+    for (const auto& step : steps) {
+        PressKey(step.key, step.modifiers);
+        EXPECT_EQ(Counter(), step.counter) << step.what;
+        EXPECT_EQ(Letters(), step.letters) << step.what;
+    }
+    // Swap Columns from the More menu, twice: the table as it was.
+    for (int i = 0; i < 2; ++i) {
+        prompter_.ChooseInMenu(L"Swap Columns");
+        ClickCentre(TableControl("sbtnMore"));
+        Pump();
+        EXPECT_EQ(Table().Table().Cell(kSearchColumn, 1), i == 0 ? u"a" : u"A");
+    }
+    ASSERT_EQ(prompter_.Popups().size(), 2u);
+    EXPECT_EQ(prompter_.Popups()[0].items, (std::vector<std::wstring>{L"Copy All", L"Paste All", L"-", L"Swap Columns"}));
+    RECT more;
+    GetWindowRect(TableControl("sbtnMore"), &more);
+    EXPECT_EQ(prompter_.Popups()[0].at.x, more.right);  // dropped down under the button, right-aligned
+    EXPECT_EQ(prompter_.Popups()[0].at.y, more.bottom);
+    EXPECT_TRUE(prompter_.Popups()[0].flags & TPM_RIGHTALIGN);
+}
+
+TEST_F(TableTest, TheMouseSelectsRowsAndRangesAndDoubleClickEdits) {
+    StartShown();
+    LoadLetters(u"ABCDEFGHIJ");
+    HWND grid = TableControl("sgTable");
+    auto yOf = [&](int row) { RECT cell = TheGrid().Geometry().CellRect(0, row); return (cell.top + cell.bottom) / 2; };
+    ClickAt(grid, 10, yOf(3));
+    Pump();
+    EXPECT_EQ(Counter(), L"Item: 3 / 10");
+    ClickAt(grid, 10, yOf(6), MK_SHIFT);
+    Pump();
+    EXPECT_EQ(Counter(), L"Items: 3..6/10");
+    ClickAt(grid, 10, yOf(0));  // the header selects nothing
+    Pump();
+    EXPECT_EQ(Counter(), L"Items: 3..6/10");
+
+    // A drag upwards from row 5 to row 2: the counter shows the range once the button is up.
+    SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, yOf(5)));
+    SendMessageW(grid, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, yOf(3)));
+    SendMessageW(grid, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, yOf(2)));
+    EXPECT_EQ(Table().Table().Top(), 2);
+    SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(10, yOf(2)));
+    Pump();
+    EXPECT_EQ(Counter(), L"Items: 2..5/10");
+    EXPECT_EQ(Table().Table().Row(), 2);
+
+    bool edited = false;
+    InPairEditor([&] {
+        edited = true;
+        EXPECT_EQ(Editor().Caption(), L"Palimp - Edit");
+        EXPECT_EQ(TextOf(EditorControl("comboSearch")), L"G");
+    }, ModalResult::Cancel);
+    SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, yOf(7)));
+    SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(10, yOf(7)));
+    SendMessageW(grid, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, yOf(7)));
+    Pump();
+    EXPECT_TRUE(edited);
+    EXPECT_EQ(Letters(), u"ABCDEFGHIJ");  // Cancel changed nothing
+}
+
+TEST_F(TableTest, ALongTableScrollsByKeysWheelBarAndDrag) {
+    StartShown();
+    std::vector<TableRow> rows(100000, TableRow{u"x", u"y", u""});
+    LoadRows(rows);
+    Grid& grid = TheGrid();
+    const int page = grid.Geometry().VisibleRows();
+    PressKey(VK_END, kCtrl);
+    EXPECT_EQ(Counter(), L"Item: 100000 / 100000");
+    EXPECT_EQ(grid.TopRow(), 100000 - page + 1);
+    // The bar counts all rows: positions beyond 16 bits.
+    SCROLLINFO bar = {sizeof(bar), SIF_ALL};
+    GetScrollInfo(grid.Handle(), SB_VERT, &bar);
+    EXPECT_EQ(bar.nMax, 99999);
+    EXPECT_EQ(bar.nPos, grid.TopRow() - 1);
+    EXPECT_EQ(static_cast<int>(bar.nPage), page);
+
+    grid.ScrollTo(50000);
+    SendMessageW(grid.Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    EXPECT_EQ(grid.TopRow(), 50003);
+    SendMessageW(grid.Handle(), WM_VSCROLL, SB_PAGEUP, 0);
+    EXPECT_EQ(grid.TopRow(), 50003 - page);
+    SendMessageW(grid.Handle(), WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(grid.TopRow(), 50004 - page);
+
+    // Dragging past the top edge scrolls up and extends the range to the first row shown.
+    const int top = grid.TopRow();
+    RECT cell = grid.Geometry().CellRect(0, top + 3);
+    SendMessageW(grid.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, cell.top + 2));
+    POINT above = {10, -40};
+    ClientToScreen(grid.Handle(), &above);
+    SetCursorPos(above.x, above.y);
+    SendMessageW(grid.Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, -40));
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 400; Sleep(10)) Pump();
+    SendMessageW(grid.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, -40));
+    Pump();
+    EXPECT_LT(grid.TopRow(), top);
+    EXPECT_EQ(Table().Table().Top(), grid.TopRow());
+    EXPECT_EQ(Table().Table().Bottom(), top + 3);
+    EXPECT_EQ(Counter(), L"Items: " + std::to_wstring(grid.TopRow()) + L".." + std::to_wstring(top + 3) + L"/100000");
+}
+
+TEST_F(TableTest, TheSelectionIsHighlightedAndDimmedWithoutFocusAndCellsStayInTheirColumns) {
+    StartShown();
+    LoadRows({{std::u16string(300, u'W'), u"", u""}, {u"b", u"", u""}, {u"c", u"", u""}});
+    PressKey(VK_DOWN, kShift);
+    HWND grid = TableControl("sgTable");
+    GridGeometry geometry = TheGrid().Geometry();
+    auto colourIn = [&](const Rendering& r, int column, int row) {
+        RECT cell = geometry.CellRect(column, row);
+        return r.At(cell.right - 2, cell.bottom - 2);
+    };
+    {
+        Rendering focused(grid);
+        EXPECT_EQ(colourIn(focused, 1, 1), GetSysColor(COLOR_HIGHLIGHT));
+        EXPECT_EQ(colourIn(focused, 2, 2), GetSysColor(COLOR_HIGHLIGHT));
+        EXPECT_EQ(colourIn(focused, 1, 3), GetSysColor(COLOR_WINDOW));
+        EXPECT_EQ(colourIn(focused, 0, 0), GetSysColor(COLOR_BTNFACE));  // the header
+    }
+    SetFocus(TableControl("btnCancel"));
+    Pump();
+    Rendering unfocused(grid);
+    EXPECT_EQ(colourIn(unfocused, 1, 1), GetSysColor(COLOR_BTNFACE));
+    // The long text of row 1 ends in its own column (with an ellipsis): row 1's second cell
+    // holds only the selection colour.
+    RECT second = geometry.CellRect(1, 1);
+    for (int x = second.left; x < second.right; x += 3) {
+        EXPECT_EQ(unfocused.At(x, (second.top + second.bottom) / 2), GetSysColor(COLOR_BTNFACE)) << "x " << x;
+    }
+}
+
+TEST_F(TableTest, FontCommandsStopAtTheirLimitsAndSetTheRowHeight) {
+    StartShown();
+    HWND grid = TableControl("sgTable");
+    auto points = [&] { return MulDiv(-FontOf(grid).lfHeight, 72, Table().Dpi()); };
+    for (int i = 0; i < 25; ++i) PressKey(VK_OEM_PLUS, kCtrl);
+    EXPECT_EQ(Table().GridFontSize(), 30);
+    EXPECT_EQ(points(), 30);
+    EXPECT_EQ(TheGrid().RowHeight(), Table().Scale(60));
+    EXPECT_EQ(FontOf(EditorControl("comboSearch")).lfHeight, FontOf(grid).lfHeight);
+    for (int i = 0; i < 30; ++i) PressKey(VK_OEM_MINUS, kCtrl);
+    EXPECT_EQ(Table().GridFontSize(), 6);
+    EXPECT_EQ(TheGrid().RowHeight(), Table().Scale(16));
+    PressKey(VK_OEM_PLUS, kCtrl);
+    EXPECT_EQ(TheGrid().RowHeight(), Table().Scale(16));  // 7 points: still the least height
+    EXPECT_EQ(FontOf(EditorControl("comboReplace")).lfHeight, FontOf(grid).lfHeight);
+
+    // The main window's font dialog gives the grid its face at the grid's size, and the pair
+    // editor's boxes the grid font.
+    SetFocus(Memo());
+    prompter_.ChooseInFontDialog(L"Courier New", 20);
+    Choose("actionFont");
+    EXPECT_EQ(std::wstring(FontOf(grid).lfFaceName), Fonts::ResolveFace(L"Courier New"));
+    EXPECT_EQ(points(), 7);
+    EXPECT_EQ(std::wstring(FontOf(EditorControl("comboSearch")).lfFaceName), Fonts::ResolveFace(L"Courier New"));
+}
+
+TEST_F(TableTest, ResizingKeepsTheOptionsColumnAndSharesTheRest) {
+    StartShown();
+    for (SIZE size : {SIZE{700, 500}, SIZE{571, 401}, SIZE{901, 420}, SIZE{300, 200}}) {
+        SetWindowPos(Table().Handle(), nullptr, 0, 0, Table().Scale(size.cx), Table().Scale(size.cy),
+                     SWP_NOMOVE | SWP_NOZORDER);
+        Pump();
+        RECT grid;
+        GetWindowRect(TableControl("sgTable"), &grid);
+        SCOPED_TRACE(size.cx);
+        EXPECT_EQ(TheGrid().ColumnWidth(2), Table().Scale(84));
+        EXPECT_EQ(TheGrid().ColumnWidth(0), (grid.right - grid.left - Table().Scale(84) - Table().Scale(32)) / 2);
+        EXPECT_EQ(TheGrid().ColumnWidth(1), TheGrid().ColumnWidth(0));
+    }
+    RECT window;
+    GetWindowRect(Table().Handle(), &window);
+    EXPECT_GE(window.right - window.left, Table().Scale(400));  // never below the least size
+}
+
+TEST_F(TableTest, ReplaceAllNeedsASearchPhraseAndTheTableOutlivesEveryShowing) {
+    Start();
+    HWND ok = TableControl("btnOK");
+    ModalResult first = RunModal(Table(), {
+        [&] { Press(ok); },
+        [&] { EXPECT_TRUE(Table().IsModal()) << "closed without a search phrase"; },
+        [&] {
+            LoadLetters(u"ABCD");
+            SetFocus(TableControl("sgTable"));  // the button took it
+            PressKey(VK_DOWN, kShift);
+            for (int i = 0; i < 3; ++i) PressKey(VK_OEM_PLUS, kCtrl);
+            PressKey(VK_ESCAPE);
+        },
+    });
+    EXPECT_EQ(first, ModalResult::Cancel);
+    ModalResult second = RunModal(Table(), {
+        [&] {
+            EXPECT_EQ(Counter(), L"Items: 1..2/4");
+            EXPECT_EQ(Letters(), u"ABCD");
+            EXPECT_EQ(TextOf(TableControl("labelTitle")), L"rows");
+            EXPECT_EQ(Table().GridFontSize(), 13);
+            EXPECT_EQ(GetFocus(), TableControl("sgTable"));
+            PressKey(VK_RETURN);  // Enter: the default button
+        },
+    });
+    EXPECT_EQ(second, ModalResult::OK);
+    EXPECT_FALSE(Table().IsVisible());
+}
+
+}  // namespace
+}  // namespace palimp
