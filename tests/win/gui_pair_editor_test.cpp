@@ -2,6 +2,9 @@
 // new table, the multi-row edit with its "Change:" column, grayed options and the OK rule, the
 // histories, the length counters, the character label, Ctrl+A, and TABs and line breaks kept
 // out of the input boxes.
+//
+// Regressions: the option box read "&Case sensitivie"; a TAB or line break typed or pasted into
+// a box reached a cell, and the table file saved with it read back as different rows.
 #include <windows.h>
 #include <commctrl.h>
 

@@ -254,7 +254,7 @@ TEST_F(TableFilesTest, TheWaitKeepsTheProgramAliveUnderTheHourglassWithoutSpinni
     auto ms = [](const FILETIME& t) { return ((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000; };
     EXPECT_GE(elapsed, 200u);
     EXPECT_TRUE(hourglass) << "a timer ran inside the wait, under the hourglass";
-    EXPECT_LT(ms(kernel1) + ms(user1) - ms(kernel0) - ms(user0), 100u) << "the wait spins";
+    EXPECT_LT(ms(kernel1) + ms(user1) - ms(kernel0) - ms(user0), 50u) << "the wait spins";
     EXPECT_EQ(GetCursor(), before);
 
     const struct { int ms; const char* message; } wrong[] = {
