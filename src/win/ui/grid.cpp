@@ -38,8 +38,9 @@ void FillColour(HDC dc, const RECT& r, int colour) { FillRect(dc, &r, GetSysColo
 int GridGeometry::VisibleRows() const { return std::max(1, (clientHeight - Pitch()) / Pitch()); }
 
 int GridGeometry::LastShownRow() const {
-    int rows = std::max(0, (clientHeight - Pitch() + Pitch() - 1) / Pitch());
-    return std::min(rowCount - 1, topRow + std::max(rows, 1) - 1);
+    // Rows under the header, the last one perhaps cut by the bottom edge.
+    int rows = std::max(1, (clientHeight - 1) / Pitch());
+    return std::min(rowCount - 1, topRow + rows - 1);
 }
 
 int GridGeometry::MaxTopRow() const { return std::max(1, rowCount - VisibleRows()); }
