@@ -71,10 +71,15 @@ void TFormFromTo::CreateActions() {
     Actions().Add({.name = "actionEditSelectAll", .caption = L"Select &All", .shortcut = {'A', kCtrl}},
                   [this] { actionEditSelectAllExecute(); });
     // The table window's font commands: its grid and these boxes change together.
-    for (const char* name : {"actionFontLarger", "actionFontSmaller"}) {
-        Shortcut key = {static_cast<UINT>(name == std::string_view("actionFontLarger") ? VK_OEM_PLUS : VK_OEM_MINUS),
-                        kCtrl};
-        Actions().Add({.name = name, .shortcut = key}, [this, name] {
+    const struct {
+        const char* name;
+        Shortcut key;
+        const std::vector<Shortcut>* secondKeys;
+    } fontCommands[] = {{"actionFontLarger", {VK_OEM_PLUS, kCtrl}, &kFontLargerSecondaryShortcuts},
+                        {"actionFontSmaller", {VK_OEM_MINUS, kCtrl}, &kFontSmallerSecondaryShortcuts}};
+    for (const auto& command : fontCommands) {
+        const char* name = command.name;
+        Actions().Add({.name = name, .shortcut = command.key, .secondaryShortcuts = *command.secondKeys}, [this, name] {
             if (Action* action = App().FormTable().Actions().Find(name)) action->Execute();
         });
     }

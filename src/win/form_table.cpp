@@ -14,7 +14,6 @@
 #include "win/system/wide.h"
 #include "win/ui/dpi.h"
 #include "win/ui/fonts.h"
-#include "win/ui/wait.h"
 
 namespace palimp {
 
@@ -78,8 +77,11 @@ void TFormTable::CreateActions() {
     actionPasteAll = add({.name = "actionPasteAll", .caption = L"Paste All"}, &F::actionPasteAllExecute);
     actionFullScreen = add({.name = "actionFullScreen", .caption = L"Full Screen", .shortcut = {VK_F11, 0}},
                            &F::actionFullScreenExecute);
-    actionFontLarger = add({.name = "actionFontLarger", .shortcut = {VK_OEM_PLUS, kCtrl}}, &F::actionFontLargerExecute);
-    actionFontSmaller = add({.name = "actionFontSmaller", .shortcut = {VK_OEM_MINUS, kCtrl}},
+    actionFontLarger = add({.name = "actionFontLarger", .shortcut = {VK_OEM_PLUS, kCtrl},
+                            .secondaryShortcuts = kFontLargerSecondaryShortcuts},
+                           &F::actionFontLargerExecute);
+    actionFontSmaller = add({.name = "actionFontSmaller", .shortcut = {VK_OEM_MINUS, kCtrl},
+                             .secondaryShortcuts = kFontSmallerSecondaryShortcuts},
                             &F::actionFontSmallerExecute);
 
     using E = MenuEntry;
@@ -278,8 +280,6 @@ void TFormTable::OnDpiChanged(int) {
     layout_.Arrange(Handle(), Dpi());
     FormResize();
 }
-
-bool TFormTable::OnSetCursor(HWND, int) { return WaitCursor::Show(); }
 
 HBRUSH TFormTable::OnControlColour(UINT, HWND control, HDC dc) {
     if (control != labelTitle) return nullptr;

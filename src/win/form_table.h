@@ -61,7 +61,6 @@ protected:
     void OnGetMinMaxInfo(MINMAXINFO& info) override;
     void OnDpiChanged(int dpi) override;
     void OnActivate(bool active) override;
-    bool OnSetCursor(HWND target, int hitTest) override;
     HBRUSH OnControlColour(UINT message, HWND control, HDC dc) override;
     bool OnDrawItem(const DRAWITEMSTRUCT& item) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

@@ -13,6 +13,7 @@
 #include "win/system/clipboard.h"
 #include "win/system/document_file.h"
 #include "win/system/wide.h"
+#include "win/ui/busy_cursor.h"
 #include "win/ui/wait.h"
 
 namespace palimp {
@@ -131,7 +132,7 @@ void TFormTable::sbtnOpenLastClick() {
 void TFormTable::actionCopyAllExecute() {
     bool copied = false;
     {
-        WaitCursor hourglass;
+        BusyCursor busy;
         copied = PutClipboardText(Handle(), CopyAllText(table_.Items()));
         WaitMs(kClipboardPauseMs, Host());
     }
@@ -141,7 +142,7 @@ void TFormTable::actionCopyAllExecute() {
 void TFormTable::actionPasteAllExecute() {
     std::optional<std::u16string> text;
     {
-        WaitCursor hourglass;
+        BusyCursor busy;
         text = ReadClipboardText(Handle());
         // An empty clipboard leaves the table as it was.
         if (text) PasteAllText(table_, *text);

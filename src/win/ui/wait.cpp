@@ -1,16 +1,10 @@
-// The responsive wait and the hourglass.
+// The responsive wait.
 #include "win/ui/wait.h"
 
 #include "core/errors.h"
 #include "win/ui/window.h"
 
 namespace palimp {
-
-namespace {
-
-int activeWaitCursors = 0;
-
-}  // namespace
 
 void WaitMs(int ms, FormHost& host) {
     Check(ms >= 1, unit::kUuFunctions, 117);
@@ -33,21 +27,6 @@ void WaitMs(int ms, FormHost& host) {
         // Asleep until a message arrives or the time is up.
         MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms) - elapsed, QS_ALLINPUT);
     }
-}
-
-WaitCursor::WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) { ++activeWaitCursors; }
-
-WaitCursor::~WaitCursor() {
-    --activeWaitCursors;
-    SetCursor(previous_);
-}
-
-bool WaitCursor::Active() { return activeWaitCursors > 0; }
-
-bool WaitCursor::Show() {
-    if (!Active()) return false;
-    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    return true;
 }
 
 }  // namespace palimp

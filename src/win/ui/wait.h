@@ -1,8 +1,7 @@
 // Waiting while the windows stay alive: WaitMs handles the program's messages (painting, input,
-// timers) for a while and sleeps between them instead of spinning; WaitCursor shows the
-// hourglass over the program's windows while a command works.
+// timers) for a while and sleeps between them instead of spinning.
 //
-// Use: { WaitCursor hourglass; CopyTheTable(); WaitMs(200, Host()); }   // the cursor comes back
+// Use: { BusyCursor busy; CopyTheTable(); WaitMs(200, Host()); }   // the cursor comes back
 #pragma once
 
 #include <windows.h>
@@ -15,22 +14,5 @@ class FormHost;
 // line 117 or 118 otherwise) through host's message path, so commands and timers can run inside
 // the wait. Returns early when the tick counter wraps around or the program is ending.
 void WaitMs(int ms, FormHost& host);
-
-// The hourglass from construction to destruction; the cursor before it comes back afterwards.
-// While one is alive, windows that ask Active() keep showing it over themselves.
-class WaitCursor {
-public:
-    WaitCursor();
-    ~WaitCursor();
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-    static bool Active();
-    // For WM_SETCURSOR: shows the hourglass when one is active; true when it did.
-    static bool Show();
-
-private:
-    HCURSOR previous_;
-};
 
 }  // namespace palimp
