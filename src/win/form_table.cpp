@@ -192,10 +192,14 @@ void TFormTable::LoadPictures() {
     auto strip = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
                                                  MAKEINTRESOURCEW(large ? IDB_TOOLBAR_24 : IDB_TOOLBAR), IMAGE_BITMAP,
                                                  0, 0, LR_CREATEDIBSECTION));
-    if (!strip) return;
-    pictures_ = ImageList_Create(cell, cell, ILC_COLOR32, 2, 0);
-    if (pictures_) ImageList_Add(pictures_, strip, nullptr);
-    DeleteObject(strip);
+    if (strip) {
+        pictures_ = ImageList_Create(cell, cell, ILC_COLOR32, 2, 0);
+        if (pictures_) ImageList_Add(pictures_, strip, nullptr);
+        DeleteObject(strip);
+    }
+    for (FlatButton* button : {&stbnOpen, &sbtnSave}) {
+        if (button->Handle()) button->SetPictures(pictures_);
+    }
 }
 
 void TFormTable::ApplyFonts() {

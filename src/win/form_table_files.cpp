@@ -61,14 +61,13 @@ void TFormTable::sbtnSaveClick() {
 
 void TFormTable::LoadTable(const std::wstring& path) {
     if (!FileExists(path)) return;
-    std::string bytes;
     try {
-        bytes = ReadFileShared(path);
+        BusyCursor busy;
+        LoadTableContent(table_, ReadTableFile(ReadFileShared(path), SystemAnsiCodePage()));
     } catch (const EFOpenError& failure) {
         ShowError(failure.Message());
         return;
     }
-    LoadTableContent(table_, ReadTableFile(bytes, SystemAnsiCodePage()));
     TableChanged();
     fileName_ = path;
     SetWindowTextW(labelTitle, ToWide(StripExtension(U16View(path))).c_str());
@@ -85,6 +84,7 @@ void TFormTable::SaveTable(const std::wstring& path) {
         return;
     }
     try {
+        BusyCursor busy;
         WriteFileReplacing(path, WriteTableFile(TableContentOf(table_)));
     } catch (const EFCreateError& failure) {
         ShowError(failure.Message());
@@ -144,8 +144,11 @@ void TFormTable::actionPasteAllExecute() {
     {
         BusyCursor busy;
         text = ReadClipboardText(Handle());
-        // An empty clipboard leaves the table as it was.
-        if (text) PasteAllText(table_, *text);
+        if (text) {
+            PasteAllText(table_, *text);  // an empty clipboard leaves the table as it was
+            table_.SetRow(1);
+            sgTable.TableChanged();  // the wait repaints the new rows
+        }
         WaitMs(kClipboardPauseMs, Host());
     }
     if (!text) {

@@ -21,15 +21,6 @@ protected:
     HWND EditOf(const char* combo) { return GetWindow(Get(combo), GW_CHILD); }
     WPARAM Check(const char* name) { return SendMessageW(Get(name), BM_GETCHECK, 0, 0); }
     bool Enabled(const char* name) { return IsWindowEnabled(Get(name)) != FALSE; }
-    void PutOnClipboard(const std::wstring& text) {
-        ASSERT_TRUE(OpenClipboard(MainHandle()));
-        EmptyClipboard();
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-        std::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<wchar_t*>(GlobalLock(memory)));
-        GlobalUnlock(memory);
-        SetClipboardData(CF_UNICODETEXT, memory);
-        CloseClipboard();
-    }
     // Add through the window's command with the search and replace texts typed in.
     void Add(std::wstring search, std::wstring replace) {
         InPairEditor([=, this] {
@@ -200,11 +191,11 @@ TEST_F(PairEditorTest, TabsAndLineBreaksNeverGetIntoTheBoxesAndTheUserIsTold) {
         Type(L"a\tb\nc\r");
         EXPECT_EQ(TextOf(Get("comboReplace")), L"abc");
         EXPECT_EQ(prompter_.Beeps(), 3);
-        PutOnClipboard(L"one\r\ntwo\tthree\u2028");
+        PutClipboardUnicode(L"one\r\ntwo\tthree\u2028");
         SendMessageW(edit, WM_PASTE, 0, 0);
         EXPECT_EQ(TextOf(Get("comboReplace")), L"abcone two three ");
         EXPECT_EQ(prompter_.Beeps(), 4);
-        PutOnClipboard(L" plain");
+        PutClipboardUnicode(L" plain");
         SendMessageW(edit, WM_PASTE, 0, 0);
         EXPECT_EQ(TextOf(Get("comboReplace")), L"abcone two three  plain");
         EXPECT_EQ(prompter_.Beeps(), 4);

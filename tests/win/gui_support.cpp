@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -319,6 +320,37 @@ LRESULT CALLBACK SentMessageWatch::Hook(int code, WPARAM wParam, LPARAM lParam) 
 }
 
 bool HourglassShown() { return GetCursor() == LoadCursorW(nullptr, IDC_WAIT); }
+
+namespace {
+void PutOnClipboard(UINT format, const void* data, size_t bytes) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    if (bytes > 0) {
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes + sizeof(wchar_t));
+        std::memcpy(GlobalLock(memory), data, bytes);
+        GlobalUnlock(memory);
+        SetClipboardData(format, memory);
+    }
+    CloseClipboard();
+}
+}  // namespace
+
+void PutClipboardUnicode(const std::wstring& text) {
+    PutOnClipboard(CF_UNICODETEXT, text.data(), text.size() * sizeof(wchar_t));
+}
+
+void PutClipboardAnsi(const std::string& bytes) { PutOnClipboard(CF_TEXT, bytes.data(), bytes.size()); }
+
+std::wstring ClipboardUnicode() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
 
 TempFolder::TempFolder() {
     static std::atomic<int> counter{0};

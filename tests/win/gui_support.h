@@ -198,6 +198,12 @@ private:
 // Whether the hourglass is the cursor now.
 bool HourglassShown();
 
+// The clipboard as other programs see it: Unicode text or 8-bit text put there (an empty one
+// leaves the clipboard empty), and the Unicode text it holds.
+void PutClipboardUnicode(const std::wstring& text);
+void PutClipboardAnsi(const std::string& bytes);
+std::wstring ClipboardUnicode();
+
 // A folder of its own for each test, removed afterwards.
 class TempFolder {
 public:

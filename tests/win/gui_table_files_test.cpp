@@ -28,30 +28,6 @@ protected:
     const std::wstring kReplaceQuestion = L"File exists.\r\nDo you want to replace it?";
 };
 
-std::u16string ClipboardUnicode() {
-    std::u16string text;
-    if (OpenClipboard(nullptr)) {
-        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-            text = static_cast<const char16_t*>(GlobalLock(data));
-            GlobalUnlock(data);
-        }
-        CloseClipboard();
-    }
-    return text;
-}
-
-void PutAnsiOnClipboard(const std::string& bytes) {
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    if (!bytes.empty()) {
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes.size() + 1);
-        std::copy(bytes.begin(), bytes.end(), static_cast<char*>(GlobalLock(memory)));
-        GlobalUnlock(memory);
-        SetClipboardData(CF_TEXT, memory);
-    }
-    CloseClipboard();
-}
-
 TEST_F(TableFilesTest, OpenAndSaveAsAskBeforeReplacingAFile) {
     StartShown();
     const std::wstring list = temp_.Path(L"list.old.palimp");
@@ -191,7 +167,7 @@ TEST_F(TableFilesTest, CopyAllAndPasteAllGoThroughTheRealClipboard) {
     WriteBytes(temp_.Path(L"kept.palimp"), WriteTableFile({u"kept preamble", rows}));
     Table().LoadTable(temp_.Path(L"kept.palimp"));
     Choose(Table(), "actionCopyAll");
-    EXPECT_EQ(ClipboardUnicode(), CopyAllText(rows));
+    EXPECT_EQ(ClipboardUnicode(), ToWide(CopyAllText(rows)));
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
 
     Choose(Table(), "actionSwapColumns");
@@ -205,11 +181,11 @@ TEST_F(TableFilesTest, CopyAllAndPasteAllGoThroughTheRealClipboard) {
     EXPECT_EQ(Table().Table().Preamble(), u"kept preamble");
 
     // Only 8-bit text: read in the ANSI code page. Spreadsheet lines: two columns, no options.
-    PutAnsiOnClipboard("caf\xE9\tcafe\r\nplain line\r\n");
+    PutClipboardAnsi("caf\xE9\tcafe\r\nplain line\r\n");
     Choose(Table(), "actionPasteAll");
     EXPECT_EQ(Rows(), (std::vector<TableRow>{{u"caf\u00E9", u"cafe", u""}, {u"plain line", u"", u""}}));
     // No text at all: the table stays.
-    PutAnsiOnClipboard("");
+    PutClipboardAnsi("");
     Choose(Table(), "actionPasteAll");
     EXPECT_EQ(Table().Table().ItemCount(), 2);
 }

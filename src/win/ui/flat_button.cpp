@@ -20,6 +20,11 @@ void FlatButton::Create(HWND parent, const Params& params) {
     SetWindowTextW(Handle(), params.caption.c_str());
 }
 
+void FlatButton::SetPictures(HIMAGELIST pictures) {
+    params_.pictures = pictures;
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
 bool FlatButton::Inside(const MouseEvent& mouse) const {
     RECT client;
     GetClientRect(Handle(), &client);

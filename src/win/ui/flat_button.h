@@ -1,8 +1,8 @@
 // A flat button, as toolbars have them: no frame until the mouse is over it, a sunken frame
 // while pressed, an optional picture, a caption and an optional small glyph drawn in code
-// (before the caption, or after it). A framed one looks like a push button all the time. It takes no focus (not a
-// Tab stop) and clicks like a push button: WM_COMMAND BN_CLICKED to its parent, so handlers
-// bind with OnClick, and an action whose Id() is the button's id runs.
+// (before the caption, or after it); a framed one looks like a push button all the time. It
+// takes no focus (not a Tab stop) and clicks like a push button: WM_COMMAND BN_CLICKED to its
+// parent, so handlers bind with OnClick, and an action whose Id() is the button's id runs.
 //
 // Use:
 //   sbtnFindNext.Create(panel, {.name = "sbtnFindNext", .caption = L"Next",
@@ -36,6 +36,8 @@ public:
     };
 
     void Create(HWND parent, const Params& params);
+    // Another picture list (the old one may go): after a DPI change.
+    void SetPictures(HIMAGELIST pictures);
     bool IsHot() const { return hot_; }
     bool IsPressed() const { return pressed_; }
 
