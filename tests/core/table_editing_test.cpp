@@ -107,20 +107,6 @@ TEST(TableEditing, AddAppendsBehindTheEmptyRowOfANewTable) {
     EXPECT_EQ(table.Row(), 2);
 }
 
-TEST(TableEditing, HistoriesCompareExactly) {
-    const std::vector<std::u16string> items = {u"ABC", u"ab"};
-    EXPECT_FALSE(ComboHasItem(u"abc", items));
-    EXPECT_TRUE(ComboHasItem(u"ab", items));
-    EXPECT_FALSE(ComboHasItem(u"", {}));
-}
-
-TEST(TableEditing, FontSizesGiveTheirRowHeightsAndColumnsShareTheRest) {
-    const struct { int points, height; } heights[] = {{6, 16}, {8, 16}, {9, 18}, {10, 20}, {30, 60}};
-    for (const auto& h : heights) EXPECT_EQ(GridRowHeight(h.points), h.height) << h.points;
-    EXPECT_EQ(TextColumnWidth(443, 84, 32), 163);
-    EXPECT_EQ(TextColumnWidth(444, 84, 32), 164);
-}
-
 TEST(TableEditing, TheCharacterLabelNamesTheUnitAfterTheCaret) {
     const struct {
         std::u16string text;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "gui_table_support.h"
+#include "core/local_info.h"
 #include "win/ui/dpi.h"
 #include "win/ui/fonts.h"
 
@@ -325,6 +326,20 @@ TEST_F(TableTest, ReplaceAllNeedsASearchPhraseAndTheTableOutlivesEveryShowing) {
     });
     EXPECT_EQ(second, ModalResult::OK);
     EXPECT_FALSE(Table().IsVisible());
+}
+
+TEST_F(TableTest, F1OpensTheHelpPagesOfTheTableWindowAndThePairEditor) {
+    StartShown();
+    CreateDirectoryW(temp_.Path(L"help").c_str(), nullptr);
+    for (const wchar_t* page : {L"index.html", L"0004.html", L"0005.html"}) {
+        WriteBytes(temp_.Path(L"help\\") + page, "<html></html>");
+    }
+    LocalInfo.ProgramFolder = ToU16(temp_.Root());
+    PressKey(VK_F1);
+    InPairEditor([&] { PressKey(VK_F1); }, ModalResult::Cancel);
+    Choose(Table(), "actionAdd");
+    EXPECT_EQ(prompter_.ShellOpens(), (std::vector<std::wstring>{temp_.Path(L"help\\0004.html"),
+                                                                 temp_.Path(L"help\\0005.html")}));
 }
 
 }  // namespace
