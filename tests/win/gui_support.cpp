@@ -220,7 +220,9 @@ void ClickCentre(HWND control) {
 
 ModalResult RunModal(Form& form, std::vector<std::function<void()>> steps) {
     steps.push_back([&form] {
-        if (form.IsModal()) form.SetModalResult(ModalResult::Abort);
+        // A step that pumps messages can run this one before its own close takes effect: only a
+        // showing that nothing ended is aborted.
+        if (form.IsModal() && form.GetModalResult() == ModalResult::None) form.SetModalResult(ModalResult::Abort);
     });
     TimedSteps timed(std::move(steps));
     return form.ShowModal();
