@@ -5,6 +5,7 @@
 
 #include "core/errors.h"
 #include "core/replacement_table.h"
+#include "core/table_file.h"
 #include "gui_support.h"
 #include "win/dlg_progress.h"
 #include "win/form_table.h"
@@ -115,6 +116,27 @@ TEST_F(ReplaceTest, TheCommandShowsTheTableWindowAndTwoRunsShowOneSuffix) {
     std::wstring caption = Caption();
     EXPECT_EQ(caption.find(L"(Found:"), caption.rfind(L"(Found:"));
     EXPECT_EQ(App().Title(), L"Untitled - Palimp 1.2 Free");  // the taskbar keeps the plain title
+}
+
+TEST_F(ReplaceTest, F6ThroughTheRealTableWindowReplacesWithItsRows) {
+    StartWith(L"Cat cat concat");
+    std::wstring table = temp_.Path(L"pets.palimp");
+    WriteBytes(table, WriteTableFile({u"", {{u"cat", u"dog", u"W"}, {u"", u"", u""}}}));
+    bool refusedWithoutPhrase = false;
+    prompter_.WhenShownModallyRun(App().FormTable(), {
+        [&] { PostKey(GetFocus(), VK_RETURN); },  // "Replace All" on the new, empty table: refused
+        [&] {
+            refusedWithoutPhrase = App().FormTable().IsModal();
+            App().FormTable().LoadTable(table);
+            PostKey(GetFocus(), VK_RETURN);
+        },
+    });
+    PressKey(VK_F6);
+    EXPECT_TRUE(refusedWithoutPhrase);
+    EXPECT_EQ(Text(), L"dog dog concat");
+    EXPECT_NE(Caption().find(L" (Found: 2; Time: "), std::wstring::npos);
+    Choose("actionEditUndo");
+    EXPECT_EQ(Text(), L"Cat cat concat");
 }
 
 TEST_F(ReplaceTest, TheProgressDialogCountsAndEveryWayOfClosingItCancels) {
