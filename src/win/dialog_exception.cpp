@@ -202,6 +202,8 @@ void TDialogException::ShowPage(bool afterSend) {
 }
 
 void TDialogException::FormShow() {
+    // The keyboard starts in the description: a key typed at once must not press a button.
+    SetInitialFocus(memoComment);
     EnableWindow(btnCancel, TRUE);
     SetWindowTextW(btnSend, kSend);
     ShowWindow(labelHelpImprove, SW_SHOW);
@@ -266,7 +268,7 @@ bool TDialogException::OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& r
     std::unique_ptr<ReportAnswer> answer = TakeReportAnswer(lParam);
     std::wstring shown;
     if (answer->error) {
-        shown = L"The report could not be delivered (error " + std::to_wstring(answer->error) + L").";
+        shown = L"The report could not be delivered: " + ReportErrorText(answer->error);
     } else {
         shown = ToWide(NormalizeLineBreaks(DecodeTextFile(answer->body, SystemAnsiCodePage())));
     }

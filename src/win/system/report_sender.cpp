@@ -88,6 +88,32 @@ bool SendReportAsync(HWND window, UINT message, std::wstring url, bool direct) {
     }
 }
 
+std::wstring ReportErrorText(DWORD error) {
+    wchar_t* text = nullptr;
+    DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM;
+    // WinHTTP's own errors are described by its module.
+    HMODULE winhttp = GetModuleHandleW(L"winhttp.dll");
+    if (winhttp && error >= WINHTTP_ERROR_BASE && error <= WINHTTP_ERROR_LAST) flags |= FORMAT_MESSAGE_FROM_HMODULE;
+    DWORD length = FormatMessageW(flags, winhttp, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::wstring words(text ? text : L"", length);
+    if (text) LocalFree(text);
+    while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r' || words.back() == L'.' || words.back() == L' '))
+        words.pop_back();
+    if (words.empty()) {
+        // Words of our own where the system has none (Wine keeps no texts for WinHTTP).
+        switch (error) {
+            case ERROR_WINHTTP_NAME_NOT_RESOLVED: words = L"the server's name could not be resolved"; break;
+            case ERROR_WINHTTP_CANNOT_CONNECT: words = L"no connection to the server could be made"; break;
+            case ERROR_WINHTTP_TIMEOUT: words = L"the server did not answer in time"; break;
+            case ERROR_WINHTTP_CONNECTION_ERROR: words = L"the connection to the server was broken"; break;
+            case ERROR_WINHTTP_SECURE_FAILURE:
+            case ERROR_WINHTTP_SECURE_CHANNEL_ERROR: words = L"no secure connection to the server could be made"; break;
+            default: words = L"the request failed"; break;
+        }
+    }
+    return words + L" (error " + std::to_wstring(error) + L").";
+}
+
 std::unique_ptr<ReportAnswer> TakeReportAnswer(LPARAM lParam) {
     return std::unique_ptr<ReportAnswer>(reinterpret_cast<ReportAnswer*>(lParam));
 }

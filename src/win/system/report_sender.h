@@ -23,4 +23,8 @@ struct ReportAnswer {
 bool SendReportAsync(HWND window, UINT message, std::wstring url, bool direct);
 std::unique_ptr<ReportAnswer> TakeReportAnswer(LPARAM lParam);
 
+// The system's words for an error of the request, with its number: "The server name or address
+// could not be resolved (error 12007)".
+std::wstring ReportErrorText(DWORD error);
+
 }  // namespace palimp

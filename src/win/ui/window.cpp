@@ -490,7 +490,8 @@ ModalResult Form::ShowModal() {
     // The keyboard starts in the window: at the control that had the focus last time, or else
     // at the first one in the Tab order.
     if (!IsChild(Handle(), GetFocus())) {
-        if (HWND first = GetNextDlgTabItem(Handle(), nullptr, FALSE)) SetFocus(first);
+        HWND first = initialFocus_ ? initialFocus_ : GetNextDlgTabItem(Handle(), nullptr, FALSE);
+        if (first) SetFocus(first);
     }
     while (modalResult_ == ModalResult::None && Handle() && !host_.Terminated()) {
         MSG msg;

@@ -303,6 +303,9 @@ protected:
     void SetButtonResult(HWND button, ModalResult result) { buttonResults_[button] = result; }
     // Tab/Enter/Esc handled the dialog way even when not shown modally.
     void SetDialogKeys(bool on) { dialogKeys_ = on; }
+    // Where the keyboard starts when a modal showing begins with the focus outside the form;
+    // without one, at the first control in the Tab order.
+    void SetInitialFocus(HWND control) { initialFocus_ = control; }
 
     // Closing a modal form ends the showing with Cancel; closing any other form hides it.
     void OnClose() override;
@@ -321,6 +324,7 @@ private:
     HWND defaultButton_ = nullptr;
     HWND cancelButton_ = nullptr;
     HWND lastFocus_ = nullptr;
+    HWND initialFocus_ = nullptr;
     std::map<HWND, ModalResult> buttonResults_;
     HWND tooltip_ = nullptr;
     std::map<HWND, std::wstring> hints_;
