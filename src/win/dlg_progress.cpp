@@ -27,11 +27,11 @@ void TdlgProgress::CreateForm() {
     HFONT font = Fonts::Pixels(L"Tahoma", 13, Dpi());
     layout_.SetDesignSize(265 + 2 * kBorder, 77 + 2 * kBorder);
     labelReplacing = layout_.Create(Handle(), {.className = WC_STATICW, .name = "labelReplacing", .text = L"Replacing...",
-                                               .style = SS_LEFT | SS_NOPREFIX, .bounds = {kBorder, kBorder, 120, 16},
+                                               .style = SS_LEFT | SS_NOPREFIX, .bounds = {kBorder, kBorder, 76, 16},
                                                .font = font},
                                     Dpi());
     labelCount = layout_.Create(Handle(), {.className = WC_STATICW, .name = "labelCount",
-                                           .style = SS_RIGHT | SS_NOPREFIX, .bounds = {kBorder + 105, kBorder, 160, 16},
+                                           .style = SS_RIGHT | SS_NOPREFIX, .bounds = {kBorder + 76, kBorder, 189, 16},
                                            .anchors = kAnchorTop | kAnchorRight, .font = font},
                                 Dpi());
     gauge.Create(Handle(), "gauge", font);

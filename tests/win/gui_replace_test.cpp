@@ -185,6 +185,17 @@ TEST_F(ReplaceTest, TheProgressDialogCountsAndEveryWayOfClosingItCancels) {
     EXPECT_EQ(Text(), L"bb");
 }
 
+TEST_F(ReplaceTest, TheCountWithItsRateFitsOnItsLine) {
+    Start();
+    HWND label = Named(Progress(), "labelCount");
+    Progress().SetCount(L"Found: 1234567 (999999/s)");  // a count and rate of seven and six digits
+    EXPECT_LE(TextExtent(label).cx, PlaceOf(label).right - PlaceOf(label).left);
+    EXPECT_EQ(PlaceOf(label).right, PlaceOf(Named(Progress(), "gauge")).right);
+    HWND replacing = Named(Progress(), "labelReplacing");
+    EXPECT_LE(TextExtent(replacing).cx, PlaceOf(replacing).right - PlaceOf(replacing).left);
+    EXPECT_LE(PlaceOf(replacing).right, PlaceOf(label).left);
+}
+
 TEST_F(ReplaceTest, TheGaugeShowsThePercentageInvertedOverTheFilledPart) {
     Start();
     HWND gauge = Named(Progress(), "gauge");
