@@ -34,12 +34,6 @@ constexpr UINT kReportAnswered = WM_APP + 1;
 // Failures met while the dialog is up that the report's text lists; more add nothing.
 constexpr int kFurtherFailuresListed = 3;
 
-std::wstring TextOfEdit(HWND edit) {
-    int length = GetWindowTextLengthW(edit);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(edit, text.data(), length + 1)));
-    return text;
-}
 
 }  // namespace
 
@@ -245,13 +239,13 @@ void TDialogException::HandleAppException(const Exception& failure) {
 }
 
 void TDialogException::btnSendClick() {
-    if (TextOfEdit(btnSend) == kClose) {
+    if (ToWide(WindowText(btnSend)) == kClose) {
         SetModalResult(ModalResult::OK);
         return;
     }
     const AnsiCodePage& codePage = SystemAnsiCodePage();
-    std::u16string query = SendQuery(U16View(reportQuery_), U16View(TextOfEdit(edEmail)),
-                                     U16View(TextOfEdit(memoComment)), codePage);
+    std::u16string query = SendQuery(U16View(reportQuery_), WindowText(edEmail),
+                                     WindowText(memoComment), codePage);
     reportQuery_ = ToWide(query);
     EnableWindow(btnCancel, FALSE);
     SetWindowTextW(btnSend, kClose);
@@ -281,8 +275,8 @@ bool TDialogException::OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& r
 void TDialogException::btnSeeClick() {
     TFormNotepad& viewer = App().FormNotepad();
     viewer.SetCaption(L"Palimp - Error Report");
-    viewer.SetText(WideView(ReportPreviewText(U16View(reportText_), U16View(TextOfEdit(edEmail)),
-                                              U16View(TextOfEdit(memoComment)))));
+    viewer.SetText(WideView(ReportPreviewText(U16View(reportText_), WindowText(edEmail),
+                                              WindowText(memoComment))));
     App().GetPrompter().ShowModal(viewer);
 }
 

@@ -286,12 +286,7 @@ void TFormFromTo::OnActivate(bool active) {
 
 // ---- Fields --------------------------------------------------------------------------------
 
-std::u16string TFormFromTo::InputText(HWND combo) const {
-    int length = GetWindowTextLengthW(combo);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(combo, text.data(), length + 1)));
-    return ToU16(text);
-}
+std::u16string TFormFromTo::InputText(HWND combo) const { return WindowText(combo); }
 
 void TFormFromTo::RefreshLength(HWND combo) {
     HWND label = combo == comboSearch ? labelSearch2 : labelReplace2;

@@ -44,12 +44,7 @@ std::wstring CutAtNulWarning(const std::wstring& name) {
 
 std::u16string TFormMain::DocumentText() const { return EditText(memo); }
 
-std::u16string TFormMain::EditText(HWND edit) {
-    int length = GetWindowTextLengthW(edit);
-    std::u16string text(static_cast<size_t>(length), u'\0');
-    if (length > 0) text.resize(static_cast<size_t>(GetWindowTextW(edit, AsWide(text.data()), length + 1)));
-    return text;
-}
+std::u16string TFormMain::EditText(HWND edit) { return WindowText(edit); }
 
 bool TFormMain::Modified() const { return SendMessageW(memo, EM_GETMODIFY, 0, 0) != 0; }
 

@@ -36,12 +36,6 @@ private:
     HWND focus_;
 };
 
-std::u16string TextOfEdit(HWND edit) {
-    int length = GetWindowTextLengthW(edit);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(edit, text.data(), length + 1)));
-    return std::u16string(text.begin(), text.end());
-}
 
 }  // namespace
 
@@ -193,7 +187,7 @@ void TFormMain::actionFindNextExecute() {
     DisabledWhileSearching disabled(Handle());
     BusyCursor wait;
     auto [start, length] = MemoSelection();
-    ShowSearchOutcome(FindNextOutcome(TextOfEdit(edFind), DocumentText(), miCaseSensitive->Checked(),
+    ShowSearchOutcome(FindNextOutcome(WindowText(edFind), DocumentText(), miCaseSensitive->Checked(),
                                       miWholeWordsOnly->Checked(), start, length));
 }
 
@@ -201,7 +195,7 @@ void TFormMain::actionFindBackExecute() {
     DisabledWhileSearching disabled(Handle());
     BusyCursor wait;
     auto [start, length] = MemoSelection();
-    ShowSearchOutcome(FindBackOutcome(TextOfEdit(edFind), DocumentText(), miCaseSensitive->Checked(),
+    ShowSearchOutcome(FindBackOutcome(WindowText(edFind), DocumentText(), miCaseSensitive->Checked(),
                                       miWholeWordsOnly->Checked(), start, length));
 }
 

@@ -6,6 +6,7 @@
 #include <windowsx.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <deque>
 #include <vector>
 
@@ -609,6 +610,16 @@ bool Form::HandleDialogKey(MSG& msg) {
     }
     // Tab, arrows and access keys the dialog way.
     return IsDialogMessageW(Handle(), &msg) != FALSE;
+}
+
+std::u16string WindowText(HWND window) {
+    int length = GetWindowTextLengthW(window);
+    std::u16string text(static_cast<size_t>(length), u'\0');
+    if (length > 0) {
+        int copied = GetWindowTextW(window, reinterpret_cast<wchar_t*>(text.data()), length + 1);
+        text.resize(static_cast<size_t>(std::max(copied, 0)));
+    }
+    return text;
 }
 
 // ---- Names -----------------------------------------------------------------------------

@@ -331,6 +331,9 @@ private:
     int helpContext_ = 0;
 };
 
+// The whole text of a window or control (an edit's text, a button's caption).
+std::u16string WindowText(HWND window);
+
 // Names of controls, kept on the window itself so that a form finds its controls wherever they
 // sit (panels included). The names are those of the window designs: "btnOK", "sgTable".
 void NameControl(HWND control, std::string_view name);
