@@ -2,32 +2,68 @@
 // library, and the rules about which options go together are easier to read in one place.
 #include "cli/arguments.h"
 
+#include <algorithm>
+#include <cctype>
 #include <optional>
+
+#include "cli/code_pages.h"
 
 namespace palimp::cli {
 
 namespace {
 
-constexpr std::string_view kUsage =
+constexpr std::string_view kUsageHead =
     "Usage: palimp-replace -t TABLE.palimp [options] [FILE...]\n"
     "Replace many text phrases at once: applies a Palimp table to text files in one pass.\n"
     "At every position the first table row that matches wins; replacements are never\n"
-    "scanned again. Without FILE, standard input is read and standard output written.\n"
+    "scanned again. Without FILE, and for FILE -, standard input is read; results go to\n"
+    "standard output unless -o or -i says otherwise.\n"
     "\n"
-    "  -t, --table TABLE     the table file (.palimp)\n"
+    "  -t, --table TABLE     the table file (format below)\n"
+    "      --tsv             the table is TAB-separated lines without \"##\", every line a\n"
+    "                        pair, as the editor's Copy All gives them\n"
     "  -o, --output FILE     write the result of the single input there\n"
-    "  -i, --in-place        rewrite each FILE in place (atomically)\n"
-    "      --encoding E      keep (default): the input's encoding, mark and line breaks;\n"
+    "  -i, --in-place        rewrite each FILE in place (atomically); a FILE without a\n"
+    "                        replacement is left untouched\n"
+    "      --backup SUFFIX   with -i, keep each rewritten FILE's old content in FILE+SUFFIX\n"
+    "      --encoding E      how each result is written, whatever the other inputs are:\n"
+    "                        keep (default): the input's encoding, mark and line breaks;\n"
     "                        utf16le: what the editor writes (FF FE, CR LF);\n"
-    "                        utf8: UTF-8 without mark\n"
-    "      --count           write nothing; print the number of replacements\n"
-    "                        (\"N\", or \"PATH<TAB>N\" per file when there are several)\n"
-    "      --stats           print to standard error, per input, \"Found: N; Time: X.Xs\"\n"
-    "                        and \"row R: N\" for every table row that matched\n"
+    "                        utf8: UTF-8 without mark (a UTF-16 input becomes UTF-8 too)\n"
+    "      --ansi CODEPAGE   how a file without a byte order mark is read when it is not\n"
+    "                        UTF-8: utf8 refuses it, 1252 reads it as Windows-1252\n";
+
+constexpr std::string_view kUsageTail =
+    "      --check           write nothing; list the table rows that can never win and,\n"
+    "                        with FILEs, the rows without a hit in them; exit 1 if any\n"
+    "      --diff            write nothing; show the changes as a unified diff (in UTF-8)\n"
+    "                        and the hits of every table row on standard error\n"
+    "      --count           print the number of replacements (\"N\", or \"PATH<TAB>N\" per\n"
+    "                        input when there are several); alone it writes nothing, with\n"
+    "                        -o or -i the counts go to standard error\n"
+    "      --stats           print to standard error the table's pairs and, per input,\n"
+    "                        \"Found: N; Time: X.Xs\", the hits by table line and the lines\n"
+    "                        without a hit\n"
+    "      --fail-if-none    exit 1 when nothing was replaced\n"
     "  -h, --help            show this help\n"
     "      --version         show the version\n"
     "\n"
-    "Exit status: 0 success, 1 an input or output failed, 2 usage error.\n";
+    "The table file: a line or more about the table, a line \"##\", then one line per\n"
+    "pair: the phrase, a TAB, the replacement, a TAB and the options, C for case\n"
+    "sensitive and W for whole words only (both: C,W; none: case is ignored). UTF-16\n"
+    "with a byte order mark, as the editor saves it, or UTF-8. For example:\n"
+    "\n"
+    "    British to American spelling, and three dots\n"
+    "    ##\n"
+    "    colour<TAB>color<TAB>W\n"
+    "    Colour<TAB>Color<TAB>C,W\n"
+    "    ...<TAB>.<TAB>\n"
+    "\n"
+    "Starter tables come with Palimp, in the replace folder beside Palimp.exe (dist/replace\n"
+    "in the sources). Warnings about the table, with its line numbers, go to standard error.\n"
+    "\n"
+    "Exit status: 0 success, 1 an input or output failed (or --check found rows,\n"
+    "--fail-if-none found nothing), 2 a usage error or a table without \"##\".\n";
 
 struct OptionForm {
     std::string_view shortName;  // "-t", or empty
@@ -35,12 +71,17 @@ struct OptionForm {
     bool takesValue;
 };
 
-enum OptionId { kTable, kOutput, kInPlace, kEncoding, kCount, kStats, kHelp, kVersion };
+enum OptionId {
+    kTable, kTsv, kOutput, kInPlace, kBackup, kEncoding, kAnsi, kCount, kStats, kCheck, kDiff,
+    kFailIfNone, kHelp, kVersion,
+};
 
 constexpr OptionForm kOptions[] = {
-    {"-t", "--table", true},      {"-o", "--output", true}, {"-i", "--in-place", false},
-    {"", "--encoding", true},     {"", "--count", false},   {"", "--stats", false},
-    {"-h", "--help", false},      {"", "--version", false},
+    {"-t", "--table", true},   {"", "--tsv", false},      {"-o", "--output", true},
+    {"-i", "--in-place", false}, {"", "--backup", true},  {"", "--encoding", true},
+    {"", "--ansi", true},      {"", "--count", false},    {"", "--stats", false},
+    {"", "--check", false},    {"", "--diff", false},     {"", "--fail-if-none", false},
+    {"-h", "--help", false},   {"", "--version", false},
 };
 
 // The option an argument names, with its value when it is glued on ("--table=x", "-tx").
@@ -63,10 +104,15 @@ std::optional<Match> FindOption(const std::string& arg) {
     return std::nullopt;
 }
 
+// Encoding names in any letter case, with or without a hyphen: utf8, UTF-8, UTF-16LE.
 std::optional<OutputEncoding> EncodingNamed(std::string_view name) {
-    if (name == "keep") return OutputEncoding::kKeep;
-    if (name == "utf16le") return OutputEncoding::kUtf16Le;
-    if (name == "utf8") return OutputEncoding::kUtf8;
+    std::string key;
+    for (char c : name) {
+        if (c != '-' && c != '_') key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (key == "keep") return OutputEncoding::kKeep;
+    if (key == "utf16le") return OutputEncoding::kUtf16Le;
+    if (key == "utf8") return OutputEncoding::kUtf8;
     return std::nullopt;
 }
 
@@ -74,16 +120,25 @@ std::optional<OutputEncoding> EncodingNamed(std::string_view name) {
 std::string Apply(int id, const std::string& value, Options& options) {
     switch (id) {
         case kTable: options.table = value; break;
+        case kTsv: options.tsv = true; break;
         case kOutput: options.output = value; break;
         case kInPlace: options.inPlace = true; break;
+        case kBackup: options.backup = value; break;
         case kEncoding: {
             auto encoding = EncodingNamed(value);
             if (!encoding) return "unknown encoding '" + value + "' (keep, utf16le or utf8)";
             options.encoding = *encoding;
             break;
         }
+        case kAnsi:
+            options.ansi = CodePageNumber(value);
+            if (options.ansi == 0) return "unknown code page '" + value + "' (utf8, 1252 or a number)";
+            break;
         case kCount: options.count = true; break;
         case kStats: options.stats = true; break;
+        case kCheck: options.check = true; break;
+        case kDiff: options.diff = true; break;
+        case kFailIfNone: options.failIfNone = true; break;
         case kHelp: options.help = true; break;
         case kVersion: options.version = true; break;
     }
@@ -92,14 +147,21 @@ std::string Apply(int id, const std::string& value, Options& options) {
 
 // The rules between options, checked once everything is read.
 std::string CheckCombination(const Options& options) {
+    const auto& files = options.files;
+    const auto stdinCount = std::count(files.begin(), files.end(), std::string(kStdinArgument));
     if (options.table.empty()) return "no table given (-t TABLE.palimp)";
-    if (!options.output.empty() && options.files.size() > 1)
-        return "-o takes the result of a single input, but " +
-               std::to_string(options.files.size()) + " files were given";
+    if (!options.output.empty() && files.size() > 1)
+        return "-o takes the result of a single input, but " + std::to_string(files.size()) +
+               " files were given";
     if (options.inPlace && !options.output.empty()) return "-i and -o exclude each other";
-    if (options.inPlace && options.files.empty()) return "-i needs at least one FILE";
-    if (options.count && (options.inPlace || !options.output.empty()))
-        return "--count writes nothing, so it does not go with -o or -i";
+    if (options.inPlace && files.empty()) return "-i needs at least one FILE";
+    if (options.inPlace && stdinCount > 0) return "-i cannot rewrite standard input ('-')";
+    if (!options.backup.empty() && !options.inPlace) return "--backup keeps copies of what -i rewrites, but -i is not given";
+    if (stdinCount > 1) return "standard input ('-') given twice";
+    if (options.check && (options.WritesFiles() || options.count || options.diff))
+        return "--check writes nothing, so it does not go with -o, -i, --count or --diff";
+    if (options.diff && (!options.output.empty() || options.count))
+        return "--diff shows what -i would do, so it does not go with -o or --count";
     return {};
 }
 
@@ -138,8 +200,10 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
         if (seen[match->id] && result.error.empty())
             result.error = "option '" + std::string(kOptions[match->id].longName) + "' given twice";
         seen[match->id] = true;
-        if (kOptions[match->id].takesValue && value.empty() && result.error.empty())
-            result.error = "option '" + arg + "' needs a non-empty value";
+        if (kOptions[match->id].takesValue && value.empty()) {
+            if (result.error.empty()) result.error = "option '" + arg + "' needs a non-empty value";
+            continue;
+        }
         std::string error = Apply(match->id, value, options);
         if (result.error.empty()) result.error = std::move(error);
     }
@@ -152,6 +216,9 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
     return result;
 }
 
-std::string_view UsageText() { return kUsage; }
+std::string UsageText(unsigned defaultCodePage) {
+    return std::string(kUsageHead) + "                        (default here: " +
+           CodePageName(defaultCodePage) + ")\n" + std::string(kUsageTail);
+}
 
 }  // namespace palimp::cli

@@ -15,16 +15,30 @@ enum class OutputEncoding {
     kUtf8,     // UTF-8 without mark, line breaks as read
 };
 
+// The file name that stands for standard input.
+inline constexpr std::string_view kStdinArgument = "-";
+
 struct Options {
     std::string table;                 // -t: the table file
+    bool tsv = false;                  // --tsv: the table is TAB-separated lines, no marker
     std::string output;                // -o: where the single result goes; empty: no -o
     bool inPlace = false;              // -i
+    std::string backup;                // --backup: suffix of the copies -i keeps; empty: none
     OutputEncoding encoding = OutputEncoding::kKeep;
+    unsigned ansi = 0;                 // --ansi: code page number (65001: UTF-8); 0: default
     bool count = false;                // --count
     bool stats = false;                // --stats
+    bool check = false;                // --check
+    bool diff = false;                 // --diff
+    bool failIfNone = false;           // --fail-if-none
     bool help = false;                 // -h, --help
     bool version = false;              // --version
-    std::vector<std::string> files;    // none: standard input to standard output
+    std::vector<std::string> files;    // none: standard input to standard output; "-" is it too
+
+    // Whether results are written to files (-o or -i), so that standard output is free.
+    bool WritesFiles() const { return inPlace || !output.empty(); }
+    // Whether the run writes no result at all.
+    bool DryRun() const { return check || diff || (count && !WritesFiles()); }
 };
 
 struct ParsedArguments {
@@ -35,11 +49,13 @@ struct ParsedArguments {
 // Parses the arguments after the program name. Options and files may be mixed; "--" ends the
 // options. Help and version win over every other check. Otherwise the result is an error when
 // an option is unknown, lacks its value or is given twice, when the table is missing, or when
-// the options contradict each other or the number of files (-o with several files, -i without
-// files, -i with -o, --count with -o or -i).
+// the options contradict each other or the files (-o with several inputs, -i without files or
+// with standard input, -i with -o, --backup without -i, --check with anything that writes,
+// --diff with -o or --count, standard input twice).
 ParsedArguments ParseArguments(std::span<const std::string> args);
 
-// The text of --help, ending in a line break.
-std::string_view UsageText();
+// The text of --help, ending in a line break; defaultCodePage is the code page --ansi has when
+// it is not given.
+std::string UsageText(unsigned defaultCodePage);
 
 }  // namespace palimp::cli

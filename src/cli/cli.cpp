@@ -1,13 +1,16 @@
-// palimp-replace: the table is read and built once, then every input goes through the same
-// steps (read, decode, replace, encode, write) a piece at a time, and a failing input never
-// stops the others.
+// palimp-replace: the table is read, checked and built once, then every input goes through the
+// same steps (read, decode, replace, encode, write) a piece at a time, and a failing input
+// never stops the others. --check and --diff take the same road and write nothing.
 #include "cli/cli.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
+#include <random>
 #include <set>
 #include <stdexcept>
 #include <system_error>
@@ -15,12 +18,14 @@
 #include <vector>
 
 #include "cli/arguments.h"
+#include "cli/table_report.h"
 #include "cli/transcode.h"
 #include "core/errors.h"
 #include "core/file_io.h"
+#include "core/line_diff.h"
 #include "core/product.h"
 #include "core/replace_many.h"
-#include "core/table_file.h"
+#include "core/table_check.h"
 
 namespace palimp::cli {
 
@@ -57,7 +62,10 @@ std::string DescribeReadFailure(const fs::path& path) {
     return ErrorText(std::errc::permission_denied);
 }
 
-std::string DescribeWriteFailure(const fs::path& path) {
+// The reason a file could not be written: what the file system says about the target and its
+// folder, else the system's error of the failed step (systemError, errno as it was then), else
+// the error of creating a file beside the target.
+std::string DescribeWriteFailure(const fs::path& path, int systemError) {
     std::error_code error;
     fs::path folder = path.parent_path();
     if (folder.empty()) folder = ".";
@@ -74,7 +82,24 @@ std::string DescribeWriteFailure(const fs::path& path) {
         (target.permissions() & fs::perms::owner_write) == fs::perms::none) {
         return "the file is read-only";
     }
-    return "the folder is not writable or the disk is full";
+    // Cleaning up after a failed creation may leave "no such file" behind; it says nothing.
+    if (systemError != 0 && systemError != ENOENT) return std::generic_category().message(systemError);
+    // Creating a file of our own there gives the system's reason, such as a folder without
+    // write permission. The name is one that no file has, so no file of the user's is touched.
+    fs::path probe;
+    std::random_device random;
+    for (int attempt = 0; attempt < 8 && probe.empty(); ++attempt) {
+        fs::path candidate = folder / (".palimp-replace-" + std::to_string(random()) + ".probe");
+        if (!fs::exists(fs::symlink_status(candidate, error))) probe = std::move(candidate);
+    }
+    if (probe.empty()) return "the system refused the write";
+    errno = 0;
+    std::ofstream created(probe, std::ios::binary);
+    const int probeError = errno;
+    if (!created) return probeError != 0 ? std::generic_category().message(probeError) : "cannot create a file there";
+    created.close();
+    fs::remove(probe, error);
+    return "the system refused the write";
 }
 
 std::string Seconds(double seconds, int decimals) {
@@ -87,25 +112,54 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// How the result of an input is written, for the note on a file converted in place.
+std::string EncodingTitle(TextEncoding encoding, unsigned codePage) {
+    switch (encoding) {
+        case TextEncoding::kUtf16LeBom: return "UTF-16 LE with mark";
+        case TextEncoding::kUtf16BeBom: return "UTF-16 BE with mark";
+        case TextEncoding::kUtf8Bom: return "UTF-8 with mark";
+        case TextEncoding::kUtf8: return "UTF-8";
+        case TextEncoding::kAnsi: break;
+    }
+    return CodePageTitle(codePage);
+}
+
+TextEncoding WrittenEncoding(OutputEncoding mode, TextEncoding input) {
+    switch (mode) {
+        case OutputEncoding::kUtf16Le: return TextEncoding::kUtf16LeBom;
+        case OutputEncoding::kUtf8: return TextEncoding::kUtf8;
+        case OutputEncoding::kKeep: break;
+    }
+    return input;
+}
+
 class Run {
 public:
     Run(const Options& options, const Environment& environment)
         : options_(options), env_(environment) {
-        settings_.codePage.page = env_.codePage ? env_.codePage : &DefaultAnsiCodePage();
-        settings_.codePage.roundTrips = env_.codePage ? env_.codePageRoundTrips : true;
         settings_.mode = options_.encoding;
-        settings_.count = options_.count;
+        settings_.count = options_.check || (options_.count && !options_.WritesFiles());
         if (env_.pieceBytes != 0) settings_.pieceBytes = env_.pieceBytes;
     }
 
     int Execute() {
-        if (!LoadTable()) return kExitFailure;
-        if (options_.files.empty()) {
-            ProcessInput(std::string(kStdinName), std::nullopt);
-        } else {
-            for (const std::string& file : options_.files) {
-                ProcessInput(file, PathFromArgument(file));
+        if (!ChooseCodePage()) return kExitUsage;
+        if (const int status = LoadTable(); status != kExitOk) return status;
+        std::vector<std::string> inputs = options_.files;
+        if (inputs.empty() && !options_.check) inputs.emplace_back(kStdinArgument);
+        severalInputs_ = inputs.size() > 1;
+        for (const std::string& input : inputs) {
+            if (input == kStdinArgument) {
+                ProcessInput(std::string(kStdinName), std::nullopt);
+            } else {
+                ProcessInput(input, PathFromArgument(input));
             }
+        }
+        if (options_.check) ReportCheck();
+        if (options_.diff) ReportDiffHits();
+        if (options_.failIfNone && totalFound_ == 0) {
+            env_.writeStderr(std::string(kProgram) + ": nothing was replaced (--fail-if-none)\n");
+            failed_ = true;
         }
         return failed_ ? kExitFailure : kExitOk;
     }
@@ -126,41 +180,77 @@ private:
         failed_ = true;
     }
 
-    bool LoadTable() {
+    void WriteStdout(std::string_view bytes) {
+        if (stdoutBroken_) return;
+        if (const std::error_code error = env_.writeStdout(bytes)) {
+            Fail(kStdoutName, "cannot write: " + error.message());
+            stdoutBroken_ = true;  // said once; the rest would fail alike
+        }
+    }
+
+    bool ChooseCodePage() {
+        codePageNumber_ = options_.ansi != 0 ? options_.ansi : env_.defaultCodePage;
+        settings_.codePage = env_.codePages ? env_.codePages(codePageNumber_) : PortableCodePage(codePageNumber_);
+        if (settings_.codePage.page) return true;
+        env_.writeStderr(std::string(kProgram) + ": code page " + std::to_string(codePageNumber_) +
+                         " is not available here (--ansi utf8 or 1252)\n");
+        return false;
+    }
+
+    int LoadTable() {
         const fs::path path = PathFromArgument(options_.table);
         std::string bytes;
         try {
             bytes = ReadFileBytes(path);
         } catch (const EFOpenError&) {
             Fail(options_.table, "cannot open: " + DescribeReadFailure(path));
-            return false;
+            return kExitFailure;
         }
-        const TableFileContent content = ReadTableFile(bytes, *settings_.codePage.page);
+        TableRead read = ReadTable(bytes, settings_.codePage, options_.tsv);
+        if (!read.refusal.empty()) {
+            Report(options_.table, read.refusal);
+            return kExitUsage;
+        }
+        table_ = std::move(read.table);
+        if (const std::string warnings = WarningLines(options_.table, table_); !warnings.empty()) {
+            std::string text;
+            for (std::size_t at = 0; at < warnings.size();) {
+                const std::size_t end = warnings.find('\n', at) + 1;
+                text += std::string(kProgram) + ": " + warnings.substr(at, end - at);
+                at = end;
+            }
+            env_.writeStderr(text);
+        }
+        if (options_.check || options_.stats) reach_ = FindRowsThatNeverWin(table_.rows);
         const Clock::time_point start = Clock::now();
-        engine_.emplace(std::span(content.rows));
+        engine_.emplace(std::span(table_.rows));
+        totalHits_.assign(table_.rows.size(), 0);
         if (options_.stats) {
-            env_.writeStderr("Table: " + std::to_string(content.rows.size()) + " rows; Build: " +
+            std::size_t pairs = 0;
+            for (const RowReach& reach : reach_) pairs += reach.canWin ? 1 : 0;
+            env_.writeStderr("Table: " + std::to_string(table_.rows.size()) + " rows, " +
+                             std::to_string(pairs) + " pairs that can match; Build: " +
                              Seconds(SecondsSince(start), 3) + "s\n");
         }
-        return true;
+        return kExitOk;
     }
 
     // The input's bytes: a regular file read as the pass needs it, perhaps twice; anything
-    // that cannot be read twice (standard input, a pipe, a device) read whole first.
-    std::unique_ptr<ByteSource> OpenInput(const std::string& name,
-                                          const std::optional<fs::path>& path) {
+    // that cannot be read twice (standard input, a pipe, a device), or that a diff needs
+    // whole, read whole first.
+    std::unique_ptr<ByteSource> OpenInput(const std::string& name, const std::optional<fs::path>& path) {
         if (!path) {
             std::string bytes;
-            if (!env_.readStdin(bytes)) {
-                Fail(name, "cannot read");
+            if (const std::error_code error = env_.readStdin(bytes)) {
+                Fail(name, "cannot read: " + error.message());
                 return nullptr;
             }
             return std::make_unique<MemorySource>(std::move(bytes));
         }
         try {
             std::error_code error;
-            if (fs::exists(*path, error) && !fs::is_regular_file(*path, error) &&
-                !fs::is_directory(*path, error)) {
+            if (options_.diff || (fs::exists(*path, error) && !fs::is_regular_file(*path, error) &&
+                                  !fs::is_directory(*path, error))) {
                 return std::make_unique<MemorySource>(ReadFileBytes(*path));
             }
             return std::make_unique<FileSource>(*path);
@@ -173,7 +263,7 @@ private:
     // Whether the input may be written out; a decoding that loses bytes is refused when the
     // result should keep the input's encoding, and only noted when the user asked to convert.
     bool AcceptDecoding(const std::string& name, const std::string& unfaithful) {
-        if (unfaithful.empty() || options_.count) return true;
+        if (unfaithful.empty() || settings_.count) return true;
         if (options_.encoding == OutputEncoding::kKeep) {
             Fail(name, "holds " + unfaithful +
                            ", which would not be written back unchanged; nothing written"
@@ -185,21 +275,19 @@ private:
     }
 
     void PrintStats(const std::string& name, const PassOutcome& outcome) {
-        const std::string prefix = options_.files.size() > 1 ? name + ": " : std::string();
-        std::string text = prefix + "Found: " + std::to_string(outcome.found) +
-                           "; Time: " + Seconds(outcome.seconds, 1) + "s\n";
-        for (size_t row = 0; row < outcome.rowHits.size(); ++row) {
-            if (outcome.rowHits[row] == 0) continue;
-            text += prefix + "row " + std::to_string(row + 1) + ": " +
-                    std::to_string(outcome.rowHits[row]) + "\n";
-        }
-        env_.writeStderr(text);
+        const std::string prefix = severalInputs_ ? name + ": " : std::string();
+        env_.writeStderr(prefix + "Found: " + std::to_string(outcome.found) + "; Time: " +
+                         Seconds(outcome.seconds, 1) + "s\n" + HitLines(table_, outcome.rowHits, prefix));
     }
 
     void PrintCount(const std::string& name, int found) {
-        std::string line = options_.files.size() > 1 ? name + "\t" : std::string();
+        std::string line = severalInputs_ ? name + "\t" : std::string();
         line += std::to_string(found) + "\n";
-        if (!env_.writeStdout(line)) Fail(kStdoutName, "cannot write");
+        if (options_.WritesFiles()) {
+            env_.writeStderr(line);
+        } else {
+            WriteStdout(line);
+        }
     }
 
     // Where one input's result goes as the pass hands it out: standard output, held and written
@@ -208,62 +296,88 @@ private:
     class Output {
     public:
         Output(Run& run, const std::string& name, const std::optional<fs::path>& inputPath)
-            : run_(run), toStdout_(!run.options_.inPlace && run.options_.output.empty()) {
-            if (toStdout_) return;
+            : run_(run), toStdout_(!run.options_.WritesFiles()), discard_(run.options_.DryRun()) {
+            if (toStdout_ || discard_) return;
             targetName_ = run.options_.inPlace ? name : run.options_.output;
             target_ = run.options_.inPlace ? *inputPath : PathFromArgument(run.options_.output);
         }
 
         void Add(std::string_view bytes) {
+            if (discard_) return;
             if (toStdout_) {
                 held_.append(bytes);
                 return;
             }
             if (failed_) return;
             try {
+                errno = 0;
                 if (!writer_) writer_.emplace(target_);
                 writer_->Write(bytes);
             } catch (const EFCreateError&) {
                 failed_ = true;  // reported when the result would be delivered
+                systemError_ = errno;
                 writer_.reset();
             }
         }
 
-        void Deliver() {
+        // Keeps the file that the result replaces as backup first; true when delivered.
+        bool Deliver(const std::optional<fs::path>& backup) {
             if (toStdout_) {
-                if (!run_.env_.writeStdout(held_)) run_.Fail(kStdoutName, "cannot write");
-                return;
+                run_.WriteStdout(held_);
+                return true;
             }
             if (!failed_) {
                 try {
+                    errno = 0;
                     if (!writer_) writer_.emplace(target_);
+                    if (backup && !KeepBackup(*backup)) return false;
                     writer_->Commit();
-                    return;
+                    return true;
                 } catch (const EFCreateError&) {
+                    systemError_ = errno;
                     writer_.reset();
                 }
             }
-            run_.Fail(targetName_,
-                      "cannot write: " + DescribeWriteFailure(target_) + "; nothing written");
+            run_.Fail(targetName_, "cannot write: " + DescribeWriteFailure(target_, systemError_) +
+                                       "; nothing written");
+            return false;
         }
 
     private:
+        bool KeepBackup(const fs::path& backup) {
+            std::error_code error;
+            fs::copy_file(target_, backup, fs::copy_options::overwrite_existing, error);
+            if (!error) return true;
+            writer_.reset();
+            run_.Fail(targetName_, "cannot keep the old content in " + ToUtf8(PathToUtf16(backup)) +
+                                       ": " + error.message() + "; nothing written");
+            return false;
+        }
+
         Run& run_;
         bool toStdout_;
+        bool discard_;
         std::string held_;
         std::string targetName_;
         fs::path target_;
         std::optional<AtomicFileWriter> writer_;  // abandoned unless delivered
         bool failed_ = false;
+        int systemError_ = 0;
     };
 
     void ProcessInput(const std::string& name, const std::optional<fs::path>& path) {
         std::unique_ptr<ByteSource> source = OpenInput(name, path);
         if (!source) return;
         Output output(*this, name, path);
+        PassSettings settings = settings_;
+        std::u16string textRead, textWritten;
+        if (options_.diff) {
+            settings.textRead = &textRead;
+            settings.textWritten = &textWritten;
+        }
         PassOutcome outcome;
         try {
-            outcome = RunPass(*source, *engine_, settings_,
+            outcome = RunPass(*source, *engine_, settings,
                               [&output](std::string_view bytes) { output.Add(bytes); });
         } catch (const EFOpenError&) {
             Fail(name, "cannot open: " + DescribeReadFailure(*path));
@@ -274,16 +388,23 @@ private:
             Fail(name, "changed while it was read; nothing written");
             return;
         }
+        if (outcome.notUtf8) {
+            Fail(name, "has no byte order mark and is not UTF-8; nothing written (--ansi 1252 "
+                       "reads it as Windows-1252)");
+            return;
+        }
         if (!AcceptDecoding(name, outcome.unfaithful)) return;
         if (outcome.tooLarge) {
             Fail(name, "is too large (more than 2,147,483,647 UTF-16 units)");
             return;
         }
+        totalFound_ += outcome.found;
+        ++inputsRead_;
+        if (outcome.found > 0) ++inputsWithHits_;
+        for (std::size_t r = 0; r < outcome.rowHits.size(); ++r) totalHits_[r] += outcome.rowHits[r];
         if (options_.stats) PrintStats(name, outcome);
-        if (options_.count) {
-            PrintCount(name, outcome.found);
-            return;
-        }
+        if (options_.count) PrintCount(name, outcome.found);
+        if (settings.count) return;
         // A file that would come back byte for byte is not rewritten in place.
         const bool unchanged = options_.encoding == OutputEncoding::kKeep && outcome.found == 0;
         if (options_.inPlace && unchanged) return;
@@ -291,14 +412,79 @@ private:
             Fail(name, outcome.unwritable + "; nothing written");
             return;
         }
-        output.Deliver();
+        if (options_.diff) {
+            const std::string label = path ? name : std::string(kStdinArgument);
+            WriteStdout(UnifiedDiff(ToUtf8(textRead), ToUtf8(textWritten), label, label));
+            return;
+        }
+        std::optional<fs::path> backup;
+        if (!options_.backup.empty()) {
+            backup = *path;
+            *backup += PathFromArgument(options_.backup);
+        }
+        if (!output.Deliver(backup)) return;
+        const TextEncoding written = WrittenEncoding(options_.encoding, outcome.encoding);
+        if (options_.inPlace && written != outcome.encoding) {
+            Report(name, "note: " + EncodingTitle(outcome.encoding, codePageNumber_) + " written as " +
+                             EncodingTitle(written, codePageNumber_) +
+                             (written == TextEncoding::kUtf16LeBom ? " with CR LF line breaks" : "") +
+                             " (--encoding)");
+        }
+    }
+
+    // --check: the rows that never win and, after inputs, the rows without a hit in them.
+    void ReportCheck() {
+        std::string text;
+        std::size_t pairs = 0, neverWin = 0, withoutHits = 0;
+        const std::string inputs = inputsRead_ == 1 ? std::string("the input")
+                                                    : std::to_string(inputsRead_) + " inputs";
+        for (std::size_t r = 0; r < table_.rows.size(); ++r) {
+            if (IsBlankRow(table_.rows[r])) continue;
+            const std::string where = options_.table + ":" + std::to_string(table_.lines[r]) + ": ";
+            if (!table_.rows[r][kSearchColumn].empty()) ++pairs;
+            if (!reach_[r].canWin) {
+                ++neverWin;
+                text += where + NeverWinsText(table_, r, reach_[r]) + "\n";
+            } else if (inputsRead_ > 0 && totalHits_[r] == 0) {
+                ++withoutHits;
+                text += where + "no hit in " + inputs + "\n";
+            }
+        }
+        text += options_.table + ": " + std::to_string(pairs) + (pairs == 1 ? " pair" : " pairs");
+        if (neverWin + withoutHits == 0) {
+            text += inputsRead_ > 0 ? "; every one can win and has hits in " + inputs : "; every one can win";
+        } else {
+            if (neverWin > 0) text += "; " + std::to_string(neverWin) + (neverWin == 1 ? " never wins" : " never win");
+            if (withoutHits > 0) {
+                text += "; " + std::to_string(withoutHits) + (withoutHits == 1 ? " has" : " have") +
+                        " no hit in " + inputs;
+            }
+            failed_ = true;
+        }
+        WriteStdout(text + "\n");
+    }
+
+    // --diff: the hits of every row across the inputs.
+    void ReportDiffHits() {
+        env_.writeStderr("Found: " + std::to_string(totalFound_) + " in " + std::to_string(inputsWithHits_) +
+                         " of " + std::to_string(inputsRead_) + (inputsRead_ == 1 ? " input\n" : " inputs\n") +
+                         HitLines(table_, totalHits_, ""));
     }
 
     const Options& options_;
     const Environment& env_;
     PassSettings settings_;
+    unsigned codePageNumber_ = 0;
+    LinedTable table_;
+    std::vector<RowReach> reach_;
     std::optional<ReplaceManyEngine> engine_;
+    bool severalInputs_ = false;
     bool failed_ = false;
+    bool stdoutBroken_ = false;
+    long long totalFound_ = 0;
+    std::vector<int> totalHits_;
+    int inputsRead_ = 0;
+    int inputsWithHits_ = 0;
 };
 
 // Rewriting one file twice in place would apply the table to its own result.
@@ -333,12 +519,15 @@ int RunReplaceCli(std::span<const std::string> args, const Environment& environm
         return kExitUsage;
     }
     const Options& options = parsed.options;
-    if (options.help) {
-        return environment.writeStdout(UsageText()) ? kExitOk : kExitFailure;
-    }
-    if (options.version) {
-        std::string line = std::string(kProgram) + " " + PALIMP_FILE_VERSION + "\n";
-        return environment.writeStdout(line) ? kExitOk : kExitFailure;
+    if (options.help || options.version) {
+        const std::string text = options.help ? UsageText(environment.defaultCodePage)
+                                              : std::string(kProgram) + " " + PALIMP_FILE_VERSION + "\n";
+        if (const std::error_code error = environment.writeStdout(text)) {
+            environment.writeStderr(std::string(kProgram) + ": " + std::string(kStdoutName) +
+                                    ": cannot write: " + error.message() + "\n");
+            return kExitFailure;
+        }
+        return kExitOk;
     }
     return Run(options, environment).Execute();
 }

@@ -7,28 +7,28 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 
-#include "core/text_codec.h"
+#include "cli/code_pages.h"
 
 namespace palimp::cli {
 
 // Exit statuses.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailure = 1;  // an input or an output failed
-inline constexpr int kExitUsage = 2;    // the command line is unusable
+inline constexpr int kExitFailure = 1;  // an input or an output failed; --check found rows
+inline constexpr int kExitUsage = 2;    // the command line or the table is unusable
 
 // What the command line talks to besides files.
 struct Environment {
-    // Reads all of standard input; false on a read error.
-    std::function<bool(std::string& bytes)> readStdin;
-    // Writes bytes to standard output; false when that fails.
-    std::function<bool(std::string_view bytes)> writeStdout;
+    // Reads all of standard input; the system's error when that fails.
+    std::function<std::error_code(std::string& bytes)> readStdin;
+    // Writes bytes to standard output; the system's error when that fails.
+    std::function<std::error_code(std::string_view bytes)> writeStdout;
     std::function<void(std::string_view bytes)> writeStderr;
-    // The ANSI code page for inputs without a mark; null means Windows-1252.
-    const AnsiCodePage* codePage = nullptr;
-    // Whether every byte string survives decoding and encoding in codePage unchanged; when
-    // false, each ANSI input is checked before it is written back.
-    bool codePageRoundTrips = true;
+    // The code page of files without a mark when --ansi names none.
+    unsigned defaultCodePage = kUtf8CodePage;
+    // The code page of a number (a null page when there is none); unset: PortableCodePage.
+    std::function<CodePageInfo(unsigned number)> codePages;
     // Bytes read at a time; 0: the program's choice. Tests make it small so that pieces end
     // inside every kind of sequence.
     std::size_t pieceBytes = 0;

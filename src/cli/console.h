@@ -1,27 +1,29 @@
 // The process around palimp-replace: binary standard streams, the arguments as UTF-8 and the
-// system's ANSI code page. One implementation per platform (console_posix.cpp, console_win.cpp).
+// system's code pages. One implementation per platform (console_posix.cpp, console_win.cpp).
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <system_error>
 
-#include "core/text_codec.h"
+#include "cli/code_pages.h"
 
 namespace palimp::cli {
 
 // Puts standard input and output in binary mode, so that no byte is translated on the way.
 void PrepareBinaryStdio();
 
-// Reads standard input to its end into bytes; false on a read error.
-bool ReadStandardInput(std::string& bytes);
-// Writes all bytes to standard output and flushes it; false when that fails.
-bool WriteStandardOutput(std::string_view bytes);
+// Reads standard input to its end into bytes; the system's error when reading fails.
+std::error_code ReadStandardInput(std::string& bytes);
+// Writes all bytes to standard output; the system's error when that fails.
+std::error_code WriteStandardOutput(std::string_view bytes);
 // Writes bytes to standard error (best effort: there is nowhere left to report a failure).
 void WriteStandardError(std::string_view bytes);
 
-// The system's ANSI code page, in which files without a mark are read. roundTrips tells
-// whether every byte string survives decoding and encoding again unchanged (true for
-// Windows-1252, where every byte has a character of its own).
-const AnsiCodePage& SystemAnsiCodePage(bool& roundTrips);
+// The code page of files without a mark when --ansi does not name one: the system's ANSI code
+// page on Windows, as in the editor; elsewhere the one the locale's character set stands for.
+unsigned DefaultCodePage();
+// The code page of a number, with a null page when the system has none.
+CodePageInfo CodePageNumbered(unsigned number);
 
 }  // namespace palimp::cli

@@ -8,7 +8,9 @@
 #include <io.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <map>
 
 namespace palimp::cli {
 
@@ -20,7 +22,13 @@ void PrepareBinaryStdio() {
     _setmode(_fileno(stderr), _O_BINARY);
 }
 
-bool ReadStandardInput(std::string& bytes) {
+namespace {
+
+std::error_code LastError() { return std::error_code(errno, std::generic_category()); }
+
+}  // namespace
+
+std::error_code ReadStandardInput(std::string& bytes) {
     bytes.clear();
     char buffer[1 << 16];
     for (;;) {
@@ -28,33 +36,37 @@ bool ReadStandardInput(std::string& bytes) {
         if (got > 0) {
             bytes.append(buffer, static_cast<size_t>(got));
         } else {
-            return got == 0;
+            return got == 0 ? std::error_code() : LastError();
         }
     }
 }
 
 namespace {
 
-bool WriteAll(int fd, std::string_view bytes) {
+std::error_code WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const unsigned chunk = static_cast<unsigned>(std::min<size_t>(bytes.size(), 1u << 24));
         int put = _write(fd, bytes.data(), chunk);
-        if (put <= 0) return false;
+        if (put < 0) return LastError();
+        if (put == 0) return std::make_error_code(std::errc::io_error);
         bytes.remove_prefix(static_cast<size_t>(put));
     }
-    return true;
+    return {};
 }
 
-// CP_ACP through MultiByteToWideChar / WideCharToMultiByte, as the editor reads files.
+// A Windows code page through MultiByteToWideChar / WideCharToMultiByte; CP_ACP is how the
+// editor reads files.
 class SystemCodePage final : public AnsiCodePage {
 public:
+    explicit SystemCodePage(UINT page) : page_(page) {}
+
     std::u16string ToUtf16(std::string_view bytes) const override {
         std::u16string text;
         if (bytes.empty()) return text;
         const int size = static_cast<int>(std::min<size_t>(bytes.size(), INT_MAX));
-        const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+        const int units = MultiByteToWideChar(page_, 0, bytes.data(), size, nullptr, 0);
         text.resize(static_cast<size_t>(units));
-        MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(text.data()),
+        MultiByteToWideChar(page_, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(text.data()),
                             units);
         return text;
     }
@@ -65,22 +77,22 @@ public:
         if (text.empty()) return bytes;
         const auto* units = reinterpret_cast<const wchar_t*>(text.data());
         const int size = static_cast<int>(std::min<size_t>(text.size(), INT_MAX));
-        // UTF-8 as the ANSI code page has no default character; it fails on lone surrogates.
-        const bool utf8 = GetACP() == CP_UTF8;
+        // UTF-8 has no default character; it fails on lone surrogates.
+        const bool utf8 = page_ == CP_UTF8;
         const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
         BOOL usedDefault = FALSE;
         BOOL* usedDefaultOut = utf8 ? nullptr : &usedDefault;
-        int length = WideCharToMultiByte(CP_ACP, flags, units, size, nullptr, 0, nullptr,
+        int length = WideCharToMultiByte(page_, flags, units, size, nullptr, 0, nullptr,
                                          usedDefaultOut);
         if (length == 0 && utf8) {
             lossless = false;
-            length = WideCharToMultiByte(CP_ACP, 0, units, size, nullptr, 0, nullptr, nullptr);
+            length = WideCharToMultiByte(page_, 0, units, size, nullptr, 0, nullptr, nullptr);
             bytes.resize(static_cast<size_t>(length));
-            WideCharToMultiByte(CP_ACP, 0, units, size, bytes.data(), length, nullptr, nullptr);
+            WideCharToMultiByte(page_, 0, units, size, bytes.data(), length, nullptr, nullptr);
             return bytes;
         }
         bytes.resize(static_cast<size_t>(length));
-        WideCharToMultiByte(CP_ACP, flags, units, size, bytes.data(), length, nullptr,
+        WideCharToMultiByte(page_, flags, units, size, bytes.data(), length, nullptr,
                             usedDefaultOut);
         if (usedDefault) lossless = false;
         return bytes;
@@ -89,26 +101,30 @@ public:
     // Single-byte code pages turn every byte into one unit on its own; double-byte ones and
     // UTF-8 need their neighbours.
     bool DecodesByteByByte() const override {
-        static const bool singleByte = [] {
-            CPINFO info;
-            return GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 1;
-        }();
-        return singleByte;
+        CPINFO info;
+        return GetCPInfo(page_, &info) && info.MaxCharSize == 1;
     }
+
+private:
+    UINT page_;
 };
 
 }  // namespace
 
-bool WriteStandardOutput(std::string_view bytes) { return WriteAll(1, bytes); }
+std::error_code WriteStandardOutput(std::string_view bytes) { return WriteAll(1, bytes); }
 
 void WriteStandardError(std::string_view bytes) { WriteAll(2, bytes); }
 
-const AnsiCodePage& SystemAnsiCodePage(bool& roundTrips) {
-    static const SystemCodePage codePage;
+unsigned DefaultCodePage() { return GetACP(); }
+
+CodePageInfo CodePageNumbered(unsigned number) {
+    if (number == kUtf8CodePage) return PortableCodePage(number);
+    if (!IsValidCodePage(number)) return {};
+    static std::map<unsigned, SystemCodePage> pages;  // a map's elements never move
+    const SystemCodePage* codePage = &pages.try_emplace(number, number).first->second;
     // Whether the system's tables give every byte a character of its own is not ours to
     // know (double-byte code pages do not), so the caller checks each input's round trip.
-    roundTrips = false;
-    return codePage;
+    return {codePage, false, false};
 }
 
 }  // namespace palimp::cli

@@ -15,7 +15,8 @@ int Main(const std::vector<std::string>& args) {
     environment.readStdin = ReadStandardInput;
     environment.writeStdout = WriteStandardOutput;
     environment.writeStderr = WriteStandardError;
-    environment.codePage = &SystemAnsiCodePage(environment.codePageRoundTrips);
+    environment.defaultCodePage = DefaultCodePage();
+    environment.codePages = CodePageNumbered;
     try {
         return RunReplaceCli(args, environment);
     } catch (const std::bad_alloc&) {

@@ -53,16 +53,19 @@ public:
           normalize_(settings.mode == OutputEncoding::kUtf16Le),
           count_(settings.count),
           encoder_(Target(settings.mode, input), *settings.codePage.page),
-          sink_(sink) {}
+          sink_(sink),
+          textRead_(settings.textRead),
+          textWritten_(settings.textWritten) {}
 
     // Room for units of decoded text; Commit takes what was written.
     char16_t* Room(std::size_t units) {
-        if (!normalize_) return stream_.Room(units).data();
-        return scratch_.Reserve(units);
+        room_ = normalize_ ? scratch_.Reserve(units) : stream_.Room(units).data();
+        return room_;
     }
 
     // Throws std::length_error when the text passes INT_MAX units.
     void Commit(std::size_t units) {
+        if (textRead_) textRead_->append(room_, units);
         if (normalize_) {
             char16_t* room = stream_.Room(LineBreakNormalizer::MaxUnits(units)).data();
             units = normalizer_.Normalize(std::u16string_view(scratch_.data(), units), room);
@@ -104,6 +107,7 @@ private:
 
     void Drain() {
         const std::u16string_view output = stream_.Output();
+        if (textWritten_) textWritten_->append(output);
         if (!count_ && !output.empty()) {
             Reserve(output.size());
             sink_(std::string_view(bytes_.data(), encoder_.Encode(output, bytes_.data())));
@@ -120,6 +124,9 @@ private:
     Scratch<char16_t> scratch_;
     Scratch<char> bytes_;
     double seconds_ = 0;
+    char16_t* room_ = nullptr;  // where the text of the next Commit is
+    std::u16string* textRead_;
+    std::u16string* textWritten_;
 };
 
 // The encoding of the whole source, which is then read again from the start. A mark decides
@@ -167,10 +174,11 @@ void RunWhole(ByteSource& source, Pipeline& pipeline, const PassSettings& settin
 
 // Reads the source a piece at a time, decoding each straight into the pipeline.
 void RunPieces(ByteSource& source, Pipeline& pipeline, const PassSettings& settings,
-               Scratch<char>& buffer, bool readAgain, PassOutcome& outcome) {
+               Scratch<char>& buffer, bool readAgain, TextEncoding detected, PassOutcome& outcome) {
     TextDecoder decoder(outcome.encoding, *settings.codePage.page, !settings.codePage.roundTrips);
     EncodingDetector again;  // a file read twice must read the same
-    // UTF-8 without a mark was found well-formed: the file changed if it is not any more.
+    // UTF-8 without a mark was found well-formed, or must be in a UTF-8 code page: the file
+    // changed, or is not UTF-8, if it is not.
     const bool markless = outcome.encoding == TextEncoding::kUtf8;
     const bool stopAtLoss = settings.mode == OutputEncoding::kKeep && !settings.count;
     for (;;) {
@@ -180,16 +188,19 @@ void RunPieces(ByteSource& source, Pipeline& pipeline, const PassSettings& setti
         const std::size_t units =
             decoder.Decode(piece, pipeline.Room(TextDecoder::MaxUnits(piece.size())));
         pipeline.Commit(units);
-        if ((stopAtLoss || markless) && (decoder.IllFormedUtf8() || decoder.UnmappedAnsi())) {
-            outcome.changedWhileRead = markless;
-            break;
-        }
+        if ((stopAtLoss || markless) && (decoder.IllFormedUtf8() || decoder.UnmappedAnsi())) break;
         if (got < buffer.size()) {
             pipeline.Commit(decoder.Finish(pipeline.Room(TextDecoder::MaxUnits(0))));
             pipeline.Finish();
-            if (readAgain && again.Encoding() != outcome.encoding) outcome.changedWhileRead = true;
+            if (readAgain && again.Encoding() != detected) outcome.changedWhileRead = true;
             break;
         }
+    }
+    if (markless && decoder.IllFormedUtf8()) {
+        // Found ASCII or not UTF-8 at first sight (a sequence cut off at the end too), the
+        // file is not UTF-8; found UTF-8, it has changed.
+        outcome.notUtf8 = detected == TextEncoding::kAnsi;
+        outcome.changedWhileRead = !outcome.notUtf8;
     }
     if (decoder.OddByte()) outcome.unfaithful = kOddByte;
     if (decoder.IllFormedUtf8() && !markless) outcome.unfaithful = kIllFormed;
@@ -211,14 +222,17 @@ PassOutcome RunPass(ByteSource& source, const ReplaceManyEngine& engine,
     PassOutcome outcome;
     Scratch<char> buffer(std::max<std::size_t>(settings.pieceBytes, 1));
     const bool readAgain = source.Whole() == nullptr;
-    outcome.encoding = FindEncoding(source, buffer);
+    const TextEncoding detected = FindEncoding(source, buffer);
+    // In a UTF-8 code page a file without a mark is UTF-8: plain ASCII, or refused.
+    const bool utf8 = detected == TextEncoding::kAnsi && settings.codePage.utf8;
+    outcome.encoding = utf8 ? TextEncoding::kUtf8 : detected;
     Pipeline pipeline(engine, settings, outcome.encoding, sink);
     try {
         if (outcome.encoding == TextEncoding::kAnsi &&
             !settings.codePage.page->DecodesByteByByte()) {
             RunWhole(source, pipeline, settings, buffer, outcome);
         } else {
-            RunPieces(source, pipeline, settings, buffer, readAgain, outcome);
+            RunPieces(source, pipeline, settings, buffer, readAgain, detected, outcome);
         }
     } catch (const std::length_error&) {
         outcome.tooLarge = true;

@@ -12,18 +12,12 @@
 #include <vector>
 
 #include "cli/arguments.h"
+#include "cli/code_pages.h"
 #include "core/file_io.h"
 #include "core/replace_many.h"
 #include "core/text_codec.h"
 
 namespace palimp::cli {
-
-// The code page in which inputs without a mark are read, and whether every byte string
-// survives reading and writing in it unchanged.
-struct CodePageInfo {
-    const AnsiCodePage* page = nullptr;
-    bool roundTrips = true;
-};
 
 // Where an input's bytes come from. Finding the encoding of a file without a mark takes a
 // look at all of it, so a source can be read again from the start.
@@ -68,12 +62,16 @@ struct PassSettings {
     bool count = false;  // only count: nothing is encoded
     CodePageInfo codePage;
     std::size_t pieceBytes = std::size_t{1} << 17;  // bytes read at a time
+    // When set, the text as read and the text as replaced are appended there, for a diff.
+    std::u16string* textRead = nullptr;
+    std::u16string* textWritten = nullptr;
 };
 
 struct PassOutcome {
     int found = 0;
     std::vector<int> rowHits;
-    TextEncoding encoding = TextEncoding::kAnsi;  // the input's
+    // The input's. Without a mark and in a UTF-8 code page, plain ASCII is UTF-8 too.
+    TextEncoding encoding = TextEncoding::kAnsi;
     double seconds = 0;                           // spent replacing
     // Why writing the text back in its own encoding would not give the input's bytes again
     // (ill-formed UTF-8 after a mark, an odd trailing byte after UTF-16, bytes the code page
@@ -85,9 +83,13 @@ struct PassOutcome {
     std::string unwritable;
     bool tooLarge = false;          // more than INT_MAX UTF-16 units; the pass stopped
     bool changedWhileRead = false;  // the second reading of a file did not match the first
+    // Without a mark, not UTF-8, and the code page is UTF-8: the pass stopped, as the text
+    // is unknown.
+    bool notUtf8 = false;
 };
 
-// Runs source through engine: decoded as the editor reads files (mark, BOM-less UTF-8, ANSI),
+// Runs source through engine: decoded as the editor reads files (mark, BOM-less UTF-8, ANSI;
+// with a UTF-8 code page, a file without a mark is UTF-8 or refused),
 // NULs and line breaks kept, line breaks made CR LF for kUtf16Le as in the editor; then
 // replaced; then encoded in the input's own encoding (kKeep), as FF FE with UTF-16
 // little-endian, or as UTF-8 without mark, and handed to sink piece by piece. The caller

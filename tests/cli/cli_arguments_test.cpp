@@ -51,9 +51,17 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"OutputWithTwoFiles", {"-t", "@T", "-o", "out.txt", "@F", "@F"}, "single input"},
         UsageCase{"InPlaceWithoutFiles", {"-t", "@T", "-i"}, "-i needs at least one FILE"},
         UsageCase{"InPlaceAndOutput", {"-t", "@T", "-i", "-o", "out.txt", "@F"}, "exclude each other"},
-        UsageCase{"CountWithOutput", {"-t", "@T", "--count", "-o", "out.txt", "@F"}, "--count writes nothing"},
-        UsageCase{"CountInPlace", {"-t", "@T", "--count", "-i", "@F"}, "--count writes nothing"},
-        UsageCase{"SameFileTwiceInPlace", {"-t", "@T", "-i", "@F", "@F"}, "given twice with -i"}),
+        UsageCase{"SameFileTwiceInPlace", {"-t", "@T", "-i", "@F", "@F"}, "given twice with -i"},
+        UsageCase{"InPlaceOnStandardInput", {"-t", "@T", "-i", "@F", "-"}, "-i cannot rewrite standard input ('-')"},
+        UsageCase{"StandardInputTwice", {"-t", "@T", "-", "-"}, "standard input ('-') given twice"},
+        UsageCase{"BackupWithoutInPlace", {"-t", "@T", "--backup", ".bak", "@F"}, "--backup keeps copies of what -i rewrites"},
+        UsageCase{"BackupWithoutSuffix", {"-t", "@T", "-i", "--backup=", "@F"}, "needs a non-empty value"},
+        UsageCase{"UnknownCodePage", {"-t", "@T", "--ansi", "latin-9", "@F"}, "unknown code page 'latin-9' (utf8, 1252"},
+        UsageCase{"CheckInPlace", {"-t", "@T", "--check", "-i", "@F"}, "--check writes nothing"},
+        UsageCase{"CheckWithCount", {"-t", "@T", "--check", "--count", "@F"}, "--check writes nothing"},
+        UsageCase{"CheckWithDiff", {"-t", "@T", "--check", "--diff", "@F"}, "--check writes nothing"},
+        UsageCase{"DiffWithOutput", {"-t", "@T", "--diff", "-o", "out.txt", "@F"}, "--diff shows what -i would do"},
+        UsageCase{"DiffWithCount", {"-t", "@T", "--diff", "--count", "@F"}, "--diff shows what -i would do"}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST_F(CliTest, HelpAndVersionWinOverEverythingElse) {

@@ -195,8 +195,7 @@ TEST_F(CliTest, ConversionsReachWhatKeepModeRefuses) {
 
 TEST_F(CliTest, AnsiBytesWithoutACharacterAreNotWrittenBackAsSubstitutes) {
     const GappedCodePage gapped(false);
-    codePage_ = &gapped;
-    codePageRoundTrips_ = false;
+    UseCodePage(gapped);
     const std::string table = Table({{{u"cat", u"dog", u""}}});
 
     const CliOutcome gap = RunWithStdin({"-t", table}, "cat \x81");

@@ -16,10 +16,9 @@ using ::testing::HasSubstr;
 
 class CliFiles : public CliTest {
 protected:
-    // cat -> dog whatever its case, whole words only; then the case-sensitive "Hat".
-    std::string AnimalTable() {
-        return Table({{{u"cat", u"dog", u"W"}}, {{u"", u"never", u""}}, {{u"Hat", u"Cap", u"C"}}});
-    }
+    // cat -> dog whatever its case, whole words only; then the case-sensitive "Hat". The
+    // table file holds them on lines 3 and 4.
+    std::string AnimalTable() { return Table({{{u"cat", u"dog", u"W"}}, {{u"Hat", u"Cap", u"C"}}}); }
 };
 
 TEST_F(CliFiles, StandardInputToStandardOutputWithTheTableOptions) {
@@ -159,12 +158,14 @@ TEST_F(CliFiles, StandardStreamFailuresAreReported) {
     const std::string table = AnimalTable();
     const CliOutcome unreadable = Run({"-t", table}, nullptr);
     EXPECT_EQ(unreadable.exit, kExitFailure);
-    EXPECT_EQ(unreadable.err, "palimp-replace: standard input: cannot read\n");
+    EXPECT_EQ(unreadable.err, "palimp-replace: standard input: cannot read: " +
+                                  std::make_error_code(std::errc::io_error).message() + "\n");
 
     const std::string input = "cat";
-    const CliOutcome unwritable = Run({"-t", table}, &input, false);
+    const std::error_code full = std::make_error_code(std::errc::no_space_on_device);
+    const CliOutcome unwritable = Run({"-t", table}, &input, full);
     EXPECT_EQ(unwritable.exit, kExitFailure);
-    EXPECT_EQ(unwritable.err, "palimp-replace: standard output: cannot write\n");
+    EXPECT_EQ(unwritable.err, "palimp-replace: standard output: cannot write: " + full.message() + "\n");
 }
 
 TEST_F(CliFiles, EmptyInputsAndTablesWithoutPhrases) {
@@ -204,23 +205,25 @@ std::string MaskTimings(const std::string& text) {
     return std::regex_replace(std::regex_replace(text, kBuild, "Build: #s"), kTime, "Time: #s");
 }
 
-TEST_F(CliFiles, StatsReportTheTableThePassAndEveryRowThatMatched) {
+TEST_F(CliFiles, StatsReportTheTableThePassAndEveryRowByItsLine) {
     const std::string table = AnimalTable();
     const CliOutcome run = RunWithStdin({"-t", table, "--stats"}, "cat Hat cat");
     EXPECT_EQ(run.exit, kExitOk);
     EXPECT_EQ(run.out, "dog Cap dog");
-    EXPECT_EQ(MaskTimings(run.err), "Table: 3 rows; Build: #s\n"
+    EXPECT_EQ(MaskTimings(run.err), "Table: 2 rows, 2 pairs that can match; Build: #s\n"
                                     "Found: 3; Time: #s\n"
-                                    "row 1: 2\n"
-                                    "row 3: 1\n");
+                                    "line 3: 2\n"
+                                    "line 4: 1\n");
 
     Write("a.txt", "cat");
     Write("b.txt", "none");
     const CliOutcome several = Run({"-t", table, "--stats", "--count", Arg("a.txt"), Arg("b.txt")});
-    EXPECT_EQ(MaskTimings(several.err), "Table: 3 rows; Build: #s\n" +
+    EXPECT_EQ(MaskTimings(several.err), "Table: 2 rows, 2 pairs that can match; Build: #s\n" +
                                             Arg("a.txt") + ": Found: 1; Time: #s\n" +
-                                            Arg("a.txt") + ": row 1: 1\n" +
-                                            Arg("b.txt") + ": Found: 0; Time: #s\n");
+                                            Arg("a.txt") + ": line 3: 1\n" +
+                                            Arg("a.txt") + ": 0 hits: line 4\n" +
+                                            Arg("b.txt") + ": Found: 0; Time: #s\n" +
+                                            Arg("b.txt") + ": 0 hits: lines 3 and 4\n");
 }
 
 }  // namespace

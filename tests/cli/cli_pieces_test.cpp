@@ -161,8 +161,7 @@ TEST_F(CliPieces, AnInputThatCannotBeReadTwiceIsReadWhole) {
 
 TEST_F(CliPieces, UnmappedAnsiBytesAreFoundInAnyPiece) {
     const GappedCodePage gapped(true);
-    codePage_ = &gapped;
-    codePageRoundTrips_ = false;
+    UseCodePage(gapped);
     const std::string table = Table({{{u"cat", u"dog", u""}}});
     for (const std::size_t piece : {1u, 3u, 0u}) {
         pieceBytes_ = piece;

@@ -9,9 +9,11 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "cli/cli.h"
@@ -94,23 +96,23 @@ protected:
     }
 
     // Runs palimp-replace in-process with stdinBytes as standard input (nullptr: reading it
-    // fails) and stdoutWorks telling whether writes to standard output succeed.
+    // fails) and stdoutError the failure of every write to standard output (none: they work).
     CliOutcome Run(std::vector<std::string> args, const std::string* stdinBytes = &kNoInput,
-                   bool stdoutWorks = true) const {
+                   std::error_code stdoutError = {}) const {
         CliOutcome outcome;
         Environment environment;
         environment.readStdin = [stdinBytes](std::string& bytes) {
-            if (!stdinBytes) return false;
+            if (!stdinBytes) return std::make_error_code(std::errc::io_error);
             bytes = *stdinBytes;
-            return true;
+            return std::error_code();
         };
-        environment.writeStdout = [&outcome, stdoutWorks](std::string_view bytes) {
-            if (stdoutWorks) outcome.out += bytes;
-            return stdoutWorks;
+        environment.writeStdout = [&outcome, stdoutError](std::string_view bytes) {
+            if (!stdoutError) outcome.out += bytes;
+            return stdoutError;
         };
         environment.writeStderr = [&outcome](std::string_view bytes) { outcome.err += bytes; };
-        environment.codePage = codePage_;
-        environment.codePageRoundTrips = codePageRoundTrips_;
+        environment.defaultCodePage = defaultCodePage_;
+        environment.codePages = codePages_;
         environment.pieceBytes = pieceBytes_;
         outcome.exit = RunReplaceCli(args, environment);
         return outcome;
@@ -119,11 +121,17 @@ protected:
         return Run(std::move(args), &stdinBytes);
     }
 
+    // Makes every code page the runs ask for this one, which may lose bytes.
+    void UseCodePage(const AnsiCodePage& page) {
+        codePages_ = [&page](unsigned) { return CodePageInfo{&page, false, false}; };
+    }
+
     static inline const std::string kNoInput;
     fs::path dir_;
-    // The ANSI code page the runs use (null: Windows-1252).
-    const AnsiCodePage* codePage_ = nullptr;
-    bool codePageRoundTrips_ = true;
+    // The code page of files without a mark. Most tests are about 8-bit files and read them as
+    // Windows-1252; the tests of the code page choice set it themselves.
+    unsigned defaultCodePage_ = kWindows1252;
+    std::function<CodePageInfo(unsigned)> codePages_;  // unset: the portable code pages
     std::size_t pieceBytes_ = 0;  // bytes read at a time; 0: the program's choice
 };
 
