@@ -435,29 +435,29 @@ private:
     // --check: the rows that never win and, after inputs, the rows without a hit in them.
     void ReportCheck() {
         std::string text;
-        std::size_t pairs = 0, neverWin = 0, withoutHits = 0;
-        const std::string inputs = inputsRead_ == 1 ? std::string("the input")
-                                                    : std::to_string(inputsRead_) + " inputs";
+        std::size_t rows = 0, neverWin = 0, withoutHits = 0;
+        const std::string inputs = inputsRead_ == 1 ? std::string("in the input")
+                                                    : "across " + std::to_string(inputsRead_) + " inputs";
         for (std::size_t r = 0; r < table_.rows.size(); ++r) {
             if (IsBlankRow(table_.rows[r])) continue;
             const std::string where = options_.table + ":" + std::to_string(table_.lines[r]) + ": ";
-            if (!table_.rows[r][kSearchColumn].empty()) ++pairs;
+            ++rows;
             if (!reach_[r].canWin) {
                 ++neverWin;
                 text += where + NeverWinsText(table_, r, reach_[r]) + "\n";
             } else if (inputsRead_ > 0 && totalHits_[r] == 0) {
                 ++withoutHits;
-                text += where + "no hit in " + inputs + "\n";
+                text += where + "no hit " + inputs + "\n";
             }
         }
-        text += options_.table + ": " + std::to_string(pairs) + (pairs == 1 ? " pair" : " pairs");
+        text += options_.table + ": " + std::to_string(rows) + (rows == 1 ? " row" : " rows");
         if (neverWin + withoutHits == 0) {
-            text += inputsRead_ > 0 ? "; every one can win and has hits in " + inputs : "; every one can win";
+            text += inputsRead_ > 0 ? "; every one can win and has hits " + inputs : "; every one can win";
         } else {
             if (neverWin > 0) text += "; " + std::to_string(neverWin) + (neverWin == 1 ? " never wins" : " never win");
             if (withoutHits > 0) {
                 text += "; " + std::to_string(withoutHits) + (withoutHits == 1 ? " has" : " have") +
-                        " no hit in " + inputs;
+                        " no hit " + inputs;
             }
             failed_ = true;
         }
