@@ -62,6 +62,22 @@ std::string DescribeReadFailure(const fs::path& path) {
     return ErrorText(std::errc::permission_denied);
 }
 
+// A path that nothing is at yet, beside base and named after it, for a file of our own that no
+// file of the user's may be mistaken for; empty when none was found.
+fs::path UnusedPathBeside(const fs::path& base) {
+    static std::random_device random;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        fs::path candidate = base;
+        candidate += ".";
+        candidate += std::to_string(random());
+        candidate += ".palimp-tmp";
+        std::error_code error;
+        const fs::file_status status = fs::symlink_status(candidate, error);
+        if (status.type() == fs::file_type::not_found) return candidate;
+    }
+    return {};
+}
+
 // The reason a file could not be written: what the file system says about the target and its
 // folder, else the system's error of the failed step (systemError, errno as it was then), else
 // the error of creating a file beside the target.
@@ -85,13 +101,8 @@ std::string DescribeWriteFailure(const fs::path& path, int systemError) {
     // Cleaning up after a failed creation may leave "no such file" behind; it says nothing.
     if (systemError != 0 && systemError != ENOENT) return std::generic_category().message(systemError);
     // Creating a file of our own there gives the system's reason, such as a folder without
-    // write permission. The name is one that no file has, so no file of the user's is touched.
-    fs::path probe;
-    std::random_device random;
-    for (int attempt = 0; attempt < 8 && probe.empty(); ++attempt) {
-        fs::path candidate = folder / (".palimp-replace-" + std::to_string(random()) + ".probe");
-        if (!fs::exists(fs::symlink_status(candidate, error))) probe = std::move(candidate);
-    }
+    // write permission.
+    const fs::path probe = UnusedPathBeside(folder / ".palimp-replace-probe");
     if (probe.empty()) return "the system refused the write";
     errno = 0;
     std::ofstream created(probe, std::ios::binary);
@@ -344,10 +355,19 @@ private:
         }
 
     private:
+        // The old content goes to a copy beside the backup, which then replaces it, so that a
+        // failed copy leaves an older backup as it was.
         bool KeepBackup(const fs::path& backup) {
             std::error_code error;
-            fs::copy_file(target_, backup, fs::copy_options::overwrite_existing, error);
-            if (!error) return true;
+            const fs::path copy = UnusedPathBeside(backup);
+            if (copy.empty()) {
+                error = std::make_error_code(std::errc::file_exists);
+            } else if (fs::copy_file(target_, copy, error); !error) {
+                fs::rename(copy, backup, error);
+                if (!error) return true;
+                std::error_code ignored;
+                fs::remove(copy, ignored);
+            }
             writer_.reset();
             run_.Fail(targetName_, "cannot keep the old content in " + ToUtf8(PathToUtf16(backup)) +
                                        ": " + error.message() + "; nothing written");

@@ -225,10 +225,9 @@ TEST_F(CliTest, CheckAgreesWithABruteForceSearchOnRandomSmallTables) {
         TableFileContent content;
         content.rows.resize(2 + random() % 6);
         for (TableRow& row : content.rows) {
-            const std::size_t length = 1 + random() % 3;
-            for (std::size_t i = 0; i < length; ++i) row[0] += phraseUnits[random() % phraseUnits.size()];
-            row[1] = u"x";
-            row[2] = options[random() % 4];
+            std::u16string phrase(1 + random() % 3, u' ');
+            for (char16_t& unit : phrase) unit = phraseUnits[random() % phraseUnits.size()];
+            row = {phrase, u"x", options[random() % 4]};
         }
         Write("t.palimp", WriteTableFile(content));
         const CliOutcome run = Run({"-t", Arg("t.palimp"), "--check", "--stats", Arg("every.txt")});
