@@ -31,7 +31,8 @@ constexpr std::string_view kUsageHead =
     "                        utf16le: what the editor writes (FF FE, CR LF);\n"
     "                        utf8: UTF-8 without mark (a UTF-16 input becomes UTF-8 too)\n"
     "      --ansi CODEPAGE   how a file without a byte order mark is read when it is not\n"
-    "                        UTF-8: utf8 refuses it, 1252 reads it as Windows-1252\n";
+    "                        UTF-8: utf8 refuses it (plain ASCII stays UTF-8), 1252 reads\n"
+    "                        it, and plain ASCII, as Windows-1252\n";
 
 constexpr std::string_view kUsageTail =
     "      --check           write nothing; list the table rows that can never win and,\n"
@@ -50,20 +51,23 @@ constexpr std::string_view kUsageTail =
     "\n"
     "The table file: a line or more about the table, a line \"##\", then one line per\n"
     "pair: the phrase, a TAB, the replacement, a TAB and the options, C for case\n"
-    "sensitive and W for whole words only (both: C,W; none: case is ignored). UTF-16\n"
-    "with a byte order mark, as the editor saves it, or UTF-8. For example:\n"
+    "sensitive and W for whole words only (both: C,W; none: case is ignored). It is\n"
+    "UTF-16 with a byte order mark, as the editor saves it, or UTF-8. For example:\n"
     "\n"
-    "    British to American spelling, and three dots\n"
+    "    British to American spelling\n"
     "    ##\n"
-    "    colour<TAB>color<TAB>W\n"
     "    Colour<TAB>Color<TAB>C,W\n"
-    "    ...<TAB>.<TAB>\n"
+    "    colour<TAB>color<TAB>W\n"
+    "    centre<TAB>center<TAB>W\n"
     "\n"
-    "Starter tables come with Palimp, in the replace folder beside Palimp.exe (dist/replace\n"
-    "in the sources). Warnings about the table, with its line numbers, go to standard error.\n"
+    "The first row that matches wins, so \"Colour\" keeps its capital and \"COLOUR\" and\n"
+    "\"colour\" become \"color\". Starter tables come with Palimp: the replace folder\n"
+    "beside Palimp.exe, dist/replace in the sources. Warnings about the table, with its\n"
+    "line numbers, go to standard error; --check finds rows that can never win.\n"
     "\n"
-    "Exit status: 0 success, 1 an input or output failed (or --check found rows,\n"
-    "--fail-if-none found nothing), 2 a usage error or a table without \"##\".\n";
+    "Exit status: 0 success; 1 an input or output failed, --check found rows or\n"
+    "--fail-if-none found nothing; 2 a usage error or an unusable table (no \"##\" line,\n"
+    "or not UTF-8 in a UTF-8 code page).\n";
 
 struct OptionForm {
     std::string_view shortName;  // "-t", or empty

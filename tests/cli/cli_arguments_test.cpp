@@ -77,6 +77,28 @@ TEST_F(CliTest, HelpAndVersionWinOverEverythingElse) {
     EXPECT_EQ(version.out, "palimp-replace 1.2.0.5\n");
 }
 
+TEST_F(CliTest, TheTableExampleOfTheHelpWorksAsItSays) {
+    const std::string help = Run({"--help"}).out;
+    EXPECT_THAT(help, HasSubstr("dist/replace"));
+    // The indented lines after "For example:", with <TAB> for the TABs.
+    std::string table;
+    for (std::size_t at = help.find("For example:\n\n") + 14; help.compare(at, 4, "    ") == 0;) {
+        const std::size_t end = help.find('\n', at) + 1;
+        table += help.substr(at + 4, end - at - 4);
+        at = end;
+    }
+    for (std::size_t tab = table.find("<TAB>"); tab != std::string::npos; tab = table.find("<TAB>")) {
+        table.replace(tab, 5, "\t");
+    }
+    ASSERT_THAT(table, HasSubstr("\n##\n"));
+    Write("example.palimp", table);
+    const CliOutcome check = Run({"-t", Arg("example.palimp"), "--check"});
+    EXPECT_EQ(check.exit, kExitOk) << check.out << check.err;
+    EXPECT_EQ(check.err, "");
+    const CliOutcome run = RunWithStdin({"-t", Arg("example.palimp")}, "Colour COLOUR colour, centres centre.");
+    EXPECT_EQ(run.out, "Color color color, centres center.");
+}
+
 TEST_F(CliTest, OptionsMaySitAnywhereAndTakeGluedValues) {
     Write("in.txt", "cat");
     const std::string table = Table({{{u"cat", u"dog", u""}}});
