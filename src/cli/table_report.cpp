@@ -10,14 +10,24 @@ namespace palimp::cli {
 
 namespace {
 
-std::string Line(int line) { return ":" + std::to_string(line); }
+// Built by appending: GCC 12 warns wrongly about a literal + std::string (its bug 105329).
+std::string Line(int line) {
+    std::string text(":");
+    text += std::to_string(line);
+    return text;
+}
 
 // At most this many rows are named in one message.
 constexpr std::size_t kNamedRows = 5;
 
 }  // namespace
 
-std::string Quoted(std::u16string_view text) { return "\"" + ToUtf8(text) + "\""; }
+std::string Quoted(std::u16string_view text) {
+    std::string quoted("\"");
+    quoted += ToUtf8(text);
+    quoted += '"';
+    return quoted;
+}
 
 TableRead ReadTable(std::string_view bytes, const CodePageInfo& codePage, bool tsv) {
     TableRead read;
@@ -44,7 +54,8 @@ std::string LineList(std::span<const int> lines) {
         while (end < lines.size() && lines[end] == lines[end - 1] + 1) ++end;
         parts.push_back(std::to_string(lines[i]));
         if (end - i > 2) {
-            parts.back() += "-" + std::to_string(lines[end - 1]);
+            parts.back() += '-';
+            parts.back() += std::to_string(lines[end - 1]);
         } else if (end - i == 2) {
             parts.push_back(std::to_string(lines[i + 1]));
         }

@@ -88,7 +88,7 @@ TEST_F(CliTest, TheTableExampleOfTheHelpWorksAsItSays) {
         at = end;
     }
     for (std::size_t tab = table.find("<TAB>"); tab != std::string::npos; tab = table.find("<TAB>")) {
-        table.replace(tab, 5, "\t");
+        table.replace(tab, 5, 1, '\t');
     }
     ASSERT_THAT(table, HasSubstr("\n##\n"));
     Write("example.palimp", table);
