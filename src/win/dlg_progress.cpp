@@ -4,8 +4,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
+#include "win/ui/dpi.h"
 #include "win/ui/fonts.h"
 
 namespace palimp {
@@ -13,31 +15,55 @@ namespace palimp {
 bool CancelRequested = false;
 
 namespace {
+
 constexpr int kBorder = 16;
+constexpr int kContentWidth = 265;
+constexpr int kLabelGap = 4;
+
+// The width of text in font, in 96-DPI pixels.
+int TextWidth96(const wchar_t* text, HFONT font, int dpi) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return dpi::Unscale(size.cx, dpi) + 1;
+}
+
 }  // namespace
 
 void TdlgProgress::CreateForm() {
+    // The controls are 265 pixels wide unless the labels need more: the dialog fits itself to
+    // "Replacing..." and the widest count it may show beside it.
+    const int dpi = dpi::System();
+    HFONT font = Fonts::Pixels(L"Tahoma", 13, dpi);
+    const int replacingWidth = TextWidth96(L"Replacing...", font, dpi);
+    const int countWidth = TextWidth96(L"Found: 99999999 (99999999/s)", font, dpi);
+    const int width = std::max(kContentWidth, replacingWidth + kLabelGap + countWidth);
     CreateWindowHandle({.className = L"TdlgProgress",
                         .caption = L"Palimp",
                         .style = kDialogFrameStyle,
                         .exStyle = kDialogFrameExStyle,
-                        .clientWidth = 265 + 2 * kBorder,
+                        .clientWidth = width + 2 * kBorder,
                         .clientHeight = 77 + 2 * kBorder,
                         .parent = Owner()});
-    HFONT font = Fonts::Pixels(L"Tahoma", 13, Dpi());
-    layout_.SetDesignSize(265 + 2 * kBorder, 77 + 2 * kBorder);
+    layout_.SetDesignSize(width + 2 * kBorder, 77 + 2 * kBorder);
     labelReplacing = layout_.Create(Handle(), {.className = WC_STATICW, .name = "labelReplacing", .text = L"Replacing...",
-                                               .style = SS_LEFT | SS_NOPREFIX, .bounds = {kBorder, kBorder, 76, 16},
-                                               .font = font},
+                                               .style = SS_LEFT | SS_NOPREFIX,
+                                               .bounds = {kBorder, kBorder, replacingWidth, 16}, .font = font},
                                     Dpi());
+    const int countLeft = kBorder + replacingWidth + kLabelGap;
     labelCount = layout_.Create(Handle(), {.className = WC_STATICW, .name = "labelCount",
-                                           .style = SS_RIGHT | SS_NOPREFIX, .bounds = {kBorder + 76, kBorder, 189, 16},
+                                           .style = SS_RIGHT | SS_NOPREFIX,
+                                           .bounds = {countLeft, kBorder, kBorder + width - countLeft, 16},
                                            .anchors = kAnchorTop | kAnchorRight, .font = font},
                                 Dpi());
     gauge.Create(Handle(), "gauge", font);
-    layout_.Add(gauge.Handle(), {kBorder, kBorder + 20, 265, 17});
+    layout_.Add(gauge.Handle(), {kBorder, kBorder + 20, width, 17});
     CancelBtn = layout_.Create(Handle(), {.className = WC_BUTTONW, .name = "CancelBtn", .text = L"Cancel",
-                                          .style = WS_TABSTOP | BS_PUSHBUTTON, .bounds = {kBorder + 175, kBorder + 52, 90, 25},
+                                          .style = WS_TABSTOP | BS_PUSHBUTTON,
+                                          .bounds = {kBorder + width - 90, kBorder + 52, 90, 25},
                                           .anchors = kAnchorRight | kAnchorBottom, .id = IDCANCEL, .font = font},
                                Dpi());
     layout_.Arrange(Handle(), Dpi());
