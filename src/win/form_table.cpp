@@ -83,6 +83,11 @@ void TFormTable::CreateActions() {
     actionFontSmaller = add({.name = "actionFontSmaller", .shortcut = {VK_OEM_MINUS, kCtrl},
                              .secondaryShortcuts = kFontSmallerSecondaryShortcuts},
                             &F::actionFontSmallerExecute);
+    actionOpen = add({.name = "actionOpen", .caption = L"Open", .shortcut = {'O', kCtrl}}, &F::stbnOpenClick);
+    actionOpenLast = add({.name = "actionOpenLast", .shortcut = {'O', kCtrl | kShift}}, &F::sbtnOpenLastClick);
+    actionSaveAs = add({.name = "actionSaveAs", .caption = L"Save As", .shortcut = {'S', kCtrl}}, &F::sbtnSaveClick);
+    actionMore = add({.name = "actionMore", .shortcut = {VK_F10, kShift}, .secondaryShortcuts = {{VK_APPS, 0}}},
+                     &F::sbtnMoreClick);
 
     using E = MenuEntry;
     popupMenuMore = Actions().BuildPopup(
@@ -132,6 +137,9 @@ void TFormTable::CreateTitleRow() {
     stbnOpen.Create(parent, {.name = "stbnOpen", .caption = L"Open", .pictures = pictures_, .picture = 0});
     row.Add(stbnOpen.Handle(), {0, 0, 66, 0}, Dock::Right);
     OnClick(stbnOpen.Handle(), [this] { stbnOpenClick(); });
+    SetHint(stbnOpen.Handle(), L"Open a table (Ctrl+O)");
+    SetHint(sbtnOpenLast.Handle(), L"Tables in the table folder (Ctrl+Shift+O)");
+    SetHint(sbtnSave.Handle(), L"Save the table under a name (Ctrl+S)");
     labelTitle = row.Create(parent, {.className = WC_STATICW, .name = "labelTitle", .text = L"What to replace",
                                      .style = SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE | SS_ENDELLIPSIS,
                                      .dock = Dock::Fill},
@@ -167,6 +175,7 @@ void TFormTable::CreateTools() {
                              .glyphAfterCaption = true, .framed = true});
     tools.Add(sbtnMore.Handle(), {8, column.y + 8, 96, 25});
     OnClick(sbtnMore.Handle(), [this] { sbtnMoreClick(); });
+    SetHint(sbtnMore.Handle(), L"More (Shift+F10)");
 }
 
 void TFormTable::CreateOKCancel(int width) {

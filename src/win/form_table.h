@@ -149,6 +149,11 @@ private:
     Action* actionSwapColumns = nullptr;
     Action* actionCopyAll = nullptr;
     Action* actionPasteAll = nullptr;
+    // Keyboard ways to the flat buttons of the title row and to the More menu, which take no focus.
+    Action* actionOpen = nullptr;
+    Action* actionOpenLast = nullptr;
+    Action* actionSaveAs = nullptr;
+    Action* actionMore = nullptr;
     Action* actionFullScreen = nullptr;
     Action* actionFontLarger = nullptr;
     Action* actionFontSmaller = nullptr;

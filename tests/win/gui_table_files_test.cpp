@@ -161,6 +161,36 @@ TEST_F(TableFilesTest, TheFolderMenuListsTheTableFilesAndNewEmptiesTheTable) {
     EXPECT_EQ(prompter_.OpenRequests().back().initialFolder, L"");
 }
 
+TEST_F(TableFilesTest, TheTitleButtonsAndTheMoreMenuHaveKeys) {
+    // The flat buttons take no focus: their keys are the keyboard's way to them.
+    StartShown();
+    const struct {
+        const char* what;
+        UINT key;
+        unsigned modifiers;
+        std::function<void()> answer;
+        std::function<size_t()> shown;
+    } cases[] = {
+        {"Ctrl+O opens", 'O', kCtrl, [&] { prompter_.CancelOpen(); }, [&] { return prompter_.OpenRequests().size(); }},
+        {"Ctrl+S saves as", 'S', kCtrl, [&] { prompter_.CancelSave(); }, [&] { return prompter_.SaveRequests().size(); }},
+        {"Ctrl+Shift+O lists the folder", 'O', kCtrl | kShift, [&] { prompter_.CloseMenu(); },
+         [&] { return prompter_.Popups().size(); }},
+        {"Shift+F10 drops More down", VK_F10, kShift, [&] { prompter_.CloseMenu(); },
+         [&] { return prompter_.Popups().size(); }},
+        {"the menu key too", VK_APPS, kNoModifier, [&] { prompter_.CloseMenu(); },
+         [&] { return prompter_.Popups().size(); }},
+    };
+    for (const auto& c : cases) {
+        const size_t before = c.shown();
+        c.answer();
+        PressKey(c.key, c.modifiers);
+        EXPECT_EQ(c.shown(), before + 1) << c.what;
+    }
+    EXPECT_EQ(prompter_.Popups()[0].items.front(), L"(new)");
+    EXPECT_EQ(prompter_.Popups()[1].items.front(), L"Copy All");
+    EXPECT_EQ(Table().HintOf(TableControl("stbnOpen")), L"Open a table (Ctrl+O)");
+}
+
 TEST_F(TableFilesTest, CopyAllAndPasteAllGoThroughTheRealClipboard) {
     StartShown();
     const std::vector<TableRow> rows = {{u"\u03A9", u"\u6F22\u5B57", u"C"}, {u"\U0001F600", u"", u""}, {u"caf\u00E9", u"x", u"W"}};
