@@ -145,7 +145,13 @@ void TFormMain::actionFindExecute() {
 void TFormMain::miHideFindPanelClick() { actionShowHideFindPanel->Execute(); }
 
 bool TFormMain::edFindKeyPress(const MSG& msg) {
-    if (msg.hwnd != edFind || msg.message != WM_KEYDOWN) return false;
+    if (msg.hwnd != edFind) return false;
+    // Alt+Down drops the options down, as it opens a combo box's list.
+    if (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_DOWN) {
+        sbtnFindOptionsClick();
+        return true;
+    }
+    if (msg.message != WM_KEYDOWN) return false;
     if (msg.wParam == VK_RETURN) {
         actionFindNext->Execute();
         return true;

@@ -116,8 +116,9 @@ TEST_F(FindTest, TheOptionsMenuDropsBelowTheBoxAndSwitchesTheOptions) {
     EXPECT_EQ(Selection(), (std::pair<DWORD, DWORD>{4, 7}));  // only the lower-case one
 
     prompter_.ChooseInMenu(L"Hide Find Panel");
-    SendMessageW(Named(Main(), "sbtnFindOptions"), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-    SendMessageW(Named(Main(), "sbtnFindOptions"), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    SetFocus(Named(Main(), "edFind"));
+    PressKey(VK_DOWN, kAlt);  // the keyboard's way to the options
+    EXPECT_EQ(prompter_.Popups().size(), 2u);
     EXPECT_FALSE(PanelShown());
     EXPECT_TRUE(ItemNamed("miCaseSensitive").Checked());  // options stay for the next showing
 }
