@@ -99,7 +99,11 @@ TEST_F(DocumentTest, OpenRemembersTheFileForBothDialogs) {
 // The editor showed none or only part of the file: Save goes through Save As, whose overwrite
 // question protects the file, until a save succeeded. (Regression: Ctrl+S used to replace the
 // locked file, or the whole binary file by its text up to the first U+0000, without a word.)
-TEST_F(DocumentTest, AFailedOrPartialOpenNeverReplacesTheFileWithoutAQuestion) {
+// Regressions: a failed or cut open used to leave the file bound, so a later Save replaced it
+// without a question; a dropped folder used to become a document without a name.
+using DocumentRegressions = DocumentTest;
+
+TEST_F(DocumentRegressions, AFailedOrPartialOpenNeverReplacesTheFileWithoutAQuestion) {
     const std::wstring kOverwrite = L"File exists.\r\nDo you want to replace it?";
     struct Row {
         const char* name;
@@ -175,7 +179,7 @@ TEST_F(DocumentTest, AFailedOrPartialOpenNeverReplacesTheFileWithoutAQuestion) {
 // A folder is no document: the load error, then an empty Untitled document whose Save asks for
 // a name. (Regression: a dropped folder left the title " - Palimp 1.2 Free" and a Save bound
 // to the folder.)
-TEST_F(DocumentTest, ADroppedFolderGivesTheLoadErrorAndAnUntitledDocument) {
+TEST_F(DocumentRegressions, ADroppedFolderGivesTheLoadErrorAndAnUntitledDocument) {
     std::wstring folder = temp_.Root();  // ends with "\"
     std::wstring file = temp_.Path(L"notes.txt");
     WriteBytes(file, "notes");

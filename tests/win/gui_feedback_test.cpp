@@ -45,7 +45,11 @@ protected:
 
 // (Regression: widening the window, by its edge or with F11, left a raised vertical line at
 // each former right edge of the toolbar strip; narrowing it left the new edge undrawn.)
-TEST_F(FeedbackTest, TheToolbarStripShowsNoOldEdgesAfterAResize) {
+// Regressions: widening the window used to leave old edges in the toolbar strip; long work used
+// to show the old title, no hourglass and an unpainted window.
+using FeedbackRegressions = FeedbackTest;
+
+TEST_F(FeedbackRegressions, TheToolbarStripShowsNoOldEdgesAfterAResize) {
     struct Row {
         const char* name;
         std::function<void()> resize;
@@ -70,7 +74,7 @@ TEST_F(FeedbackTest, TheToolbarStripShowsNoOldEdgesAfterAResize) {
 // Long work: the title names the file and the window is painted before the work starts, the
 // hourglass shows while it runs, and the arrow is back for any message and afterwards.
 // (Regression: opening 20 MB kept the old title and menu remnants for 11 s, with the arrow.)
-TEST_F(FeedbackTest, LongWorkShowsTheNewTitleAPaintedWindowAndTheHourglass) {
+TEST_F(FeedbackRegressions, LongWorkShowsTheNewTitleAPaintedWindowAndTheHourglass) {
     std::wstring path = temp_.Path(L"big.txt");
     std::string bytes;
     for (int i = 0; i < 20000; ++i) bytes += "a line of a big enough text\r\n";

@@ -190,7 +190,11 @@ TEST_F(ViewTest, WordWrapRecreatesTheEditorAndKeepsEverything) {
 // stands must agree afterwards. (Regression: with the caret four characters into a long line,
 // turning word wrap off drew every line from its fifth character while the scroll bar stood at
 // the start, and turning it on again kept that offset.)
-TEST_F(ViewTest, WordWrapChangesKeepTheDrawingAndTheScrollBarInStep) {
+// Regressions: a word wrap change used to leave the view scrolled right while the bar said 0,
+// and used to throw the undo history away.
+using ViewRegressions = ViewTest;
+
+TEST_F(ViewRegressions, WordWrapChangesKeepTheDrawingAndTheScrollBarInStep) {
     OpenFileHolding(std::string(2000, 'a') + "\r\nshort line\r\n");
     SetFocus(Memo());
     const int shortLine = 2002;  // where "short line" starts
@@ -220,7 +224,7 @@ TEST_F(ViewTest, WordWrapChangesKeepTheDrawingAndTheScrollBarInStep) {
 
 // Only the display changes with word wrap, so Undo still takes back the last edit, and a second
 // Undo puts it back, as the editor's Undo always does. (Regression: the history was lost.)
-TEST_F(ViewTest, UndoTakesBackTheLastEditAcrossWordWrapChanges) {
+TEST_F(ViewRegressions, UndoTakesBackTheLastEditAcrossWordWrapChanges) {
     struct Row {
         const char* name;
         std::string file;                // the document as opened (nothing to undo yet)
