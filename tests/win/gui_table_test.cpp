@@ -267,7 +267,16 @@ TEST_F(TableTest, FontCommandsStopAtTheirLimitsAndSetTheRowHeight) {
     for (int i = 0; i < 30; ++i) PressKey(VK_OEM_MINUS, kCtrl);
     EXPECT_EQ(Table().GridFontSize(), 6);
     EXPECT_EQ(TheGrid().RowHeight(), Table().Scale(16));
-    PressKey(VK_OEM_PLUS, kCtrl);
+    // The second keys: Ctrl+NumPad- and Ctrl+NumPad+, Ctrl+Shift+= (Ctrl++ on most keyboards).
+    const struct {
+        UINT key;
+        unsigned modifiers;
+        int size;
+    } secondKeys[] = {{VK_ADD, kCtrl, 7}, {VK_SUBTRACT, kCtrl, 6}, {VK_OEM_PLUS, kCtrl | kShift, 7}};
+    for (auto [key, modifiers, size] : secondKeys) {
+        PressKey(key, modifiers);
+        EXPECT_EQ(Table().GridFontSize(), size) << key;
+    }
     EXPECT_EQ(TheGrid().RowHeight(), Table().Scale(16));  // 7 points: still the least height
     EXPECT_EQ(FontOf(EditorControl("comboReplace")).lfHeight, FontOf(grid).lfHeight);
 
