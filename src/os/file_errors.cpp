@@ -1,0 +1,51 @@
+// What both platforms share: the error classes and the faults tests inject.
+#include <atomic>
+
+#include "core/file_io.h"
+#include "os/file_replace.h"
+#include "os/input_file.h"
+#include "os/system_error_text.h"
+
+namespace palimp::os {
+
+FileWriteError::FileWriteError(Kind kind, const std::filesystem::path& path, std::string reason)
+    : EFCreateError(u"Cannot create file " + PathToUtf16(path)),
+      kind_(kind),
+      reason_(std::move(reason)) {}
+
+FileReadError::FileReadError(const std::filesystem::path& path, std::string reason)
+    : EFOpenError(u"Cannot open file " + PathToUtf16(path)), reason_(std::move(reason)) {}
+
+void ReplaceFileContent(const std::filesystem::path& path, std::string_view bytes,
+                        const ReplaceOptions& options) {
+    FileReplacer writer(path, options);
+    writer.Write(bytes);
+    writer.Commit();
+}
+
+namespace detail {
+
+namespace {
+struct Fault {
+    std::atomic<int> error{0};
+    std::atomic<int> skip{0};
+};
+Fault faults[static_cast<int>(Step::kCount)];
+}  // namespace
+
+void InjectFault(Step step, int error, int skip) noexcept {
+    Fault& fault = faults[static_cast<int>(step)];
+    fault.skip = skip;
+    fault.error = error;
+}
+
+int TakeFault(Step step) noexcept {
+    Fault& fault = faults[static_cast<int>(step)];
+    if (fault.error.load() == 0) return 0;
+    if (fault.skip.fetch_sub(1) > 0) return 0;
+    return fault.error.exchange(0);
+}
+
+}  // namespace detail
+
+}  // namespace palimp::os

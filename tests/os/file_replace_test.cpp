@@ -1,0 +1,291 @@
+// The writer on both systems: what a replaced file keeps, what a failure leaves (the old
+// content and nothing else), lost updates, long names, links, and the system's reason for every
+// fault, injected at each step where a real one cannot be had.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "os_test_support.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cerrno>
+#endif
+
+namespace palimp::os::test {
+namespace {
+
+using ::testing::ElementsAre;
+using Kind = FileWriteError::Kind;
+using detail::Step;
+
+// The platform's codes and texts for the faults the tests inject.
+struct SystemFault {
+    int code;
+    const char* text;
+};
+#ifdef _WIN32
+const SystemFault kDiskFull = {ERROR_DISK_FULL, "There is not enough space on the disk"};
+const SystemFault kIoError = {ERROR_CRC, "Data error (cyclic redundancy check)"};
+const SystemFault kDenied = {ERROR_ACCESS_DENIED, "Access denied"};
+const char* const kTooLong = "...";
+const char* const kIsFolder = "it is a folder";
+#else
+const SystemFault kDiskFull = {ENOSPC, "No space left on device"};
+const SystemFault kIoError = {EIO, "Input/output error"};
+const SystemFault kQuota = {EDQUOT, "Disk quota exceeded"};
+const SystemFault kReadOnlyFs = {EROFS, "Read-only file system"};
+const SystemFault kDenied = {EACCES, "Permission denied"};
+const char* const kTooLong = "File name too long";
+const char* const kIsFolder = "Is a directory";
+#endif
+constexpr const char* kChanged = "it was changed by another program meanwhile";
+
+class FileReplace : public ScratchFolder {
+protected:
+    void TearDown() override {
+        for (int step = 0; step < static_cast<int>(Step::kCount); ++step) {
+            detail::InjectFault(static_cast<Step>(step), 0);
+        }
+        ScratchFolder::TearDown();
+    }
+};
+
+TEST_F(FileReplace, CreatesOrReplacesTheWholeContentAndLeavesNothingBeside) {
+    const fs::path file = dir_ / "doc.txt";
+    ReplaceFileContent(file, std::string("new\0\r\n\x1A", 7));
+    EXPECT_EQ(Get(file), std::string("new\0\r\n\x1A", 7));
+    ReplaceFileContent(file, "short");
+    EXPECT_EQ(Get(file), "short");
+    EXPECT_THAT(Names(), ElementsAre("doc.txt"));
+}
+
+TEST_F(FileReplace, NothingChangesUntilCommitAndAnAbandonedWriterLeavesNothing) {
+    const fs::path file = dir_ / "doc.txt";
+    Put(file, "old");
+    {
+        FileReplacer writer(file);
+        writer.Write("new ");
+        writer.Write("text");
+        EXPECT_EQ(Get(file), "old");
+        EXPECT_EQ(Names().size(), 2u) << "the pieces go to a file beside the target";
+        writer.Commit();
+        EXPECT_THROW(writer.Write("more"), FileWriteError);
+    }
+    EXPECT_EQ(Get(file), "new text");
+    { FileReplacer(file).Write("dropped"); }
+    { FileReplacer(dir_ / "never.txt").Write("never created"); }
+    EXPECT_EQ(Get(file), "new text");
+    EXPECT_THAT(Names(), ElementsAre("doc.txt"));
+}
+
+TEST_F(FileReplace, ATemporaryNameFitsBesideTheLongestNames) {
+    // Regression: a name over 241 bytes could not be rewritten, the temporary name being
+    // the target's plus 14 bytes.
+    for (std::size_t length : {250u, 255u}) {
+        const fs::path file = dir_ / (std::string(length - 4, 'n') + ".txt");
+        Put(file, "old");
+        ReplaceFileContent(file, "new");
+        EXPECT_EQ(Get(file), "new") << length;
+        fs::remove(file);
+    }
+    const fs::path tooLong = dir_ / std::string(256, 'n');
+    ExpectWriteError([&] { ReplaceFileContent(tooLong, "x"); }, Kind::kSystem, kTooLong);
+    EXPECT_TRUE(Names().empty());
+}
+
+TEST_F(FileReplace, AFolderOrAFileNobodyMayWriteIsNotReplaced) {
+    const fs::path folder = dir_ / "folder";
+    fs::create_directory(folder);
+    ExpectWriteError([&] { ReplaceFileContent(folder, "x"); }, Kind::kNotRegular, kIsFolder);
+
+    const fs::path locked = dir_ / "locked.txt";
+    Put(locked, "old");
+    fs::permissions(locked, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    ExpectWriteError([&] { ReplaceFileContent(locked, "new"); }, Kind::kReadOnly,
+                     "the file is read-only");
+    fs::permissions(locked, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(Get(locked), "old");
+    EXPECT_THAT(Names(), ElementsAre("folder", "locked.txt"));
+}
+
+TEST_F(FileReplace, AMissingFolderIsNamedAsTheSystemNamesIt) {
+    const std::string reason = ExpectWriteError(
+        [&] { ReplaceFileContent(dir_ / "no-folder" / "a.txt", "x"); }, Kind::kSystem, "...");
+    EXPECT_FALSE(reason.empty());
+    EXPECT_TRUE(Names().empty());
+}
+
+// Lost updates (regression: two runs on one file, or an edit by another program during the
+// pass, both "succeeded" and one change vanished).
+TEST_F(FileReplace, AChangeByAnotherProgramAfterReadingIsNeverOverwritten) {
+    const fs::path file = dir_ / "doc.txt";
+    Put(file, "as read");
+    const FileStamp read = InputFile(file).Stamp();
+
+    // Changed between the reading and the writer's opening: refused at once.
+    Put(file, "edited elsewhere, longer");
+    ExpectWriteError([&] { FileReplacer(file, {.expected = read}); }, Kind::kChanged, kChanged);
+
+    // Changed while the result is being written.
+    const FileStamp again = InputFile(file).Stamp();
+    FileReplacer writer(file, {.expected = again});
+    writer.Write("result");
+    Put(file, "edited again");
+    ExpectWriteError([&] { writer.Commit(); }, Kind::kChanged, kChanged);
+    EXPECT_EQ(Get(file), "edited again");
+    EXPECT_THAT(Names(), ElementsAre("doc.txt"));
+}
+
+TEST_F(FileReplace, AFileSwappedForAnotherOfTheSameSizeAndTimeIsNoticed) {
+    const fs::path file = dir_ / "doc.txt";
+    const fs::path other = dir_ / "other.txt";
+    Put(file, "same size");
+    Put(other, "SAME SIZE");
+    fs::last_write_time(other, fs::last_write_time(file));
+    FileReplacer writer(file, {.expected = InputFile(file).Stamp()});
+    writer.Write("result");
+    fs::rename(other, file);
+    ExpectWriteError([&] { writer.Commit(); }, Kind::kChanged, kChanged);
+    EXPECT_EQ(Get(file), "SAME SIZE");
+}
+
+TEST_F(FileReplace, OfTwoWritersOfOneFileTheSecondToCommitFails) {
+    const fs::path file = dir_ / "doc.txt";
+    Put(file, "original");
+    const FileStamp read = InputFile(file).Stamp();
+    FileReplacer first(file, {.expected = read});
+    FileReplacer second(file, {.expected = read});
+    first.Write("first table");
+    second.Write("second table");
+    first.Commit();
+    ExpectWriteError([&] { second.Commit(); }, Kind::kChanged, kChanged);
+    EXPECT_EQ(Get(file), "first table");
+    EXPECT_THAT(Names(), ElementsAre("doc.txt"));
+
+    // Also when there was no file: the one another program created meanwhile stays.
+    const fs::path fresh = dir_ / "fresh.txt";
+    FileReplacer late(fresh);
+    late.Write("late");
+    Put(fresh, "theirs");
+    ExpectWriteError([&] { late.Commit(); }, Kind::kChanged, "another program created it meanwhile");
+    EXPECT_EQ(Get(fresh), "theirs");
+}
+
+TEST_F(FileReplace, HardLinksAreRefusedOrKeptByWritingInPlace) {
+    const fs::path file = dir_ / "doc.txt";
+    const fs::path alias = dir_ / "alias.txt";
+    Put(file, "old text");
+    std::error_code error;
+    fs::create_hard_link(file, alias, error);
+    if (error) GTEST_SKIP() << "no hard links here: " << error.message();
+
+    ExpectWriteError([&] { ReplaceFileContent(file, "new"); }, Kind::kHardLinks,
+                     "it has 2 names (hard links), and a new file would have only this one");
+    EXPECT_EQ(Get(alias), "old text");
+
+    ReplaceFileContent(file, "new", {.overwriteInPlace = true});
+    EXPECT_EQ(Get(file), "new");
+    EXPECT_EQ(Get(alias), "new") << "the other name must see the new content";
+    EXPECT_EQ(fs::hard_link_count(file), 2u);
+    ReplaceFileContent(alias, "a longer text than before", {.overwriteInPlace = true});
+    EXPECT_EQ(Get(file), "a longer text than before");
+    EXPECT_THAT(Names(), ElementsAre("alias.txt", "doc.txt"));
+}
+
+TEST_F(FileReplace, AnInPlaceOverwriteThatFailsMidwayKeepsTheWholeResultBeside) {
+    const fs::path file = dir_ / "doc.txt";
+    const fs::path alias = dir_ / "alias.txt";
+    Put(file, "old");
+    std::error_code error;
+    fs::create_hard_link(file, alias, error);
+    if (error) GTEST_SKIP() << "no hard links here: " << error.message();
+    const std::string result(3 << 20, 'r');  // copied in 1 MB pieces: the second one fails
+
+    FileReplacer writer(file, {.overwriteInPlace = true});
+    writer.Write(result);
+    detail::InjectFault(Step::kWrite, kDiskFull.code, 1);
+    const std::string reason = ExpectWriteError([&] { writer.Commit(); }, Kind::kPartlyWritten,
+                                                std::string(kDiskFull.text) + "; the file is partly rewritten...");
+    const std::vector<std::string> names = Names();
+    ASSERT_EQ(names.size(), 3u);
+    const fs::path kept = dir_ / names[0];
+    EXPECT_NE(reason.find(kept.filename().string()), std::string::npos) << reason;
+    EXPECT_EQ(Get(kept), result);
+
+    // Failing at the first piece, nothing of the file has changed: nothing is kept.
+    fs::remove(kept);
+    FileReplacer again(file, {.overwriteInPlace = true});
+    again.Write("small");
+    detail::InjectFault(Step::kWrite, kDiskFull.code);
+    ExpectWriteError([&] { again.Commit(); }, Kind::kSystem, kDiskFull.text);
+    EXPECT_THAT(Names(), ElementsAre("alias.txt", "doc.txt"));
+}
+
+TEST_F(FileReplace, SymbolicLinksAreFollowedToTheEndAndStay) {
+    const fs::path real = dir_ / "real.txt";
+    Put(real, "old");
+    fs::create_directory(dir_ / "sub");
+    std::error_code error;
+    fs::create_symlink("../real.txt", dir_ / "sub" / "relative", error);
+    if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
+    fs::create_symlink(dir_ / "sub" / "relative", dir_ / "absolute");
+    ReplaceFileContent(dir_ / "absolute", "new");
+    EXPECT_EQ(Get(real), "new");
+    EXPECT_TRUE(fs::is_symlink(dir_ / "absolute"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "sub" / "relative"));
+    EXPECT_THAT(Names(), ElementsAre("absolute", "real.txt", "sub"));
+    EXPECT_THAT(Names(dir_ / "sub"), ElementsAre("relative"));
+
+    FileReplacer writer(dir_ / "absolute");
+    EXPECT_EQ(fs::canonical(writer.Target()), fs::canonical(real));
+}
+
+// Every step fails as the system would, with its reason; the target keeps its content and
+// nothing is left beside it.
+TEST_F(FileReplace, EveryFailingStepLeavesTheOldFileWithTheSystemsReason) {
+    const fs::path file = dir_ / "doc.txt";
+    struct Case {
+        Step step;
+        SystemFault fault;
+    } cases[] = {
+        {Step::kCreate, kDenied},     {Step::kWrite, kDiskFull},  {Step::kFlush, kIoError},
+        {Step::kRename, kDenied},     {Step::kAttributes, kIoError},
+#ifndef _WIN32
+        {Step::kWrite, kQuota},       {Step::kCreate, kReadOnlyFs},
+#endif
+    };
+    for (const Case& c : cases) {
+        Put(file, "old");
+        detail::InjectFault(c.step, c.fault.code);
+        ExpectWriteError([&] { ReplaceFileContent(file, "new"); }, Kind::kSystem, c.fault.text);
+        detail::InjectFault(c.step, 0);
+        EXPECT_EQ(Get(file), "old") << static_cast<int>(c.step);
+        EXPECT_THAT(Names(), ElementsAre("doc.txt")) << static_cast<int>(c.step);
+    }
+}
+
+TEST_F(FileReplace, AFolderThatCannotBeFlushedIsReportedAfterTheReplacement) {
+    const fs::path file = dir_ / "doc.txt";
+    Put(file, "old");
+    detail::InjectFault(Step::kFlushFolder, kIoError.code);
+    ExpectWriteError([&] { ReplaceFileContent(file, "new"); }, Kind::kNotDurable,
+                     std::string("the new content replaced it, but the system could not flush the"
+                                 " folder to disk: ") + kIoError.text);
+    EXPECT_EQ(Get(file), "new");
+    EXPECT_THAT(Names(), ElementsAre("doc.txt"));
+}
+
+TEST_F(FileReplace, TheUnfinishedFilesOfEveryOpenWriterCanBeRemovedAtOnce) {
+    FileReplacer one(dir_ / "one.txt");
+    FileReplacer two(dir_ / "two.txt");
+    one.Write("1");
+    two.Write("2");
+    EXPECT_EQ(Names().size(), 2u);
+    RemoveUnfinishedFiles();
+    EXPECT_TRUE(Names().empty());
+}
+
+}  // namespace
+}  // namespace palimp::os::test
