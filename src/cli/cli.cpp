@@ -3,11 +3,9 @@
 // never stops the others. --check and --diff take the same road and write nothing.
 #include "cli/cli.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <random>
@@ -26,6 +24,8 @@
 #include "core/product.h"
 #include "core/replace_many.h"
 #include "core/table_check.h"
+#include "os/file_replace.h"
+#include "os/input_file.h"
 
 namespace palimp::cli {
 
@@ -47,19 +47,12 @@ fs::path PathFromArgument(const std::string& arg) {
     }
 }
 
-std::string ErrorText(std::errc error) { return std::make_error_code(error).message(); }
-
-// The reason a file could not be read, found after the fact from what the file system says
-// about the path (the reader itself reports only that it failed).
-std::string DescribeReadFailure(const fs::path& path) {
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (status.type() == fs::file_type::not_found) {
-        return ErrorText(std::errc::no_such_file_or_directory);
-    }
-    if (error) return error.message();
-    if (fs::is_directory(status)) return ErrorText(std::errc::is_a_directory);
-    return ErrorText(std::errc::permission_denied);
+// Every byte left in file.
+std::string ReadToEnd(os::InputFile& file) {
+    std::string bytes;
+    char piece[1 << 16];
+    for (std::size_t got; (got = file.Read(piece, sizeof piece)) > 0;) bytes.append(piece, got);
+    return bytes;
 }
 
 // A path that nothing is at yet, beside base and named after it, for a file of our own that no
@@ -78,39 +71,16 @@ fs::path UnusedPathBeside(const fs::path& base) {
     return {};
 }
 
-// The reason a file could not be written: what the file system says about the target and its
-// folder, else the system's error of the failed step (systemError, errno as it was then), else
-// the error of creating a file beside the target.
-std::string DescribeWriteFailure(const fs::path& path, int systemError) {
-    std::error_code error;
-    fs::path folder = path.parent_path();
-    if (folder.empty()) folder = ".";
-    const fs::file_status folderStatus = fs::status(folder, error);
-    if (folderStatus.type() == fs::file_type::not_found) {
-        return ErrorText(std::errc::no_such_file_or_directory);
+// What a failed write did to the file, for the line that names it.
+std::string WriteFailureText(const os::FileWriteError& error) {
+    using Kind = os::FileWriteError::Kind;
+    switch (error.GetKind()) {
+    case Kind::kPartlyWritten:
+    case Kind::kNotDurable:
+        return "cannot write: " + error.Reason();
+    default:
+        return "cannot write: " + error.Reason() + "; nothing written";
     }
-    if (error) return error.message();
-    if (!fs::is_directory(folderStatus)) return ErrorText(std::errc::not_a_directory);
-    const fs::file_status target = fs::status(path, error);
-    if (!error && fs::is_directory(target)) return ErrorText(std::errc::is_a_directory);
-    if (!error && fs::exists(target) && !fs::is_regular_file(target)) return "not a regular file";
-    if (!error && fs::exists(target) &&
-        (target.permissions() & fs::perms::owner_write) == fs::perms::none) {
-        return "the file is read-only";
-    }
-    // Cleaning up after a failed creation may leave "no such file" behind; it says nothing.
-    if (systemError != 0 && systemError != ENOENT) return std::generic_category().message(systemError);
-    // Creating a file of our own there gives the system's reason, such as a folder without
-    // write permission.
-    const fs::path probe = UnusedPathBeside(folder / ".palimp-replace-probe");
-    if (probe.empty()) return "the system refused the write";
-    errno = 0;
-    std::ofstream created(probe, std::ios::binary);
-    const int probeError = errno;
-    if (!created) return probeError != 0 ? std::generic_category().message(probeError) : "cannot create a file there";
-    created.close();
-    fs::remove(probe, error);
-    return "the system refused the write";
 }
 
 std::string Seconds(double seconds, int decimals) {
@@ -212,9 +182,10 @@ private:
         const fs::path path = PathFromArgument(options_.table);
         std::string bytes;
         try {
-            bytes = ReadFileBytes(path);
-        } catch (const EFOpenError&) {
-            Fail(options_.table, "cannot open: " + DescribeReadFailure(path));
+            os::InputFile file(path);
+            bytes = ReadToEnd(file);
+        } catch (const os::FileReadError& error) {
+            Fail(options_.table, "cannot open: " + error.Reason());
             return kExitFailure;
         }
         TableRead read = ReadTable(bytes, settings_.codePage, options_.tsv);
@@ -248,8 +219,10 @@ private:
 
     // The input's bytes: a regular file read as the pass needs it, perhaps twice; anything
     // that cannot be read twice (standard input, a pipe, a device), or that a diff needs
-    // whole, read whole first.
-    std::unique_ptr<ByteSource> OpenInput(const std::string& name, const std::optional<fs::path>& path) {
+    // whole, read whole first. A file rewritten in place must be a regular file (a FIFO is
+    // refused before a byte is taken from it), and its stamp is what the result replaces.
+    std::unique_ptr<ByteSource> OpenInput(const std::string& name, const std::optional<fs::path>& path,
+                                          std::optional<os::FileStamp>& stamp) {
         if (!path) {
             std::string bytes;
             if (const std::error_code error = env_.readStdin(bytes)) {
@@ -259,14 +232,15 @@ private:
             return std::make_unique<MemorySource>(std::move(bytes));
         }
         try {
-            std::error_code error;
-            if (options_.diff || (fs::exists(*path, error) && !fs::is_regular_file(*path, error) &&
-                                  !fs::is_directory(*path, error))) {
-                return std::make_unique<MemorySource>(ReadFileBytes(*path));
+            os::InputFile file(*path, options_.inPlace);
+            if (file.Rewindable() && !options_.diff) {
+                stamp = file.Stamp();
+                return std::make_unique<FileSource>(std::move(file));
             }
-            return std::make_unique<FileSource>(*path);
-        } catch (const EFOpenError&) {
-            Fail(name, "cannot open: " + DescribeReadFailure(*path));
+            if (file.Rewindable()) stamp = file.Stamp();
+            return std::make_unique<MemorySource>(ReadToEnd(file));
+        } catch (const os::FileReadError& error) {
+            Fail(name, "cannot open: " + error.Reason());
             return nullptr;
         }
     }
@@ -302,15 +276,18 @@ private:
     }
 
     // Where one input's result goes as the pass hands it out: standard output, held and written
-    // whole once the result is known to be good, or a temporary file that replaces the target
-    // only then. Until it is delivered nothing is visible, so a failure leaves nothing behind.
+    // whole once the result is known to be good, or a new file that replaces the target only
+    // then. Until it is delivered nothing is visible, so a failure leaves nothing behind.
     class Output {
     public:
-        Output(Run& run, const std::string& name, const std::optional<fs::path>& inputPath)
+        Output(Run& run, const std::string& name, const std::optional<fs::path>& inputPath,
+               const std::optional<os::FileStamp>& inputStamp)
             : run_(run), toStdout_(!run.options_.WritesFiles()), discard_(run.options_.DryRun()) {
             if (toStdout_ || discard_) return;
             targetName_ = run.options_.inPlace ? name : run.options_.output;
             target_ = run.options_.inPlace ? *inputPath : PathFromArgument(run.options_.output);
+            // In place, the result replaces the file it was computed from, or nothing.
+            if (run.options_.inPlace) replace_.expected = inputStamp;
         }
 
         void Add(std::string_view bytes) {
@@ -319,14 +296,12 @@ private:
                 held_.append(bytes);
                 return;
             }
-            if (failed_) return;
+            if (failure_) return;
             try {
-                errno = 0;
-                if (!writer_) writer_.emplace(target_);
+                if (!writer_) writer_.emplace(target_, replace_);
                 writer_->Write(bytes);
-            } catch (const EFCreateError&) {
-                failed_ = true;  // reported when the result would be delivered
-                systemError_ = errno;
+            } catch (const os::FileWriteError& error) {
+                failure_ = error;  // reported when the result would be delivered
                 writer_.reset();
             }
         }
@@ -337,20 +312,18 @@ private:
                 run_.WriteStdout(held_);
                 return true;
             }
-            if (!failed_) {
+            if (!failure_) {
                 try {
-                    errno = 0;
-                    if (!writer_) writer_.emplace(target_);
+                    if (!writer_) writer_.emplace(target_, replace_);
                     if (backup && !KeepBackup(*backup)) return false;
                     writer_->Commit();
                     return true;
-                } catch (const EFCreateError&) {
-                    systemError_ = errno;
+                } catch (const os::FileWriteError& error) {
+                    failure_ = error;
                     writer_.reset();
                 }
             }
-            run_.Fail(targetName_, "cannot write: " + DescribeWriteFailure(target_, systemError_) +
-                                       "; nothing written");
+            run_.Fail(targetName_, WriteFailureText(*failure_));
             return false;
         }
 
@@ -380,15 +353,16 @@ private:
         std::string held_;
         std::string targetName_;
         fs::path target_;
-        std::optional<AtomicFileWriter> writer_;  // abandoned unless delivered
-        bool failed_ = false;
-        int systemError_ = 0;
+        os::ReplaceOptions replace_;
+        std::optional<os::FileReplacer> writer_;  // abandoned unless delivered
+        std::optional<os::FileWriteError> failure_;
     };
 
     void ProcessInput(const std::string& name, const std::optional<fs::path>& path) {
-        std::unique_ptr<ByteSource> source = OpenInput(name, path);
+        std::optional<os::FileStamp> stamp;
+        std::unique_ptr<ByteSource> source = OpenInput(name, path, stamp);
         if (!source) return;
-        Output output(*this, name, path);
+        Output output(*this, name, path, stamp);
         PassSettings settings = settings_;
         std::u16string textRead, textWritten;
         if (options_.diff) {
@@ -399,8 +373,8 @@ private:
         try {
             outcome = RunPass(*source, *engine_, settings,
                               [&output](std::string_view bytes) { output.Add(bytes); });
-        } catch (const EFOpenError&) {
-            Fail(name, "cannot open: " + DescribeReadFailure(*path));
+        } catch (const os::FileReadError& error) {
+            Fail(name, "cannot read: " + error.Reason());
             return;
         }
         source.reset();  // closed before the file may be replaced in place

@@ -13,9 +13,9 @@
 
 #include "cli/arguments.h"
 #include "cli/code_pages.h"
-#include "core/file_io.h"
 #include "core/replace_many.h"
 #include "core/text_codec.h"
+#include "os/input_file.h"
 
 namespace palimp::cli {
 
@@ -48,13 +48,12 @@ private:
 // A file, read as it is needed.
 class FileSource final : public ByteSource {
 public:
-    // Throws EFOpenError when the file cannot be opened.
-    explicit FileSource(const std::filesystem::path& path) : reader_(path) {}
-    std::size_t Read(char* buffer, std::size_t size) override { return reader_.Read(buffer, size); }
-    void Rewind() override { reader_.Rewind(); }
+    explicit FileSource(os::InputFile file) : file_(std::move(file)) {}
+    std::size_t Read(char* buffer, std::size_t size) override { return file_.Read(buffer, size); }
+    void Rewind() override { file_.Rewind(); }
 
 private:
-    FileReader reader_;
+    os::InputFile file_;
 };
 
 struct PassSettings {

@@ -79,8 +79,7 @@ TEST_F(CliFiles, MissingTableFailsBeforeAnyInputIsTouched) {
     Write("a.txt", "cat");
     const CliOutcome run = Run({"-t", Arg("none.palimp"), "-i", Arg("a.txt")});
     EXPECT_EQ(run.exit, kExitFailure);
-    EXPECT_EQ(run.err, "palimp-replace: " + Arg("none.palimp") +
-                           ": cannot open: No such file or directory\n");
+    EXPECT_EQ(run.err, "palimp-replace: " + Arg("none.palimp") + ": cannot open: " + kNoSuchFile + "\n");
     EXPECT_EQ(Read("a.txt"), "cat");
 }
 
@@ -88,10 +87,10 @@ TEST_F(CliFiles, InputFailuresNameTheFileAndTheReason) {
     fs::create_directory(Path("folder"));
     struct Case {
         std::string arg;
-        const char* reason;
-    } cases[] = {{Arg("missing.txt"), "No such file or directory"},
-                 {Arg("folder"), "Is a directory"},
-                 {Arg("missing/x.txt"), "No such file or directory"}};
+        std::string reason;
+    } cases[] = {{Arg("missing.txt"), kNoSuchFile},
+                 {Arg("folder"), kIsAFolder},
+                 {Arg("missing/x.txt"), kNoSuchFolder}};
     for (const Case& c : cases) {
         const CliOutcome run = Run({"-t", AnimalTable(), c.arg});
         EXPECT_EQ(run.exit, kExitFailure) << c.arg;
@@ -105,10 +104,10 @@ TEST_F(CliFiles, UnwritableOutputLeavesNoFile) {
     fs::create_directory(Path("folder"));
     struct Case {
         std::string target;
-        const char* reason;
-    } cases[] = {{"missing/out.txt", "No such file or directory"},
-                 {"in.txt/out.txt", "Not a directory"},
-                 {"folder", "Is a directory"}};
+        std::string reason;
+    } cases[] = {{"missing/out.txt", kNoSuchFolder},
+                 {"in.txt/out.txt", kNotAFolder},
+                 {"folder", kIsAFolder}};
     for (const Case& c : cases) {
         const CliOutcome run = Run({"-t", AnimalTable(), "-o", Arg(c.target), Arg("in.txt")});
         EXPECT_EQ(run.exit, kExitFailure) << c.target;
@@ -136,8 +135,7 @@ TEST_F(CliFiles, OneFailingFileDoesNotStopTheOthers) {
     const CliOutcome run =
         Run({"-t", AnimalTable(), "-i", Arg("a.txt"), Arg("missing.txt"), Arg("c.txt")});
     EXPECT_EQ(run.exit, kExitFailure);
-    EXPECT_EQ(run.err, "palimp-replace: " + Arg("missing.txt") +
-                           ": cannot open: No such file or directory\n");
+    EXPECT_EQ(run.err, "palimp-replace: " + Arg("missing.txt") + ": cannot open: " + kNoSuchFile + "\n");
     EXPECT_EQ(Read("a.txt"), "dog");
     EXPECT_EQ(Read("c.txt"), "dog dog");
 }

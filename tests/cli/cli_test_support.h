@@ -20,10 +20,25 @@
 #include "core/errors.h"
 #include "core/file_io.h"
 #include "core/table_file.h"
+#include "os/system_error_text.h"
 
 namespace palimp::cli::test {
 
 namespace fs = std::filesystem;
+
+// The system's reasons as messages give them: errno's texts, or GetLastError's on Windows
+// (ERROR_FILE_NOT_FOUND 2, ERROR_PATH_NOT_FOUND 3), whose words differ between systems.
+#ifdef _WIN32
+inline const std::string kNoSuchFile = os::detail::SystemErrorText(2);
+inline const std::string kNoSuchFolder = os::detail::SystemErrorText(3);
+inline const std::string kNotAFolder = kNoSuchFolder;
+inline const std::string kIsAFolder = "it is a folder";
+#else
+inline const std::string kNoSuchFile = "No such file or directory";
+inline const std::string kNoSuchFolder = kNoSuchFile;
+inline const std::string kNotAFolder = "Not a directory";
+inline const std::string kIsAFolder = "Is a directory";
+#endif
 
 struct CliOutcome {
     int exit = -1;

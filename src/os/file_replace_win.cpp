@@ -1,0 +1,357 @@
+// The writer on Windows. ReplaceFileW puts the new file in place of the old one and gives it
+// the old one's attributes, ACL and alternate streams; the final path of the target (through
+// any symbolic links) comes from the system, since MinGW's std::filesystem sees no links.
+#include <windows.h>
+
+#include <sddl.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "core/errors.h"
+#include "os/file_replace.h"
+#include "os/system_error_text.h"
+#include "os/win_support.h"
+
+namespace palimp::os {
+
+namespace fs = std::filesystem;
+using detail::Step;
+using Kind = FileWriteError::Kind;
+
+namespace {
+
+// The new files not yet committed or abandoned, for RemoveUnfinishedFiles on the console
+// control thread: each slot holds the file's path, published whole.
+std::atomic<const wchar_t*> unfinished[16];
+// In-place overwrites in progress, which a console event lets finish first.
+std::atomic<int> overwriting{0};
+
+int Register(const std::wstring& path) {
+    wchar_t* copy = new wchar_t[path.size() + 1];
+    std::copy(path.c_str(), path.c_str() + path.size() + 1, copy);
+    for (int slot = 0; slot < static_cast<int>(std::size(unfinished)); ++slot) {
+        const wchar_t* free = nullptr;
+        if (unfinished[slot].compare_exchange_strong(free, copy)) return slot;
+    }
+    delete[] copy;
+    return -1;
+}
+
+void Unregister(int& slot) {
+    if (slot >= 0) delete[] unfinished[slot].exchange(nullptr);
+    slot = -1;
+}
+
+// True, with the injected error as the last error, when a test makes step fail now.
+bool Injected(Step step) {
+    if (const int fault = detail::TakeFault(step)) {
+        SetLastError(static_cast<DWORD>(fault));
+        return true;
+    }
+    return false;
+}
+
+std::wstring TemporaryName(int attempt) {
+    static std::atomic<unsigned> counter{0};
+    const auto ticks = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    unsigned long long mix = ticks ^ (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^
+                             (static_cast<unsigned long long>(++counter + attempt) * 0x9E3779B97F4A7C15ull);
+    mix ^= mix >> 29;
+    wchar_t name[32];
+    std::swprintf(name, 32, L".palimp-%08x.tmp", static_cast<unsigned>(mix ^ (mix >> 32)));
+    return name;
+}
+
+// A security descriptor that lets the current user alone at the file, protected from what the
+// folder would pass on: the unfinished copy of a file is nobody else's business.
+class PrivateSecurity {
+public:
+    PrivateSecurity() {
+        HANDLE token = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return;
+        DWORD size = 0;
+        GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+        std::vector<char> user(size);
+        wchar_t* sid = nullptr;
+        if (GetTokenInformation(token, TokenUser, user.data(), size, &size) &&
+            ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &sid)) {
+            const std::wstring sddl = L"D:P(A;;FA;;;" + std::wstring(sid) + L")";
+            ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                                 &descriptor_, nullptr);
+            LocalFree(sid);
+        }
+        CloseHandle(token);
+        attributes_.nLength = sizeof attributes_;
+        attributes_.lpSecurityDescriptor = descriptor_;
+    }
+    ~PrivateSecurity() { LocalFree(descriptor_); }
+    SECURITY_ATTRIBUTES* Attributes() { return descriptor_ ? &attributes_ : nullptr; }
+
+private:
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+    SECURITY_ATTRIBUTES attributes_ = {};
+};
+
+// Locks a byte far beyond any file's end: writers of this program that commit at the same
+// moment take turns, while nobody's reading or writing of the content is blocked.
+bool LockCommit(HANDLE file) {
+    OVERLAPPED at = {};
+    at.Offset = 0xFFFFFFFE;
+    at.OffsetHigh = 0x7FFFFFFF;
+    return LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at);
+}
+
+}  // namespace
+
+struct FileReplacer::State {
+    ~State() {
+        if (temporary != INVALID_HANDLE_VALUE) CloseHandle(temporary);
+    }
+    std::wstring target;     // the file's final path, \\?\ form
+    std::wstring temporary_path;  // empty once renamed or removed
+    HANDLE temporary = INVALID_HANDLE_VALUE;
+    int slot = -1;
+    bool exists = false;
+    FileStamp found;         // the target as the writer found it
+    bool inPlace = false;
+};
+
+FileReplacer::FileReplacer(const fs::path& path, const ReplaceOptions& options)
+    : path_(path), options_(options), state_(new State) {
+    State& state = *state_;
+    const std::wstring full = LongPath(FullPath(path.native()));
+    if (full.empty()) Fail(Kind::kSystem, detail::SystemErrorText(static_cast<int>(GetLastError())));
+
+    // Opening the path follows its links; the handle then names the file at their end.
+    Handle found(CreateFileW(full.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (found) {
+        state.exists = true;
+        state.target = FinalPath(found.get());
+        const DWORD finalError = GetLastError();
+        // Wine cannot tell the final path of a long one; a path that is no link is its own.
+        const DWORD attributes = GetFileAttributesW(full.c_str());
+        if (state.target.empty() && finalError == ERROR_MORE_DATA && attributes != INVALID_FILE_ATTRIBUTES &&
+            !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            state.target = full;
+        }
+        if (state.target.empty()) Fail(Kind::kSystem, detail::SystemErrorText(static_cast<int>(finalError)));
+        if (!GetFileInformationByHandle(found.get(), &information)) {
+            Fail(Kind::kSystem, detail::SystemErrorText(static_cast<int>(GetLastError())));
+        }
+    } else {
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND) Fail(Kind::kSystem, detail::SystemErrorText(static_cast<int>(error)));
+        const DWORD attributes = GetFileAttributesW(full.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            Fail(Kind::kSystem, "it is a symbolic link to a missing file");
+        }
+        state.target = full;
+    }
+    target_ = fs::path(state.target);
+
+    if (state.exists) {
+        if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Fail(Kind::kNotRegular, "it is a folder");
+        if (GetFileType(found.get()) != FILE_TYPE_DISK) Fail(Kind::kNotRegular, "not a regular file");
+        if (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) Fail(Kind::kReadOnly, "the file is read-only");
+        state.found = StampOf(information);
+        if (options_.expected && state.found != *options_.expected) {
+            Fail(Kind::kChanged, "it was changed by another program meanwhile");
+        }
+        if (information.nNumberOfLinks > 1) {
+            if (!options_.overwriteInPlace) {
+                Fail(Kind::kHardLinks, "it has " + std::to_string(information.nNumberOfLinks) +
+                                           " names (hard links), and a new file would have only this one");
+            }
+            state.inPlace = true;
+        }
+    }
+    found.reset();
+
+    const std::wstring folder = state.target.substr(0, state.target.find_last_of(L'\\') + 1);
+    PrivateSecurity privacy;
+    DWORD error = ERROR_FILE_EXISTS;
+    for (int attempt = 0; attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
+        const std::wstring name = folder + TemporaryName(attempt);
+        // Private while the content is incomplete; a new file gets the folder's defaults.
+        state.temporary = Injected(Step::kCreate)
+                              ? INVALID_HANDLE_VALUE
+                              : CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_DELETE,
+                                            state.exists ? privacy.Attributes() : nullptr, CREATE_NEW,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (state.temporary != INVALID_HANDLE_VALUE) {
+            state.temporary_path = name;
+            state.slot = Register(name);
+            error = 0;
+        } else {
+            error = GetLastError();
+        }
+    }
+    if (error) Fail(Kind::kSystem, detail::SystemErrorText(static_cast<int>(error)));
+}
+
+FileReplacer::~FileReplacer() { Abandon(); }
+
+void FileReplacer::Fail(Kind kind, std::string reason) {
+    Abandon();
+    throw FileWriteError(kind, path_, std::move(reason));
+}
+
+void FileReplacer::Write(std::string_view bytes) {
+    if (!state_) throw FileWriteError(Kind::kSystem, path_, detail::SystemErrorText(ERROR_INVALID_HANDLE));
+    if (!WriteAll(state_->temporary, bytes, [] { return Injected(Step::kWrite); })) {
+        Fail(Kind::kSystem, detail::SystemErrorText(static_cast<int>(GetLastError())));
+    }
+}
+
+void FileReplacer::Commit() {
+    if (!state_) throw FileWriteError(Kind::kSystem, path_, detail::SystemErrorText(ERROR_INVALID_HANDLE));
+    State& state = *state_;
+    if (Injected(Step::kFlush) || !FlushFileBuffers(state.temporary)) {
+        Fail(Kind::kSystem, detail::SystemErrorText(static_cast<int>(GetLastError())));
+    }
+    if (state.inPlace) {
+        OverwriteInPlace();
+        Abandon();
+        return;
+    }
+    RenameOver();
+    // ReplaceFileW has no write-through: flushing the file that now holds the name commits
+    // the rename to the volume's log with it.
+    bool flushed = false;
+    DWORD error = 0;
+    if (state.exists) {
+        Handle placed(CreateFileW(state.target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+        flushed = placed && !Injected(Step::kFlushFolder) && FlushFileBuffers(placed.get());
+        error = GetLastError();
+    } else {
+        flushed = !Injected(Step::kFlushFolder);
+        error = GetLastError();
+    }
+    Abandon();
+    if (!flushed) {
+        throw FileWriteError(Kind::kNotDurable, path_,
+                             "the new content replaced it, but the system could not flush the"
+                             " folder to disk: " + detail::SystemErrorText(static_cast<int>(error)));
+    }
+}
+
+namespace {
+
+// Whether the target still has the stamp it must have; the lock is held while the handle is.
+bool TargetUnchanged(HANDLE target, const FileStamp& wanted) {
+    BY_HANDLE_FILE_INFORMATION now;
+    return LockCommit(target) && GetFileInformationByHandle(target, &now) && StampOf(now) == wanted;
+}
+
+}  // namespace
+
+void FileReplacer::RenameOver() {
+    State& state = *state_;
+    CloseHandle(std::exchange(state.temporary, INVALID_HANDLE_VALUE));
+    if (state.exists) {
+        Handle target(CreateFileW(state.target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!target || !TargetUnchanged(target.get(), options_.expected ? *options_.expected : state.found)) {
+            Fail(Kind::kChanged, "it was changed by another program meanwhile");
+        }
+        // Attributes, ACL and alternate streams of the old file go to the new one.
+        if (Injected(Step::kRename) ||
+            !ReplaceFileW(state.target.c_str(), state.temporary_path.c_str(), nullptr, 0, nullptr, nullptr)) {
+            Fail(Kind::kSystem, detail::SystemErrorText(static_cast<int>(GetLastError())));
+        }
+    } else if (Injected(Step::kRename) ||
+               !MoveFileExW(state.temporary_path.c_str(), state.target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) {
+            Fail(Kind::kChanged, "another program created it meanwhile");
+        }
+        Fail(Kind::kSystem, detail::SystemErrorText(static_cast<int>(error)));
+    }
+    Unregister(state.slot);
+    state.temporary_path.clear();
+}
+
+void FileReplacer::OverwriteInPlace() {
+    State& state = *state_;
+    Handle out(CreateFileW(state.target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!out) Fail(Kind::kSystem, detail::SystemErrorText(static_cast<int>(GetLastError())));
+    if (!TargetUnchanged(out.get(), options_.expected ? *options_.expected : state.found)) {
+        Fail(Kind::kChanged, "it was changed by another program meanwhile");
+    }
+    ++overwriting;
+    struct Done {
+        ~Done() { --overwriting; }
+    } done;
+    LARGE_INTEGER start = {};
+    bool ok = SetFilePointerEx(state.temporary, start, nullptr, FILE_BEGIN);
+    std::vector<char> buffer(std::size_t{1} << 20);
+    std::uint64_t written = 0;
+    while (ok) {
+        DWORD got = 0;
+        if (!ReadFile(state.temporary, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+            ok = false;
+        } else if (got == 0) {
+            break;
+        } else if (!WriteAll(out.get(), std::string_view(buffer.data(), got), [] { return Injected(Step::kWrite); })) {
+            ok = false;
+        } else {
+            written += got;
+        }
+    }
+    ok = ok && SetEndOfFile(out.get()) && !Injected(Step::kFlush) && FlushFileBuffers(out.get());
+    if (!ok) {
+        const std::string reason = detail::SystemErrorText(static_cast<int>(GetLastError()));
+        if (written == 0) Fail(Kind::kSystem, reason);
+        // The file holds part of the result: the whole of it stays beside it.
+        std::wstring kept = std::exchange(state.temporary_path, std::wstring());
+        Unregister(state.slot);
+        if (kept.starts_with(L"\\\\?\\")) kept.erase(0, 4);
+        Fail(Kind::kPartlyWritten, reason + "; the file is partly rewritten, and its new content is in " +
+                                       ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(kept.data()), kept.size())));
+    }
+}
+
+void FileReplacer::Abandon() noexcept {
+    if (!state_) return;
+    if (state_->temporary != INVALID_HANDLE_VALUE) CloseHandle(std::exchange(state_->temporary, INVALID_HANDLE_VALUE));
+    if (!state_->temporary_path.empty()) DeleteFileW(state_->temporary_path.c_str());
+    Unregister(state_->slot);
+    delete state_;
+    state_ = nullptr;
+}
+
+void RemoveUnfinishedFiles() noexcept {
+    while (overwriting.load() > 0) Sleep(1);
+    for (auto& slot : unfinished) {
+        const wchar_t* path = slot.load();
+        if (!path) continue;
+        // Still open here (shared for deletion alone): it goes when the process's handles close.
+        DeleteFileW(path);
+    }
+}
+
+std::string detail::SystemErrorText(int error) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, static_cast<DWORD>(error), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::u16string line(reinterpret_cast<const char16_t*>(text), length);
+    LocalFree(text);
+    while (!line.empty() && (line.back() == u'\r' || line.back() == u'\n' || line.back() == u' ' || line.back() == u'.')) {
+        line.pop_back();
+    }
+    if (line.empty()) return "error " + std::to_string(error);
+    return ToUtf8(line);
+}
+
+}  // namespace palimp::os
