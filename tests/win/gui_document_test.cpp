@@ -329,6 +329,31 @@ TEST_F(DocumentTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
     EXPECT_EQ(SaveDialogNow().fileName, temp_.Root());
 }
 
+// Regression: the save replaced the file by a new one, so another name of it (a hard link)
+// kept the old text, and the file's attributes were dropped.
+TEST_F(DocumentTest, SavingKeepsTheFilesOtherNamesAndAttributes) {
+    std::wstring path = temp_.Path(L"doc.txt");
+    std::wstring alias = temp_.Path(L"alias.txt");
+    WriteBytes(path, "old");
+    ASSERT_TRUE(CreateHardLinkW(alias.c_str(), path.c_str(), nullptr));
+    OpenThroughDialog(path);
+    Type(L"new ");
+    Choose("actionSave");
+    EXPECT_FALSE(Modified());
+    EXPECT_EQ(ReadBytes(alias), Utf16LeFile(L"new old"));
+    EXPECT_EQ(ReadBytes(path), Utf16LeFile(L"new old"));
+    EXPECT_EQ(FolderContents(), (std::vector<std::wstring>{L"alias.txt", L"doc.txt"}));
+
+    std::wstring hidden = temp_.Path(L"hidden.txt");
+    WriteBytes(hidden, "old");
+    ASSERT_TRUE(SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    OpenThroughDialog(hidden);
+    Type(L"new ");
+    Choose("actionSave");
+    EXPECT_EQ(ReadBytes(hidden), Utf16LeFile(L"new old"));
+    EXPECT_TRUE(GetFileAttributesW(hidden.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+}
+
 TEST_F(DocumentTest, DroppedFiles) {
     std::wstring first = temp_.Path(L"first.txt");
     std::wstring second = temp_.Path(L"second.txt");

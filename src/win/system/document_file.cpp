@@ -1,4 +1,5 @@
-// Win32 file reading with shared read access, and the atomic save through a temporary file.
+// Win32 file reading with shared read access; saving goes through the writer palimp-replace
+// shares.
 #include "win/system/document_file.h"
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 #include <memory>
 
 #include "core/errors.h"
+#include "os/file_replace.h"
 #include "win/system/wide.h"
 
 namespace palimp {
@@ -24,37 +26,6 @@ FileHandle OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD d
 }
 
 [[noreturn]] void FailOpen(const std::wstring& path) { throw EFOpenError(u"Cannot open file " + ToU16(path)); }
-[[noreturn]] void FailCreate(const std::wstring& path) { throw EFCreateError(u"Cannot create file " + ToU16(path)); }
-
-std::wstring FullPath(const std::wstring& path) {
-    DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (length == 0) FailCreate(path);
-    std::wstring full(length, L'\0');
-    length = GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
-    full.resize(length);
-    return full;
-}
-
-bool WriteAll(HANDLE file, std::string_view bytes) {
-    // WriteFile takes at most 4 GB at a time; smaller pieces keep the system's buffers modest.
-    constexpr size_t kPiece = 1 << 24;
-    while (!bytes.empty()) {
-        DWORD piece = static_cast<DWORD>(std::min(bytes.size(), kPiece));
-        DWORD written = 0;
-        if (!WriteFile(file, bytes.data(), piece, &written, nullptr) || written != piece) return false;
-        bytes.remove_prefix(piece);
-    }
-    return true;
-}
-
-// The target must be replaceable: not a folder, not read-only, not open in another program.
-// Opening it exclusively for writing (without changing it) proves all three at once.
-void CheckReplaceable(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return;  // a new file
-    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) FailCreate(path);
-    if (!OpenFile(path, GENERIC_WRITE, 0, OPEN_EXISTING)) FailCreate(path);
-}
 
 }  // namespace
 
@@ -78,25 +49,8 @@ std::string ReadFileShared(const std::wstring& path) {
 }
 
 void WriteFileReplacing(const std::wstring& path, std::string_view bytes) {
-    std::wstring target = FullPath(path);
-    CheckReplaceable(target);
-
-    std::wstring folder = target.substr(0, target.find_last_of(L"\\/") + 1);
-    wchar_t temporary[MAX_PATH + 16] = {};
-    if (folder.empty() || folder.size() > MAX_PATH - 14 || !GetTempFileNameW(folder.c_str(), L"plm", 0, temporary)) {
-        FailCreate(path);
-    }
-    bool moved = false;
-    {
-        FileHandle file = OpenFile(temporary, GENERIC_WRITE, 0, CREATE_ALWAYS);
-        bool written = file && WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
-        file.reset();
-        moved = written && MoveFileExW(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    }
-    if (!moved) {
-        DeleteFileW(temporary);
-        FailCreate(path);
-    }
+    // A file with several names is written in place, so that every name shows the new text.
+    os::ReplaceFileContent(std::filesystem::path(path), bytes, {.overwriteInPlace = true});
 }
 
 bool FileExists(const std::wstring& path) {

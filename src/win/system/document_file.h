@@ -1,6 +1,5 @@
 // Reading and writing the editor's files with the sharing rules of a text editor: others may
-// read a file while we read it, nobody touches the file we write, and a failed save leaves the
-// old file exactly as it was.
+// read a file while we read it, and a failed save leaves the old file exactly as it was.
 #pragma once
 
 #include <string>
@@ -12,10 +11,13 @@ namespace palimp {
 // when it is missing, a folder, locked or unreadable.
 std::string ReadFileShared(const std::wstring& path);
 
-// Replaces the file at path by bytes (or creates it) atomically: the bytes go to a temporary
-// file beside it, held exclusively, flushed, and then moved over path. Throws EFCreateError when
-// path is a folder, read-only, in use by another program, or anything fails; the file at path
-// is then untouched and no temporary file is left.
+// Replaces the file at path by bytes (or creates it) with os::FileReplacer: a temporary file
+// beside it, private and held exclusively, flushed, then put in place by ReplaceFileW, which
+// keeps the file's attributes, ACL and streams; a symbolic link is followed and stays. A file
+// with several names (hard links) is rewritten in place, the new content saved beside it first.
+// Throws EFCreateError (os::FileWriteError) when path is a folder, read-only, in use by another
+// program, changed by one during the save, or anything fails; the file at path is then
+// untouched and no temporary file is left.
 void WriteFileReplacing(const std::wstring& path, std::string_view bytes);
 
 // Whether path names an existing file (not a folder).
