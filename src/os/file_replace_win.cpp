@@ -119,6 +119,7 @@ struct FileReplacer::State {
     int slot = -1;
     bool exists = false;
     FileStamp found;         // the target as the writer found it
+    DWORD attributes = 0;    // the target's, when it exists
     bool inPlace = false;
 };
 
@@ -162,6 +163,7 @@ FileReplacer::FileReplacer(const fs::path& path, const ReplaceOptions& options)
         if (GetFileType(found.get()) != FILE_TYPE_DISK) Fail(Kind::kNotRegular, "not a regular file");
         if (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) Fail(Kind::kReadOnly, "the file is read-only");
         state.found = StampOf(information);
+        state.attributes = information.dwFileAttributes;
         if (options_.expected && state.found != *options_.expected) {
             Fail(Kind::kChanged, "it was changed by another program meanwhile");
         }
@@ -256,8 +258,26 @@ bool TargetUnchanged(HANDLE target, const FileStamp& wanted) {
 
 void FileReplacer::RenameOver() {
     State& state = *state_;
+    if (state.exists) {
+        // ReplaceFileW merges the old file's attributes into the new one; Wine's does not, so
+        // the ones a user sets (hidden, system, archive, not indexed) are given here too.
+        FILE_BASIC_INFO basic = {};
+        basic.FileAttributes = state.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                                   FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+        if (basic.FileAttributes != 0 &&
+            (Injected(Step::kAttributes) ||
+             !SetFileInformationByHandle(state.temporary, FileBasicInfo, &basic, sizeof basic))) {
+            Fail(Kind::kSystem, detail::SystemErrorText(static_cast<int>(GetLastError())));
+        }
+    }
     CloseHandle(std::exchange(state.temporary, INVALID_HANDLE_VALUE));
     if (state.exists) {
+        // A program that holds the file open without letting it be deleted makes ReplaceFileW
+        // fail, and Wine's then leaves a file of its own beside it: that is asked first.
+        if (!Handle(CreateFileW(state.target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr))) {
+            Fail(Kind::kSystem, detail::SystemErrorText(static_cast<int>(GetLastError())));
+        }
         Handle target(CreateFileW(state.target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, 0, nullptr));
         if (!target || !TargetUnchanged(target.get(), options_.expected ? *options_.expected : state.found)) {

@@ -332,6 +332,7 @@ TEST_F(DocumentTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
 // Regression: the save replaced the file by a new one, so another name of it (a hard link)
 // kept the old text, and the file's attributes were dropped.
 TEST_F(DocumentTest, SavingKeepsTheFilesOtherNamesAndAttributes) {
+    Start();
     std::wstring path = temp_.Path(L"doc.txt");
     std::wstring alias = temp_.Path(L"alias.txt");
     WriteBytes(path, "old");
