@@ -1,31 +1,15 @@
-// Command-line splitting: quotes group and vanish, control characters and blanks separate.
+// The wide-string face of core's command-line splitting.
 #include "win/system/command_line.h"
+
+#include "core/command_line.h"
+#include "win/system/wide.h"
 
 namespace palimp {
 
-namespace {
-
-bool IsSeparator(wchar_t ch) { return ch >= 1 && ch <= 32; }
-
-}  // namespace
-
 std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine) {
     std::vector<std::wstring> arguments;
-    size_t i = 0;
-    while (true) {
-        while (i < commandLine.size() && IsSeparator(commandLine[i])) ++i;
-        if (i >= commandLine.size() || commandLine[i] == L'\0') break;
-        std::wstring argument;
-        bool quoted = false;
-        while (i < commandLine.size() && commandLine[i] != L'\0' && (quoted || !IsSeparator(commandLine[i]))) {
-            if (commandLine[i] == L'"') {
-                quoted = !quoted;
-            } else {
-                argument += commandLine[i];
-            }
-            ++i;
-        }
-        if (!argument.empty()) arguments.push_back(std::move(argument));
+    for (const std::u16string& argument : SplitCommandLine(U16View(commandLine))) {
+        arguments.push_back(ToWide(argument));
     }
     return arguments;
 }

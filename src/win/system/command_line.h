@@ -1,5 +1,5 @@
-// The program's command line split into arguments, the way its first argument (a file to open)
-// is read.
+// The program's command line split into arguments (core/command_line.h), in the system's
+// wide strings.
 #pragma once
 
 #include <string>
@@ -8,9 +8,8 @@
 
 namespace palimp {
 
-// Arguments are separated by white space (characters 1 to 32); double quotes group characters
-// into one argument and are removed. The program name comes first. Empty quotes ("") give no
-// argument of their own.
+// core's SplitCommandLine on a wide command line: white space separates, double quotes group
+// and vanish, the program name comes first, empty quotes ("") give no argument.
 std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine);
 
 }  // namespace palimp
