@@ -20,6 +20,7 @@
 #include <cstring>
 #include <thread>
 
+#include "os/termination.h"
 #include "os_test_support.h"
 
 namespace palimp::os::test {
@@ -313,6 +314,47 @@ TEST_F(FileReplacePosix, ReadingGivesTheSystemsReason) {
         ADD_FAILURE() << "read";
     } catch (const FileReadError& error) {
         EXPECT_EQ(error.Reason(), "Input/output error");
+    }
+}
+
+// Regression: SIGINT, SIGTERM or SIGHUP during -i left the unfinished file of hundreds of MB.
+TEST_F(FileReplacePosix, TerminationSignalsRemoveTheUnfinishedFileAndEndTheProcessByThem) {
+    const fs::path file = dir_ / "doc.txt";
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, 0}) {
+        Put(file, "old");
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            // 0: SIGHUP ignored from the start, as under nohup, stays ignored.
+            if (signal == 0) ::signal(SIGHUP, SIG_IGN);
+            RemoveUnfinishedFilesOnTermination();
+            FileReplacer writer(file);
+            writer.Write("unfinished");
+            (void)!write(ready[1], "!", 1);
+            pause();
+            _exit(0);
+        }
+        char byte;
+        ASSERT_EQ(read(ready[0], &byte, 1), 1);
+        close(ready[0]);
+        close(ready[1]);
+        ASSERT_EQ(Names().size(), 2u);
+        kill(child, signal == 0 ? SIGHUP : signal);
+        if (signal == 0) {
+            usleep(100000);
+            EXPECT_EQ(Names().size(), 2u) << "an ignored SIGHUP ended the writer";
+            kill(child, SIGKILL);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status)) << signal;
+        EXPECT_EQ(WTERMSIG(status), signal == 0 ? SIGKILL : signal);
+        EXPECT_EQ(Get(file), "old");
+        if (signal != 0) EXPECT_THAT(Names(), ElementsAre("doc.txt")) << signal;
+        for (const std::string& name : Names()) {
+            if (name != "doc.txt") fs::remove(dir_ / name);
+        }
     }
 }
 
