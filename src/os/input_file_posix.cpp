@@ -38,22 +38,19 @@ const fs::path kStandardInput = "standard input";
 }  // namespace
 
 InputFile::InputFile(const fs::path& path, bool regularOnly) : path_(path) {
-    // Without O_NONBLOCK, opening a FIFO would wait for its writer before anything is known.
-    Descriptor file{open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+    // A FIFO waits for its writer when opened, as reading one means; anything else is opened
+    // with O_NONBLOCK, so that a FIFO put in its place meanwhile is seen before waiting, and
+    // refused before a byte is consumed when only a regular file will do.
+    struct stat named;
+    const bool fifo = !regularOnly && stat(path.c_str(), &named) == 0 && S_ISFIFO(named.st_mode);
+    Descriptor file{open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC | (fifo ? 0 : O_NONBLOCK))};
     if (file.fd < 0) throw FileReadError(path, detail::SystemErrorText(errno));
     struct stat status;
     if (fstat(file.fd, &status) != 0) throw FileReadError(path, detail::SystemErrorText(errno));
     kind_ = KindOf(status.st_mode);
     if (kind_ == FileKind::kDirectory) throw FileReadError(path, detail::SystemErrorText(EISDIR));
     if (regularOnly && kind_ != FileKind::kRegular) throw FileReadError(path, "not a regular file");
-    if (kind_ == FileKind::kPipe) {
-        // Now wait for the writer, as reading a FIFO means.
-        Descriptor again{open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC)};
-        if (again.fd < 0) throw FileReadError(path, detail::SystemErrorText(errno));
-        std::swap(file.fd, again.fd);
-    } else {
-        fcntl(file.fd, F_SETFL, fcntl(file.fd, F_GETFL) & ~O_NONBLOCK);
-    }
+    if (!fifo) fcntl(file.fd, F_SETFL, fcntl(file.fd, F_GETFL) & ~O_NONBLOCK);
     stamp_ = StampOf(status);
     handle_ = file.Release();
 }
