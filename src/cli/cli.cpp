@@ -217,28 +217,25 @@ private:
         return kExitOk;
     }
 
-    // The input's bytes: a regular file read as the pass needs it, perhaps twice; anything
-    // that cannot be read twice (standard input, a pipe, a device), or that a diff needs
-    // whole, read whole first. A file rewritten in place must be a regular file (a FIFO is
+    // The input's bytes: a regular file read as the pass needs it, perhaps twice; standard
+    // input, a pipe or a device as a stream, a piece at a time; what a diff needs whole, read
+    // whole first. A file rewritten in place must be a regular file (a FIFO is
     // refused before a byte is taken from it), and its stamp is what the result replaces.
     std::unique_ptr<ByteSource> OpenInput(const std::string& name, const std::optional<fs::path>& path,
                                           std::optional<os::FileStamp>& stamp) {
         if (!path) {
-            std::string bytes;
-            if (const std::error_code error = env_.readStdin(bytes)) {
-                Fail(name, "cannot read: " + error.message());
+            try {
+                return env_.openStdin();
+            } catch (const os::FileReadError& error) {
+                Fail(name, "cannot read: " + error.Reason());
                 return nullptr;
             }
-            return std::make_unique<MemorySource>(std::move(bytes));
         }
         try {
             os::InputFile file(*path, options_.inPlace);
-            if (file.Rewindable() && !options_.diff) {
-                stamp = file.Stamp();
-                return std::make_unique<FileSource>(std::move(file));
-            }
             if (file.Rewindable()) stamp = file.Stamp();
-            return std::make_unique<MemorySource>(ReadToEnd(file));
+            if (options_.diff) return std::make_unique<MemorySource>(ReadToEnd(file));
+            return SourceOf(std::move(file));
         } catch (const os::FileReadError& error) {
             Fail(name, "cannot open: " + error.Reason());
             return nullptr;
@@ -247,11 +244,11 @@ private:
 
     // Whether the input may be written out; a decoding that loses bytes is refused when the
     // result should keep the input's encoding, and only noted when the user asked to convert.
-    bool AcceptDecoding(const std::string& name, const std::string& unfaithful) {
+    bool AcceptDecoding(const std::string& name, const std::string& unfaithful, std::string_view written) {
         if (unfaithful.empty() || settings_.count) return true;
         if (options_.encoding == OutputEncoding::kKeep) {
             Fail(name, "holds " + unfaithful +
-                           ", which would not be written back unchanged; nothing written"
+                           ", which would not be written back unchanged; " + std::string(written) +
                            " (--encoding utf8 or utf16le converts it as read)");
             return false;
         }
@@ -275,9 +272,10 @@ private:
         }
     }
 
-    // Where one input's result goes as the pass hands it out: standard output, held and written
-    // whole once the result is known to be good, or a new file that replaces the target only
-    // then. Until it is delivered nothing is visible, so a failure leaves nothing behind.
+    // Where one input's result goes as the pass hands it out: standard output at once, as a
+    // filter does (a failure then stops it where the result stops being right), or a new file
+    // that replaces the target only once the result is known to be good, so that a failure
+    // leaves nothing behind.
     class Output {
     public:
         Output(Run& run, const std::string& name, const std::optional<fs::path>& inputPath,
@@ -293,7 +291,8 @@ private:
         void Add(std::string_view bytes) {
             if (discard_) return;
             if (toStdout_) {
-                held_.append(bytes);
+                sent_ = sent_ || !bytes.empty();
+                run_.WriteStdout(bytes);
                 return;
             }
             if (failure_) return;
@@ -308,10 +307,7 @@ private:
 
         // Keeps the file that the result replaces as backup first; true when delivered.
         bool Deliver(const std::optional<fs::path>& backup) {
-            if (toStdout_) {
-                run_.WriteStdout(held_);
-                return true;
-            }
+            if (toStdout_) return true;
             if (!failure_) {
                 try {
                     if (!writer_) writer_.emplace(target_, replace_);
@@ -326,6 +322,9 @@ private:
             run_.Fail(targetName_, WriteFailureText(*failure_));
             return false;
         }
+
+        // What a failure leaves for the user, for its message.
+        std::string_view Written() const { return sent_ ? "the output stops before it" : "nothing written"; }
 
     private:
         // The old content goes to a copy beside the backup, which then replaces it, so that a
@@ -350,7 +349,7 @@ private:
         Run& run_;
         bool toStdout_;
         bool discard_;
-        std::string held_;
+        bool sent_ = false;  // to standard output
         std::string targetName_;
         fs::path target_;
         os::ReplaceOptions replace_;
@@ -379,17 +378,17 @@ private:
         }
         source.reset();  // closed before the file may be replaced in place
         if (outcome.changedWhileRead) {
-            Fail(name, "changed while it was read; nothing written");
+            Fail(name, "changed while it was read; " + std::string(output.Written()));
             return;
         }
         if (outcome.notUtf8) {
-            Fail(name, "has no byte order mark and is not UTF-8; nothing written (--ansi 1252 "
+            Fail(name, "has no byte order mark and is not UTF-8; " + std::string(output.Written()) + " (--ansi 1252 "
                        "reads it as Windows-1252)");
             return;
         }
-        if (!AcceptDecoding(name, outcome.unfaithful)) return;
+        if (!AcceptDecoding(name, outcome.unfaithful, output.Written())) return;
         if (outcome.tooLarge) {
-            Fail(name, "is too large (more than 2,147,483,647 UTF-16 units)");
+            Fail(name, "is too large (more than 2,147,483,647 UTF-16 units); " + std::string(output.Written()));
             return;
         }
         totalFound_ += outcome.found;
@@ -403,7 +402,7 @@ private:
         const bool unchanged = options_.encoding == OutputEncoding::kKeep && outcome.found == 0;
         if (options_.inPlace && unchanged) return;
         if (!outcome.unwritable.empty()) {
-            Fail(name, outcome.unwritable + "; nothing written");
+            Fail(name, outcome.unwritable + "; " + std::string(output.Written()));
             return;
         }
         if (options_.diff) {

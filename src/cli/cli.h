@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -13,6 +14,8 @@
 
 namespace palimp::cli {
 
+class ByteSource;
+
 // Exit statuses.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;  // an input or an output failed; --check found rows
@@ -20,8 +23,9 @@ inline constexpr int kExitUsage = 2;    // the command line or the table is unus
 
 // What the command line talks to besides files.
 struct Environment {
-    // Reads all of standard input; the system's error when that fails.
-    std::function<std::error_code(std::string& bytes)> readStdin;
+    // Standard input as a source of bytes (SourceOf(os::InputFile::StandardInput()) in the
+    // program); throws os::FileReadError when it cannot be read.
+    std::function<std::unique_ptr<ByteSource>()> openStdin;
     // Writes bytes to standard output; the system's error when that fails.
     std::function<std::error_code(std::string_view bytes)> writeStdout;
     std::function<void(std::string_view bytes)> writeStderr;

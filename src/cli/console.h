@@ -13,8 +13,6 @@ namespace palimp::cli {
 // Puts standard input and output in binary mode, so that no byte is translated on the way.
 void PrepareBinaryStdio();
 
-// Reads standard input to its end into bytes; the system's error when reading fails.
-std::error_code ReadStandardInput(std::string& bytes);
 // Writes all bytes to standard output; the system's error when that fails.
 std::error_code WriteStandardOutput(std::string_view bytes);
 // Writes bytes to standard error (best effort: there is nowhere left to report a failure).

@@ -31,21 +31,6 @@ std::error_code WriteAll(int fd, std::string_view bytes) {
 
 void PrepareBinaryStdio() {}
 
-std::error_code ReadStandardInput(std::string& bytes) {
-    bytes.clear();
-    char buffer[1 << 16];
-    for (;;) {
-        ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
-        if (got > 0) {
-            bytes.append(buffer, static_cast<size_t>(got));
-        } else if (got == 0) {
-            return {};
-        } else if (errno != EINTR) {
-            return LastError();
-        }
-    }
-}
-
 std::error_code WriteStandardOutput(std::string_view bytes) { return WriteAll(STDOUT_FILENO, bytes); }
 
 void WriteStandardError(std::string_view bytes) { WriteAll(STDERR_FILENO, bytes); }

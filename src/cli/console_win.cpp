@@ -28,19 +28,6 @@ std::error_code LastError() { return std::error_code(errno, std::generic_categor
 
 }  // namespace
 
-std::error_code ReadStandardInput(std::string& bytes) {
-    bytes.clear();
-    char buffer[1 << 16];
-    for (;;) {
-        int got = _read(0, buffer, sizeof buffer);
-        if (got > 0) {
-            bytes.append(buffer, static_cast<size_t>(got));
-        } else {
-            return got == 0 ? std::error_code() : LastError();
-        }
-    }
-}
-
 namespace {
 
 std::error_code WriteAll(int fd, std::string_view bytes) {

@@ -4,7 +4,10 @@
 
 #include "cli/cli.h"
 #include "cli/console.h"
+#include "cli/transcode.h"
 #include "core/errors.h"
+#include "os/input_file.h"
+#include "os/termination.h"
 
 namespace {
 
@@ -12,7 +15,9 @@ int Main(const std::vector<std::string>& args) {
     using namespace palimp::cli;
     PrepareBinaryStdio();
     Environment environment;
-    environment.readStdin = ReadStandardInput;
+    // Told to stop while -i or -o writes, the unfinished new files go and the old ones stay.
+    palimp::os::RemoveUnfinishedFilesOnTermination();
+    environment.openStdin = [] { return SourceOf(palimp::os::InputFile::StandardInput()); };
     environment.writeStdout = WriteStandardOutput;
     environment.writeStderr = WriteStandardError;
     environment.defaultCodePage = DefaultCodePage();

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <utility>
@@ -81,7 +82,7 @@ public:
         stream_.Finish();
         seconds_ += std::chrono::duration<double>(Clock::now() - start).count();
         Drain();
-        if (count_) return;
+        if (count_ || !encoder_.Lossless()) return;
         Reserve(0);
         sink_(std::string_view(bytes_.data(), encoder_.Finish(bytes_.data())));
     }
@@ -108,9 +109,12 @@ private:
     void Drain() {
         const std::u16string_view output = stream_.Output();
         if (textWritten_) textWritten_->append(output);
-        if (!count_ && !output.empty()) {
+        // Output stops before the first piece the encoding cannot hold: what the sink has is
+        // right as far as it goes, even where it cannot be taken back (standard output).
+        if (!count_ && !output.empty() && encoder_.Lossless()) {
             Reserve(output.size());
-            sink_(std::string_view(bytes_.data(), encoder_.Encode(output, bytes_.data())));
+            const std::size_t size = encoder_.Encode(output, bytes_.data());
+            if (encoder_.Lossless()) sink_(std::string_view(bytes_.data(), size));
         }
         stream_.ClearOutput();
     }
@@ -131,13 +135,15 @@ private:
 
 // The encoding of the whole source, which is then read again from the start. A mark decides
 // at once; without one every byte is looked at.
-TextEncoding FindEncoding(ByteSource& source, Scratch<char>& buffer) {
+// markOnly: only a mark matters, which the first three bytes show.
+TextEncoding FindEncoding(ByteSource& source, Scratch<char>& buffer, bool markOnly) {
     if (const std::string* whole = source.Whole()) return DetectTextEncoding(*whole);
     EncodingDetector detector;
-    for (;;) {
+    for (std::size_t seen = 0;;) {
         const std::size_t got = source.Read(buffer.data(), buffer.size());
         detector.Feed(std::string_view(buffer.data(), got));
-        if (got < buffer.size() || detector.HasMark()) break;
+        seen += got;
+        if (got < buffer.size() || detector.HasMark() || (markOnly && seen >= 3)) break;
     }
     source.Rewind();
     return detector.Encoding();
@@ -187,10 +193,13 @@ void RunPieces(ByteSource& source, Pipeline& pipeline, const PassSettings& setti
         if (readAgain) again.Feed(piece);
         const std::size_t units =
             decoder.Decode(piece, pipeline.Room(TextDecoder::MaxUnits(piece.size())));
-        pipeline.Commit(units);
+        // Stopped before the piece that cannot be written back, so that what went out holds.
         if ((stopAtLoss || markless) && (decoder.IllFormedUtf8() || decoder.UnmappedAnsi())) break;
+        pipeline.Commit(units);
         if (got < buffer.size()) {
-            pipeline.Commit(decoder.Finish(pipeline.Room(TextDecoder::MaxUnits(0))));
+            const std::size_t last = decoder.Finish(pipeline.Room(TextDecoder::MaxUnits(0)));
+            if ((stopAtLoss || markless) && (decoder.IllFormedUtf8() || decoder.UnmappedAnsi())) break;
+            pipeline.Commit(last);
             pipeline.Finish();
             if (readAgain && again.Encoding() != detected) outcome.changedWhileRead = true;
             break;
@@ -207,7 +216,66 @@ void RunPieces(ByteSource& source, Pipeline& pipeline, const PassSettings& setti
     if (decoder.UnmappedAnsi()) outcome.unfaithful = kUnmapped;
 }
 
+// The fewest UTF-16 units that size bytes in encoding decode to.
+std::uint64_t UnitsAtLeast(std::uint64_t size, TextEncoding encoding, const AnsiCodePage& page) {
+    switch (encoding) {
+        case TextEncoding::kUtf16LeBom:
+        case TextEncoding::kUtf16BeBom: return (size - 2) / 2;
+        case TextEncoding::kUtf8Bom:
+        case TextEncoding::kUtf8: return size / 3;
+        case TextEncoding::kAnsi: break;
+    }
+    return page.DecodesByteByByte() ? size : size / 2;
+}
+
 }  // namespace
+
+StreamSource::StreamSource(std::function<std::size_t(char*, std::size_t)> read) : read_(std::move(read)) {}
+
+StreamSource::~StreamSource() = default;
+
+std::size_t StreamSource::Read(char* buffer, std::size_t size) {
+    std::size_t done = 0;
+    if (rewound_) {
+        const std::size_t fromHead = std::min(size, head_.size() - headAt_);
+        std::copy_n(head_.data() + headAt_, fromHead, buffer);
+        headAt_ += fromHead;
+        done = fromHead;
+        if (done < size && !spoolDone_) {
+            const std::size_t got = spool_->Read(buffer + done, size - done);
+            done += got;
+            if (done < size) {
+                spoolDone_ = true;
+                spool_.reset();  // replayed: the disk space goes back
+            }
+        }
+        return done + (done < size ? read_(buffer + done, size - done) : 0);
+    }
+    const std::size_t got = read_(buffer, size);
+    if (head_.empty() && !spool_) {
+        head_.assign(buffer, got);
+    } else {
+        if (!spool_) spool_ = std::make_unique<os::ScratchFile>();
+        spool_->Write(std::string_view(buffer, got));
+    }
+    return got;
+}
+
+void StreamSource::Rewind() {
+    if (rewound_) throw os::FileReadError("standard input", "it cannot be read a third time");
+    rewound_ = true;
+    if (spool_) {
+        spool_->Rewind();
+        spoolDone_ = false;
+    }
+}
+
+std::unique_ptr<ByteSource> SourceOf(os::InputFile file) {
+    if (file.Rewindable()) return std::make_unique<FileSource>(std::move(file));
+    auto shared = std::make_shared<os::InputFile>(std::move(file));
+    return std::make_unique<StreamSource>(
+        [shared](char* buffer, std::size_t size) { return shared->Read(buffer, size); });
+}
 
 std::size_t MemorySource::Read(char* buffer, std::size_t size) {
     const std::size_t got = std::min(size, bytes_.size() - at_);
@@ -221,11 +289,26 @@ PassOutcome RunPass(ByteSource& source, const ReplaceManyEngine& engine,
                     const std::function<void(std::string_view bytes)>& sink) {
     PassOutcome outcome;
     Scratch<char> buffer(std::max<std::size_t>(settings.pieceBytes, 1));
-    const bool readAgain = source.Whole() == nullptr;
-    const TextEncoding detected = FindEncoding(source, buffer);
+    // A stream is not read twice; in a UTF-8 code page it is not looked at before the pass
+    // either, since without a mark it is UTF-8 or refused as it is read.
+    const bool stream = source.Stream();
+    const bool readAgain = source.Whole() == nullptr && !stream;
+    constexpr std::uint64_t kMaxUnits = std::numeric_limits<int>::max();
+    // Too large for any encoding (three bytes at most make a unit): refused before reading.
+    const std::optional<std::uint64_t> size = source.Size();
+    if (size && *size / 3 > kMaxUnits) {
+        outcome.tooLarge = true;
+        return outcome;
+    }
+    TextEncoding detected = FindEncoding(source, buffer, stream && settings.codePage.utf8);
+    if (stream && settings.codePage.utf8 && detected == TextEncoding::kUtf8) detected = TextEncoding::kAnsi;
     // In a UTF-8 code page a file without a mark is UTF-8: plain ASCII, or refused.
     const bool utf8 = detected == TextEncoding::kAnsi && settings.codePage.utf8;
     outcome.encoding = utf8 ? TextEncoding::kUtf8 : detected;
+    if (size && UnitsAtLeast(*size, outcome.encoding, *settings.codePage.page) > kMaxUnits) {
+        outcome.tooLarge = true;
+        return outcome;
+    }
     Pipeline pipeline(engine, settings, outcome.encoding, sink);
     try {
         if (outcome.encoding == TextEncoding::kAnsi &&

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +32,10 @@ public:
     virtual void Rewind() = 0;
     // Every byte, when they are held in memory anyway; else null.
     virtual const std::string* Whole() const { return nullptr; }
+    // The number of bytes, when it is known before reading.
+    virtual std::optional<std::uint64_t> Size() const { return std::nullopt; }
+    // Whether the bytes come once, as from a pipe: read again only as far as it keeps them.
+    virtual bool Stream() const { return false; }
 };
 
 // Bytes held in memory, such as standard input.
@@ -39,6 +45,7 @@ public:
     std::size_t Read(char* buffer, std::size_t size) override;
     void Rewind() override { at_ = 0; }
     const std::string* Whole() const override { return &bytes_; }
+    std::optional<std::uint64_t> Size() const override { return bytes_.size(); }
 
 private:
     std::string bytes_;
@@ -51,10 +58,39 @@ public:
     explicit FileSource(os::InputFile file) : file_(std::move(file)) {}
     std::size_t Read(char* buffer, std::size_t size) override { return file_.Read(buffer, size); }
     void Rewind() override { file_.Rewind(); }
+    std::optional<std::uint64_t> Size() const override { return file_.Size(); }
 
 private:
     os::InputFile file_;
 };
+
+// Bytes that come once (standard input, a pipe, a device), read a piece at a time. It can be
+// read again from the start once: the first piece is kept in memory, and what the search for
+// the encoding reads beyond it goes to a scratch file on disk, so memory stays at a piece
+// whatever the input's size.
+class StreamSource final : public ByteSource {
+public:
+    // read fills up to size bytes and returns how many, fewer only at the end; it throws
+    // EFOpenError when reading fails.
+    explicit StreamSource(std::function<std::size_t(char* buffer, std::size_t size)> read);
+    ~StreamSource() override;
+    std::size_t Read(char* buffer, std::size_t size) override;
+    // Throws EFOpenError on a second rewind.
+    void Rewind() override;
+    bool Stream() const override { return true; }
+
+private:
+    std::function<std::size_t(char*, std::size_t)> read_;
+    std::string head_;                          // the first piece read
+    std::unique_ptr<os::ScratchFile> spool_;    // what was read beyond it before the rewind
+    bool rewound_ = false;
+    std::size_t headAt_ = 0;                    // replaying: where in head_
+    bool spoolDone_ = true;                     // replaying: the spool is read to its end
+};
+
+// The source for a file or standard input as opened: read as a file when it is one, else as
+// a stream.
+std::unique_ptr<ByteSource> SourceOf(os::InputFile file);
 
 struct PassSettings {
     OutputEncoding mode = OutputEncoding::kKeep;

@@ -17,9 +17,11 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/transcode.h"
 #include "core/errors.h"
 #include "core/file_io.h"
 #include "core/table_file.h"
+#include "os/input_file.h"
 #include "os/system_error_text.h"
 
 namespace palimp::cli::test {
@@ -116,10 +118,18 @@ protected:
                    std::error_code stdoutError = {}) const {
         CliOutcome outcome;
         Environment environment;
-        environment.readStdin = [stdinBytes](std::string& bytes) {
-            if (!stdinBytes) return std::make_error_code(std::errc::io_error);
-            bytes = *stdinBytes;
-            return std::error_code();
+        // Standard input comes as from a pipe, once.
+        environment.openStdin = [stdinBytes] {
+            auto at = std::make_shared<std::size_t>(0);
+            return std::make_unique<StreamSource>([stdinBytes, at](char* buffer, std::size_t size) {
+                if (!stdinBytes) {
+                    throw os::FileReadError("standard input", std::make_error_code(std::errc::io_error).message());
+                }
+                const std::size_t got = std::min(size, stdinBytes->size() - *at);
+                std::copy_n(stdinBytes->data() + *at, got, buffer);
+                *at += got;
+                return got;
+            });
         };
         environment.writeStdout = [&outcome, stdoutError](std::string_view bytes) {
             if (!stdoutError) outcome.out += bytes;
