@@ -196,6 +196,7 @@ bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 // UTF-16 units from bytes, count units of them.
 void UnitsFromBytes(const unsigned char* p, size_t count, bool bigEndian, char16_t* out) {
+    if (count == 0) return;  // p may be null then, which memcpy must not see
     if (!bigEndian && std::endian::native == std::endian::little) {
         std::memcpy(out, p, 2 * count);
         return;
@@ -207,6 +208,7 @@ void UnitsFromBytes(const unsigned char* p, size_t count, bool bigEndian, char16
 }
 
 void BytesFromUnits(std::u16string_view text, bool bigEndian, char* out) {
+    if (text.empty()) return;  // its data may be null, which memcpy must not see
     if (!bigEndian && std::endian::native == std::endian::little) {
         std::memcpy(out, text.data(), 2 * text.size());
         return;
