@@ -66,7 +66,7 @@ TEST_F(Conventions, StandardInputAsDash) {
         {"among files, in order", {"@a.txt", "-", "@a.txt"}, "Hat", 0, "dog Capdog ", ""},
         {"counted by name", {"--count", "@a.txt", "-"}, "cat cat", 0, "a.txt\t1\nstandard input\t2\n", ""},
         {"to -o", {"-o", "@out.txt", "-"}, "cat", 0, "", ""},
-        {"a file named -", {"--", "./-"}, "cat", 1, "", "palimp-replace: ./-: cannot open: No such file or directory\n"},
+        {"a file named -", {"--", "./-"}, "cat", 1, "", "palimp-replace: ./-: cannot open: " + kNoSuchFile + "\n"},
     };
     for (const StreamCase& c : cases) {
         const CliOutcome run = RunWithStdin(Args(c.args), c.stdinBytes);
