@@ -26,6 +26,9 @@ constexpr std::string_view kUsageHead =
     "  -i, --in-place        rewrite each FILE in place (atomically); a FILE without a\n"
     "                        replacement is left untouched\n"
     "      --backup SUFFIX   with -i, keep each rewritten FILE's old content in FILE+SUFFIX\n"
+    "      --keep-links      with -i or -o, a file with other names (hard links) or of\n"
+    "                        another owner is overwritten where it is, which keeps them\n"
+    "                        but is not atomic; without it such a file is not written\n"
     "      --encoding E      how each result is written, whatever the other inputs are:\n"
     "                        keep (default): the input's encoding, mark and line breaks;\n"
     "                        utf16le: what the editor writes (FF FE, CR LF);\n"
@@ -76,13 +79,14 @@ struct OptionForm {
 };
 
 enum OptionId {
-    kTable, kTsv, kOutput, kInPlace, kBackup, kEncoding, kAnsi, kCount, kStats, kCheck, kDiff,
+    kTable, kTsv, kOutput, kInPlace, kBackup, kKeepLinks, kEncoding, kAnsi, kCount, kStats, kCheck, kDiff,
     kFailIfNone, kHelp, kVersion,
 };
 
 constexpr OptionForm kOptions[] = {
     {"-t", "--table", true},   {"", "--tsv", false},      {"-o", "--output", true},
-    {"-i", "--in-place", false}, {"", "--backup", true},  {"", "--encoding", true},
+    {"-i", "--in-place", false}, {"", "--backup", true},  {"", "--keep-links", false},
+    {"", "--encoding", true},
     {"", "--ansi", true},      {"", "--count", false},    {"", "--stats", false},
     {"", "--check", false},    {"", "--diff", false},     {"", "--fail-if-none", false},
     {"-h", "--help", false},   {"", "--version", false},
@@ -128,6 +132,7 @@ std::string Apply(int id, const std::string& value, Options& options) {
         case kOutput: options.output = value; break;
         case kInPlace: options.inPlace = true; break;
         case kBackup: options.backup = value; break;
+        case kKeepLinks: options.keepLinks = true; break;
         case kEncoding: {
             auto encoding = EncodingNamed(value);
             if (!encoding) return "unknown encoding '" + value + "' (keep, utf16le or utf8)";
@@ -161,6 +166,8 @@ std::string CheckCombination(const Options& options) {
     if (options.inPlace && files.empty()) return "-i needs at least one FILE";
     if (options.inPlace && stdinCount > 0) return "-i cannot rewrite standard input ('-')";
     if (!options.backup.empty() && !options.inPlace) return "--backup keeps copies of what -i rewrites, but -i is not given";
+    if (options.keepLinks && !options.WritesFiles())
+        return "--keep-links concerns the files -i or -o write, but neither is given";
     if (stdinCount > 1) return "standard input ('-') given twice";
     if (options.check && (options.WritesFiles() || options.count || options.diff))
         return "--check writes nothing, so it does not go with -o, -i, --count or --diff";

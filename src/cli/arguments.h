@@ -24,6 +24,7 @@ struct Options {
     std::string output;                // -o: where the single result goes; empty: no -o
     bool inPlace = false;              // -i
     std::string backup;                // --backup: suffix of the copies -i keeps; empty: none
+    bool keepLinks = false;            // --keep-links: overwrite files a new one would not match
     OutputEncoding encoding = OutputEncoding::kKeep;
     unsigned ansi = 0;                 // --ansi: code page number (65001: UTF-8); 0: default
     bool count = false;                // --count
@@ -50,8 +51,8 @@ struct ParsedArguments {
 // options. Help and version win over every other check. Otherwise the result is an error when
 // an option is unknown, lacks its value or is given twice, when the table is missing, or when
 // the options contradict each other or the files (-o with several inputs, -i without files or
-// with standard input, -i with -o, --backup without -i, --check with anything that writes,
-// --diff with -o or --count, standard input twice).
+// with standard input, -i with -o, --backup without -i, --keep-links without -i or -o,
+// --check with anything that writes, --diff with -o or --count, standard input twice).
 ParsedArguments ParseArguments(std::span<const std::string> args);
 
 // The text of --help, ending in a line break; defaultCodePage is the code page --ansi has when

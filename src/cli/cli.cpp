@@ -78,6 +78,10 @@ std::string WriteFailureText(const os::FileWriteError& error) {
     case Kind::kPartlyWritten:
     case Kind::kNotDurable:
         return "cannot write: " + error.Reason();
+    case Kind::kHardLinks:
+    case Kind::kOwner:
+        return "cannot write: " + error.Reason() + "; nothing written (--keep-links overwrites it"
+               " where it is)";
     default:
         return "cannot write: " + error.Reason() + "; nothing written";
     }
@@ -286,6 +290,7 @@ private:
             target_ = run.options_.inPlace ? *inputPath : PathFromArgument(run.options_.output);
             // In place, the result replaces the file it was computed from, or nothing.
             if (run.options_.inPlace) replace_.expected = inputStamp;
+            replace_.overwriteInPlace = run.options_.keepLinks;
         }
 
         void Add(std::string_view bytes) {

@@ -55,6 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"InPlaceOnStandardInput", {"-t", "@T", "-i", "@F", "-"}, "-i cannot rewrite standard input ('-')"},
         UsageCase{"StandardInputTwice", {"-t", "@T", "-", "-"}, "standard input ('-') given twice"},
         UsageCase{"BackupWithoutInPlace", {"-t", "@T", "--backup", ".bak", "@F"}, "--backup keeps copies of what -i rewrites"},
+        UsageCase{"KeepLinksWithoutWriting", {"-t", "@T", "--keep-links", "@F"}, "--keep-links concerns the files -i or -o write"},
         UsageCase{"BackupWithoutSuffix", {"-t", "@T", "-i", "--backup=", "@F"}, "needs a non-empty value"},
         UsageCase{"UnknownCodePage", {"-t", "@T", "--ansi", "latin-9", "@F"}, "unknown code page 'latin-9' (utf8, 1252"},
         UsageCase{"CheckInPlace", {"-t", "@T", "--check", "-i", "@F"}, "--check writes nothing"},

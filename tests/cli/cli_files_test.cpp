@@ -129,6 +129,37 @@ TEST_F(CliFiles, ReadOnlyFileIsNotRewrittenInPlace) {
     fs::permissions(Path("a.txt"), fs::perms::owner_write, fs::perm_options::add);
 }
 
+// Regression: -i replaced a file with two names by a new one, so the other name kept the old
+// text. Such a file is now refused, or rewritten where it is with --keep-links.
+TEST_F(CliFiles, AFileWithTwoNamesIsRefusedOrOverwrittenWithKeepLinks) {
+    Write("a.txt", "cat");
+    std::error_code error;
+    fs::create_hard_link(Path("a.txt"), Path("b.txt"), error);
+    if (error) GTEST_SKIP() << "no hard links here: " << error.message();
+    const struct {
+        std::vector<std::string> args;
+        int exit;
+        std::string err, bothRead;
+    } cases[] = {
+        {{"-i", Arg("a.txt")}, kExitFailure,
+         "palimp-replace: " + Arg("a.txt") + ": cannot write: it has 2 names (hard links), and a new file would "
+         "have only this one; nothing written (--keep-links overwrites it where it is)\n", "cat"},
+        {{"-o", Arg("b.txt"), "-"}, kExitFailure, "", "cat"},
+        {{"--keep-links", "-i", Arg("a.txt")}, kExitOk, "", "dog"},
+        {{"--keep-links", "-o", Arg("b.txt"), "-"}, kExitOk, "", "a dog"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"-t", AnimalTable()};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CliOutcome run = RunWithStdin(args, "a cat");
+        EXPECT_EQ(run.exit, c.exit) << c.args[0] << ": " << run.err;
+        if (!c.err.empty()) EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(Read("a.txt"), c.bothRead) << c.args[0];
+        EXPECT_EQ(Read("b.txt"), c.bothRead) << c.args[0];
+    }
+    EXPECT_THAT(Listing(), ElementsAre("a.txt", "b.txt", "table.palimp"));
+}
+
 TEST_F(CliFiles, OneFailingFileDoesNotStopTheOthers) {
     Write("a.txt", "cat");
     Write("c.txt", "cat cat");
