@@ -20,7 +20,7 @@ using namespace palimp::cli;
 std::string Word(std::string_view arg) {
     static const char* const kWords[] = {
         "-t", "--table", "--table=t.palimp", "-tt.palimp", "--tsv", "-o", "--output", "-oout.txt", "-i",
-        "--in-place", "--backup", "--backup=.bak", "--encoding", "--encoding=utf8", "utf16le", "UTF-8", "keep",
+        "--in-place", "--backup", "--backup=.bak", "--keep-links", "--encoding", "--encoding=utf8", "utf16le", "UTF-8", "keep",
         "--ansi", "--ansi=1252", "65001", "cp437", "--count", "--stats", "--check", "--diff",
         "--fail-if-none", "-h", "--help", "--version", "--", "-", "t.palimp", "a.txt", "", "-x", "--table="};
     if (arg.empty() || static_cast<unsigned char>(arg[0]) >= 0x20) return std::string(arg);
@@ -48,6 +48,7 @@ std::vector<std::string> Canonical(const Options& options) {
     value(options.output, "--output");
     flag(options.inPlace, "--in-place");
     value(options.backup, "--backup");
+    flag(options.keepLinks, "--keep-links");
     if (options.ansi != 0) args.push_back("--ansi=" + std::to_string(options.ansi));
     flag(options.count, "--count");
     flag(options.stats, "--stats");
@@ -61,9 +62,10 @@ std::vector<std::string> Canonical(const Options& options) {
 
 bool Same(const Options& a, const Options& b) {
     return a.table == b.table && a.tsv == b.tsv && a.output == b.output && a.inPlace == b.inPlace &&
-           a.backup == b.backup && a.encoding == b.encoding && a.ansi == b.ansi && a.count == b.count &&
-           a.stats == b.stats && a.check == b.check && a.diff == b.diff && a.failIfNone == b.failIfNone &&
-           a.help == b.help && a.version == b.version && a.files == b.files;
+           a.backup == b.backup && a.keepLinks == b.keepLinks && a.encoding == b.encoding &&
+           a.ansi == b.ansi && a.count == b.count && a.stats == b.stats && a.check == b.check &&
+           a.diff == b.diff && a.failIfNone == b.failIfNone && a.help == b.help &&
+           a.version == b.version && a.files == b.files;
 }
 
 }  // namespace
@@ -100,6 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!(o.inPlace && !o.output.empty()));
     FUZZ_CHECK(!o.inPlace || (!o.files.empty() && stdinCount == 0));
     FUZZ_CHECK(o.backup.empty() || o.inPlace);
+    FUZZ_CHECK(!o.keepLinks || o.WritesFiles());
     FUZZ_CHECK(stdinCount <= 1);
     FUZZ_CHECK(!o.check || (!o.WritesFiles() && !o.count && !o.diff));
     FUZZ_CHECK(!o.diff || (o.output.empty() && !o.count));
