@@ -1,5 +1,7 @@
-// What both platforms share: the error classes and the faults tests inject.
+// What both platforms share: the error classes, the writer's and reader's platform-free
+// members and the faults tests inject.
 #include <atomic>
+#include <utility>
 
 #include "core/file_io.h"
 #include "os/file_replace.h"
@@ -15,6 +17,21 @@ FileWriteError::FileWriteError(Kind kind, const std::filesystem::path& path, std
 
 FileReadError::FileReadError(const std::filesystem::path& path, std::string reason)
     : EFOpenError(u"Cannot open file " + PathToUtf16(path)), reason_(std::move(reason)) {}
+
+InputFile::InputFile(InputFile&& other) noexcept
+    : path_(std::move(other.path_)),
+      handle_(std::exchange(other.handle_, -1)),
+      owned_(other.owned_),
+      kind_(other.kind_),
+      stamp_(other.stamp_),
+      start_(other.start_) {}
+
+FileReplacer::~FileReplacer() { Abandon(); }
+
+void FileReplacer::Fail(FileWriteError::Kind kind, std::string reason) {
+    Abandon();
+    throw FileWriteError(kind, path_, std::move(reason));
+}
 
 void ReplaceFileContent(const std::filesystem::path& path, std::string_view bytes,
                         const ReplaceOptions& options) {

@@ -244,13 +244,6 @@ FileReplacer::FileReplacer(const fs::path& path, const ReplaceOptions& options)
     }
 }
 
-FileReplacer::~FileReplacer() { Abandon(); }
-
-void FileReplacer::Fail(Kind kind, std::string reason) {
-    Abandon();
-    throw FileWriteError(kind, path_, std::move(reason));
-}
-
 void FileReplacer::Write(std::string_view bytes) {
     if (!state_) throw FileWriteError(Kind::kSystem, path_, detail::SystemErrorText(EBADF));
     if (!WriteAll(state_->temporary, bytes.data(), bytes.size(), nullptr, Step::kWrite)) {

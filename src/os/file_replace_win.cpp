@@ -199,13 +199,6 @@ FileReplacer::FileReplacer(const fs::path& path, const ReplaceOptions& options)
     if (error) Fail(Kind::kSystem, detail::SystemErrorText(static_cast<int>(error)));
 }
 
-FileReplacer::~FileReplacer() { Abandon(); }
-
-void FileReplacer::Fail(Kind kind, std::string reason) {
-    Abandon();
-    throw FileWriteError(kind, path_, std::move(reason));
-}
-
 void FileReplacer::Write(std::string_view bytes) {
     if (!state_) throw FileWriteError(Kind::kSystem, path_, detail::SystemErrorText(ERROR_INVALID_HANDLE));
     if (!WriteAll(state_->temporary, bytes, [] { return Injected(Step::kWrite); })) {

@@ -77,14 +77,6 @@ InputFile InputFile::StandardInput() {
     return input;
 }
 
-InputFile::InputFile(InputFile&& other) noexcept
-    : path_(std::move(other.path_)),
-      handle_(std::exchange(other.handle_, -1)),
-      owned_(other.owned_),
-      kind_(other.kind_),
-      stamp_(other.stamp_),
-      start_(other.start_) {}
-
 InputFile::~InputFile() {
     if (owned_ && handle_ >= 0) close(static_cast<int>(handle_));
 }

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <utility>
 
 #include "os/input_file.h"
 #include "os/system_error_text.h"
@@ -75,14 +74,6 @@ InputFile InputFile::StandardInput() {
     }
     return input;
 }
-
-InputFile::InputFile(InputFile&& other) noexcept
-    : path_(std::move(other.path_)),
-      handle_(std::exchange(other.handle_, -1)),
-      owned_(other.owned_),
-      kind_(other.kind_),
-      stamp_(other.stamp_),
-      start_(other.start_) {}
 
 InputFile::~InputFile() {
     if (owned_ && handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
