@@ -1,6 +1,8 @@
 // What both platforms share: the error classes, the writer's and reader's platform-free
 // members and the faults tests inject.
 #include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <utility>
 
 #include "core/file_io.h"
@@ -41,6 +43,18 @@ void ReplaceFileContent(const std::filesystem::path& path, std::string_view byte
 }
 
 namespace detail {
+
+std::string TemporaryName(unsigned long long process, int attempt) {
+    static std::atomic<unsigned> counter{0};
+    const auto ticks = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    unsigned long long mix = ticks ^ (process << 32) ^
+                             (static_cast<unsigned long long>(++counter + attempt) * 0x9E3779B97F4A7C15ull);
+    mix ^= mix >> 29;
+    char name[32];
+    std::snprintf(name, sizeof name, ".palimp-%08x.tmp", static_cast<unsigned>(mix ^ (mix >> 32)));
+    return name;
+}
 
 namespace {
 struct Fault {

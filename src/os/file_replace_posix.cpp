@@ -9,7 +9,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -69,20 +68,6 @@ auto Attempt(Step step, Call call) {
         return decltype(call())(-1);
     }
     return call();
-}
-
-// A name of 20 bytes that no file in the folder is likely to have, so that the name fits in
-// any folder where the target's own name fits.
-std::string TemporaryName(int attempt) {
-    static std::atomic<unsigned> counter{0};
-    const auto ticks = static_cast<unsigned long long>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
-    unsigned long long mix = ticks ^ (static_cast<unsigned long long>(getpid()) << 32) ^
-                             (static_cast<unsigned long long>(++counter + attempt) * 0x9E3779B97F4A7C15ull);
-    mix ^= mix >> 29;
-    char name[32];
-    std::snprintf(name, sizeof name, ".palimp-%08x.tmp", static_cast<unsigned>(mix ^ (mix >> 32)));
-    return name;
 }
 
 // The file that path leads to through symbolic links; a link to a missing file leads to that
@@ -216,7 +201,7 @@ FileReplacer::FileReplacer(const fs::path& path, const ReplaceOptions& options)
     {
         SignalsHeld held;
         for (int attempt = 0; attempt < 100 && state.temporary < 0; ++attempt) {
-            std::string name = TemporaryName(attempt);
+            std::string name = detail::TemporaryName(static_cast<unsigned long long>(getpid()), attempt);
             // Private while the content is incomplete; a new file gets the folder's defaults.
             const mode_t mode = state.exists ? 0600 : 0666;
             state.temporary = Attempt(Step::kCreate, [&] {

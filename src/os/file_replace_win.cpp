@@ -6,8 +6,6 @@
 #include <sddl.h>
 
 #include <atomic>
-#include <chrono>
-#include <cstdio>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -54,18 +52,6 @@ bool Injected(Step step) {
         return true;
     }
     return false;
-}
-
-std::wstring TemporaryName(int attempt) {
-    static std::atomic<unsigned> counter{0};
-    const auto ticks = static_cast<unsigned long long>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
-    unsigned long long mix = ticks ^ (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^
-                             (static_cast<unsigned long long>(++counter + attempt) * 0x9E3779B97F4A7C15ull);
-    mix ^= mix >> 29;
-    wchar_t name[32];
-    std::swprintf(name, 32, L".palimp-%08x.tmp", static_cast<unsigned>(mix ^ (mix >> 32)));
-    return name;
 }
 
 // A security descriptor that lets the current user alone at the file, protected from what the
@@ -181,7 +167,8 @@ FileReplacer::FileReplacer(const fs::path& path, const ReplaceOptions& options)
     PrivateSecurity privacy;
     DWORD error = ERROR_FILE_EXISTS;
     for (int attempt = 0; attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
-        const std::wstring name = folder + TemporaryName(attempt);
+        const std::string ascii = detail::TemporaryName(GetCurrentProcessId(), attempt);
+        const std::wstring name = folder + std::wstring(ascii.begin(), ascii.end());
         // Private while the content is incomplete; a new file gets the folder's defaults.
         state.temporary = Injected(Step::kCreate)
                               ? INVALID_HANDLE_VALUE

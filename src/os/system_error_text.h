@@ -12,6 +12,11 @@ namespace palimp::os::detail {
 // as one line without a final period.
 std::string SystemErrorText(int error);
 
+// A name of 20 ASCII bytes (".palimp-XXXXXXXX.tmp") that no file in a folder is likely to
+// have, different for every call of the process, so that it fits in any folder where the
+// target's own name fits.
+std::string TemporaryName(unsigned long long process, int attempt);
+
 // The error injected for the next call of step, which is cleared; 0 when none is.
 int TakeFault(Step step) noexcept;
 

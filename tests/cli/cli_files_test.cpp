@@ -153,7 +153,9 @@ TEST_F(CliFiles, AFileWithTwoNamesIsRefusedOrOverwrittenWithKeepLinks) {
         args.insert(args.end(), c.args.begin(), c.args.end());
         const CliOutcome run = RunWithStdin(args, "a cat");
         EXPECT_EQ(run.exit, c.exit) << c.args[0] << ": " << run.err;
-        if (!c.err.empty()) EXPECT_EQ(run.err, c.err);
+        if (!c.err.empty()) {
+            EXPECT_EQ(run.err, c.err);
+        }
         EXPECT_EQ(Read("a.txt"), c.bothRead) << c.args[0];
         EXPECT_EQ(Read("b.txt"), c.bothRead) << c.args[0];
     }
