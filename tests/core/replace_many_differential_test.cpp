@@ -175,8 +175,7 @@ struct Trial {
             };
         }
         if (literal) return Describe(LiteralReplaceMany(pairs, sample.text, monitor), refreshes);
-        const ReplaceManyEngine engine = ReplaceManyTestAccess::Make(
-            pairs, config.exactKeys, config.skipInsideWords, config.finder);
+        const ReplaceManyEngine engine = replace_test::MakeEngine(config, pairs);
         if (config.streamPiece != 0) {
             // A stream cannot be cancelled: it is compared with an uncancelled literal pass.
             const replace_test::PieceSizes sizes(config.streamPiece, clockSeed);
@@ -186,7 +185,8 @@ struct Trial {
     }
 };
 
-// Removes rows, text units and cell units one at a time for as long as the runs still differ.
+// Removes rows, runs of text units and of cell units (halving the run down to one unit) for as
+// long as the runs still differ.
 Sample Shrink(Sample sample, const std::function<bool(const Sample&)>& differs) {
     const auto cellOf = [](Sample& s, std::size_t r, int which) -> std::u16string& {
         return which == 0 ? s.rows[r].search : which == 1 ? s.rows[r].replace : s.rows[r].options;
@@ -199,23 +199,26 @@ Sample Shrink(Sample sample, const std::function<bool(const Sample&)>& differs) 
             shrunk = true;
             return true;
         };
+        // Shortens the string that string(sample) names.
+        const auto shorten = [&](const std::function<std::u16string&(Sample&)>& string) {
+            for (std::size_t run = std::max<std::size_t>(string(sample).size() / 2, 1); run > 0;
+                 run /= 2) {
+                for (std::size_t k = 0; k + run <= string(sample).size();) {
+                    Sample c = sample;
+                    string(c).erase(k, run);
+                    if (!attempt(std::move(c))) k += run;
+                }
+            }
+        };
         for (std::size_t r = 0; r < sample.rows.size();) {
             Sample c = sample;
             c.rows.erase(c.rows.begin() + static_cast<std::ptrdiff_t>(r));
             if (!attempt(std::move(c))) ++r;
         }
-        for (std::size_t k = 0; k < sample.text.size();) {
-            Sample c = sample;
-            c.text.erase(k, 1);
-            if (!attempt(std::move(c))) ++k;
-        }
+        shorten([](Sample& s) -> std::u16string& { return s.text; });
         for (std::size_t r = 0; r < sample.rows.size(); ++r) {
             for (int which = 0; which < 3; ++which) {
-                for (std::size_t k = 0; k < cellOf(sample, r, which).size();) {
-                    Sample c = sample;
-                    cellOf(c, r, which).erase(k, 1);
-                    if (!attempt(std::move(c))) ++k;
-                }
+                shorten([&](Sample& s) -> std::u16string& { return cellOf(s, r, which); });
             }
         }
     }
@@ -231,19 +234,104 @@ std::string Print(const Sample& sample) {
     return out;
 }
 
+// Long phrases: texts of long runs of one unit with rare others, where a long phrase almost
+// occurs at every position (the shape that made the trie's walk and the kept-pair check
+// quadratic), and tables of long phrases cut from them, sharing prefixes, with a unit or the
+// case changed, with every option cell. Lengths cross the finders' threshold of 64 units.
+Sample LongPhraseSample(Random& random, std::size_t maxText, std::size_t maxRows,
+                        std::size_t maxPhrase) {
+    std::u16string alphabet;
+    for (std::size_t k = 2 + random.Below(3); k > 0; --k) {
+        alphabet += kPool[random.Below(std::size(kPool))];
+    }
+    const char16_t run = alphabet[0];
+    const std::uint32_t rare = 1 + random.Below(5);  // percent of units outside the run
+    Sample sample;
+    for (std::size_t k = random.Below(maxText + 1); k > 0; --k) {
+        sample.text += random.Chance(rare)  ? alphabet[random.Below(alphabet.size())]
+                       : random.Chance(2) ? OtherCase(run, random)
+                                          : run;
+    }
+    const auto length = [&]() -> std::size_t {
+        const std::uint32_t kind = random.Below(4);
+        if (kind == 0) return 1 + random.Below(8);
+        if (kind == 1) return 60 + random.Below(10);
+        return 70 + random.Below(maxPhrase - 69);
+    };
+    const auto cut = [&](std::size_t size) {
+        if (sample.text.empty()) return std::u16string(size, run);
+        const std::size_t start = random.Below(sample.text.size());
+        return sample.text.substr(start, size);
+    };
+    for (std::size_t r = random.Below(maxRows) + 1; r > 0; --r) {
+        const std::uint32_t kind = random.Below(100);
+        const std::u16string* earlier =
+            sample.rows.empty() ? nullptr : &sample.rows[random.Below(sample.rows.size())].search;
+        std::u16string phrase;
+        if (kind < 5) {
+            // empty
+        } else if (kind < 20 && earlier && !earlier->empty()) {
+            // The same beginning, another end.
+            phrase = earlier->substr(0, 1 + random.Below(earlier->size()));
+            phrase += RandomString(alphabet, random.Below(4), random);
+        } else if (kind < 32 && earlier) {
+            phrase = *earlier + cut(length());
+        } else if (kind < 48) {
+            phrase = std::u16string(length(), run) + alphabet[random.Below(alphabet.size())];
+        } else {
+            phrase = cut(length());
+            if (!phrase.empty() && random.Chance(30)) {
+                phrase[random.Below(phrase.size())] = alphabet[random.Below(alphabet.size())];
+            }
+        }
+        if (random.Chance(20)) {
+            for (char16_t& unit : phrase) {
+                if (random.Chance(3)) unit = OtherCase(unit, random);
+            }
+        }
+        sample.rows.push_back({phrase, RandomString(alphabet + u"xy", random.Below(4), random),
+                               std::u16string(kOptionCells[random.Below(std::size(kOptionCells))])});
+    }
+    return sample;
+}
+
+// A table too large for the automaton's dense table: many short phrases over the ASCII
+// letters, among them now and then long ones cut from the text, so that the sparse automaton
+// or the trie serves it.
+Sample LargeTableSample(Random& random) {
+    const std::u16string letters = u"abcdefghijklmnopqrstuvwxyzABC -";
+    Sample sample;
+    sample.text = RandomString(letters, 3000, random);
+    for (int r = 0; r < 40000; ++r) {
+        sample.rows.push_back({RandomString(letters, 2 + random.Below(7), random), u"#",
+                               std::u16string(kOptionCells[random.Below(std::size(kOptionCells))])});
+    }
+    for (std::size_t k = random.Below(4); k > 0; --k) {
+        const std::size_t at = random.Below(sample.rows.size());
+        const std::size_t start = random.Below(sample.text.size() - 200);
+        sample.rows[at].search = sample.text.substr(start, 60 + random.Below(140));
+    }
+    return sample;
+}
+
 // Runs count random samples through every configuration; stops at the first difference and
 // reports it shrunk.
-void Differential(std::uint64_t seed, int count, const Shape& shape) {
+void Differential(std::uint64_t seed, int count, const std::function<Sample(Random&)>& make) {
     Random random(seed);
     for (int n = 0; n < count; ++n) {
-        const Sample sample = RandomSample(random, shape);
+        const Sample sample = make(random);
         const Trial trial{random.Below(1000000),
                           random.Chance(20) ? 1 + static_cast<int>(random.Below(3)) : 0};
+        // The literal pass comes out the same for every configuration that does not compare
+        // refreshes, and for every one that does.
+        std::string literal[2];
         for (const EngineConfig& config : replace_test::kEngineConfigs) {
+            std::string& expected = literal[config.pollUnits == 1];
+            if (expected.empty()) expected = trial.Run(sample, config, true);
+            if (trial.Run(sample, config, false) == expected) continue;
             const auto differs = [&](const Sample& s) {
                 return trial.Run(s, config, false) != trial.Run(s, config, true);
             };
-            if (!differs(sample)) continue;
             const Sample minimal = Shrink(sample, differs);
             FAIL() << "seed " << seed << " sample " << n << ", configuration " << config.name
                    << ", cancel at refresh " << trial.cancelAt
@@ -252,6 +340,10 @@ void Differential(std::uint64_t seed, int count, const Shape& shape) {
                    << "\nliteral: " << trial.Run(minimal, config, true);
         }
     }
+}
+
+void Differential(std::uint64_t seed, int count, const Shape& shape) {
+    Differential(seed, count, [&](Random& random) { return RandomSample(random, shape); });
 }
 
 TEST(ReplaceManyDifferential, SmallTablesOnShortTexts) {
@@ -270,6 +362,19 @@ TEST(ReplaceManyDifferential, LargerTablesOnLongerTexts) {
     // Wide nodes (more children than a linear scan takes), long shared runs, phrases that run
     // past the end of the text.
     Differential(3, 120, {400, 1500, 30, 16});
+}
+
+TEST(ReplaceManyDifferential, LongPhrasesOnRunsOfOneUnit) {
+    Differential(5, 600, [](Random& random) { return LongPhraseSample(random, 2500, 6, 600); });
+}
+
+TEST(ReplaceManyDifferential, LongPhrasesAcrossStreamRounds) {
+    // Texts several automaton blocks long, so that streams decide them in rounds.
+    Differential(6, 30, [](Random& random) { return LongPhraseSample(random, 40000, 4, 2000); });
+}
+
+TEST(ReplaceManyDifferential, LargeTablesAtTheFinderThresholds) {
+    Differential(7, 3, LargeTableSample);
 }
 
 }  // namespace

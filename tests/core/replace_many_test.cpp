@@ -255,27 +255,50 @@ TEST(ReplaceManyEngine, TakesTableFileRows) {
     EXPECT_EQ(Escaped(engine.Run(u"cat cats").output), "dog cats");
 }
 
-TEST(ReplaceManyEngine, TheAutomatonServesTablesUpToItsSize) {
-    // Correct either way, but a table the automaton could serve must not fall back to the trie
-    // unnoticed, nor a huge one build a huge automaton.
-    const auto uses = [](const std::vector<Row>& rows) {
-        const std::vector<ReplacePair> pairs = PairsOf(rows);
-        return ReplaceManyTestAccess::UsesAutomaton(ReplaceManyEngine(pairs));
-    };
-    EXPECT_TRUE(uses({{u"cat", u"dog", u""}, {u"Hat", u"cap", u"C,W"}}));
-    EXPECT_FALSE(uses({{u"", u"x", u""}}));
-    EXPECT_FALSE(uses({{std::u16string(2000, u'a'), u"x", u""}}));
-    std::vector<Row> large;
-    for (unsigned k = 0; k < 60000; ++k) {
-        std::u16string phrase;
-        for (unsigned v = k * 2654435761u, u = 0; u < 8; ++u, v /= 26) {
-            phrase += static_cast<char16_t>(u'a' + v % 26);
+TEST(ReplaceManyEngine, EachTableGetsTheFinderMeantForIt) {
+    // Correct either way, but a table the automaton's dense table could serve must not fall
+    // back to the trie unnoticed, a huge one must not build a huge table, and long phrases
+    // must never reach the trie, whose walks grow with them.
+    const auto many = [](std::size_t count, std::size_t length) {
+        std::vector<Row> rows;
+        for (unsigned k = 0; k < count; ++k) {
+            std::u16string phrase;
+            for (unsigned v = k * 2654435761u, u = 0; u < length; ++u, v = v / 26 + k) {
+                phrase += static_cast<char16_t>(u'a' + v % 26);
+            }
+            rows.push_back({phrase, u"x", u""});
         }
-        large.push_back({phrase, u"x", u""});
+        return rows;
+    };
+    const auto with = [](std::vector<Row> rows, std::vector<Row> more) {
+        rows.insert(rows.end(), more.begin(), more.end());
+        return rows;
+    };
+    const std::u16string a64(64, u'a'), a65(65, u'a');
+    const struct {
+        const char* name;
+        std::vector<Row> rows;
+        const char* finders;
+    } cases[] = {
+        {"a small mixed table", {{u"cat", u"dog", u""}, {u"Hat", u"cap", u"C,W"}}, "dense"},
+        {"no phrase at all", {{u"", u"x", u""}}, "none"},
+        {"one phrase of 100,000 units", {{std::u16string(100000, u'a'), u"x", u""}}, "dense"},
+        {"1,000 short phrases", many(1000, 8), "dense"},
+        {"60,000 short phrases", many(60000, 8), "trie"},
+        {"60,000 short phrases and one of 64 units", with(many(60000, 8), {{a64, u"", u""}}),
+         "trie"},
+        {"60,000 short phrases and one of 65 units", with(many(60000, 8), {{a65, u"", u"C"}}),
+         "sparse+dense"},
+        {"a case-sensitive phrase of 64 units among others", {{u"b", u"", u""}, {a64, u"", u"C"}},
+         "dense"},
+        {"a case-sensitive phrase of 65 units among others", {{u"b", u"", u""}, {a65, u"", u"C"}},
+         "dense+dense"},
+        {"case-sensitive phrases only", {{a65, u"", u"C"}, {u"b", u"", u"C"}}, "dense"},
+    };
+    for (const auto& c : cases) {
+        const std::vector<ReplacePair> pairs = PairsOf(c.rows);
+        EXPECT_EQ(ReplaceManyTestAccess::FindersOf(ReplaceManyEngine(pairs)), c.finders) << c.name;
     }
-    EXPECT_FALSE(uses(large));
-    large.resize(1000);
-    EXPECT_TRUE(uses(large));
 }
 
 // ---- The pass in pieces ----

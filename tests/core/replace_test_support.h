@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "core/matching.h"
+#include "core/replace_automaton.h"
+#include "core/replace_trie.h"
 #include "core/replace_many.h"
 #include "core/replacement_table.h"
 
@@ -24,13 +26,28 @@ namespace palimp {
 class ReplaceManyTestAccess {
 public:
     using Finder = ReplaceManyEngine::Finder;
+    // caseRowsApart: the case-sensitive rows of a mixed table get their own automaton whatever
+    // their phrases' lengths.
     static ReplaceManyEngine Make(std::span<const ReplacePair> rows, bool exactKeys,
-                                  bool skipInsideWords, Finder finder = Finder::kAuto) {
-        return ReplaceManyEngine(rows,
-                                 ReplaceManyEngine::Tuning{exactKeys, skipInsideWords, finder});
+                                  bool skipInsideWords, Finder finder = Finder::kAuto,
+                                  bool caseRowsApart = false) {
+        ReplaceManyEngine::Tuning tuning;
+        tuning.exactKeys = exactKeys;
+        tuning.skipInsideWords = skipInsideWords;
+        tuning.finder = finder;
+        if (caseRowsApart) tuning.caseCheckReach = 0;
+        return ReplaceManyEngine(rows, tuning);
     }
-    static bool UsesAutomaton(const ReplaceManyEngine& engine) {
-        return engine.automaton_ != nullptr;
+    // The finders an engine scans with: "trie", "dense", "sparse", "dense+dense" (case-
+    // sensitive rows apart), ..., or "none".
+    static std::string FindersOf(const ReplaceManyEngine& engine) {
+        const auto layout = [](const auto& automaton) {
+            return std::string(automaton->Dense() ? "dense" : "sparse");
+        };
+        if (engine.trie_) return "trie";
+        if (!engine.automaton_) return "none";
+        if (!engine.exactAutomaton_) return layout(engine.automaton_);
+        return layout(engine.automaton_) + "+" + layout(engine.exactAutomaton_);
     }
 };
 
@@ -143,6 +160,7 @@ struct EngineConfig {
     // Non-zero: the text goes through a ReplaceStream in pieces of this many units; -1: in
     // pieces of pseudo-random sizes from 1 unit up, many of 1 and 2 units.
     int streamPiece = 0;
+    bool caseRowsApart = false;  // see ReplaceManyTestAccess::Make
 };
 
 // Names the configuration in test listings.
@@ -162,6 +180,12 @@ inline const EngineConfig kEngineConfigs[] = {
     {"StreamAutomatonByTwo", false, true, Finder::kAutomaton, 0, 2},
     {"StreamTrieRandomPieces", false, false, Finder::kTrie, 0, -1},
     {"StreamAutomatonRandomPieces", true, true, Finder::kAutomaton, 0, -1},
+    {"SparseAutomaton", true, true, Finder::kSparseAutomaton, 0},
+    {"SparseAutomatonFoldedKeys", false, false, Finder::kSparseAutomaton, 0},
+    {"CaseRowsApart", true, true, Finder::kAutomaton, 0, 0, true},
+    {"SparseCaseRowsApartPollEvery3", true, false, Finder::kSparseAutomaton, 3, 0, true},
+    {"StreamSparseRandomPieces", false, true, Finder::kSparseAutomaton, 0, -1},
+    {"StreamCaseRowsApartByUnit", true, true, Finder::kAutomaton, 0, 1, true},
 };
 
 // Sizes of the pieces a stream is given: a fixed size, or a fixed pseudo-random sequence.
@@ -214,11 +238,15 @@ inline ReplaceResult RunStream(const ReplaceManyEngine& engine, std::u16string_v
     return result;
 }
 
+inline ReplaceManyEngine MakeEngine(const EngineConfig& config, std::span<const ReplacePair> rows) {
+    return ReplaceManyTestAccess::Make(rows, config.exactKeys, config.skipInsideWords,
+                                       config.finder, config.caseRowsApart);
+}
+
 // Runs rows over text in config, with a clock that triggers refreshes but never cancels.
 inline ReplaceResult RunEngine(const EngineConfig& config, std::span<const ReplacePair> rows,
                                std::u16string_view text) {
-    const ReplaceManyEngine engine = ReplaceManyTestAccess::Make(
-        rows, config.exactKeys, config.skipInsideWords, config.finder);
+    const ReplaceManyEngine engine = MakeEngine(config, rows);
     if (config.streamPiece != 0) return RunStream(engine, text, PieceSizes(config.streamPiece));
     if (config.pollUnits == 0) return engine.Run(text);
     ProgressMonitor monitor;
