@@ -11,9 +11,15 @@ namespace palimp::replace_detail {
 
 namespace {
 
-// Walks restart every block; blocks are at least this long and at most this long.
+// Walks restart every block, reading up to the longest key ahead of it, so a block is many
+// keys long: at least kMinBlock units, kKeysPerBlock longest keys where that stays below
+// kMaxBlock, and never shorter than twice the longest key, so that a restart never costs more
+// than half the block whatever the keys' lengths.
 constexpr std::size_t kMinBlock = 8192;
 constexpr std::size_t kMaxBlock = std::size_t{1} << 22;
+constexpr std::size_t kKeysPerBlock = 16;
+// Four walks side by side each restart; they pay where their parts are this many keys long.
+constexpr std::size_t kKeysPerLane = 4;
 
 // Dense states are compared as signed 32-bit numbers (CandidateFlags), so they stay below 2^31.
 constexpr std::size_t kMaxDenseStates = 0x7FFFFFFFu;
@@ -35,6 +41,12 @@ void FillClasses(std::vector<ClassT>& classes, const std::vector<std::uint32_t>&
             classes[raw] = static_cast<ClassT>(keyClass[key]);
         }
     }
+}
+
+// Gives a vector's memory back (assigning {} would keep its capacity).
+template <class T>
+void Release(std::vector<T>& v) {
+    std::vector<T>().swap(v);
 }
 
 // Key unit -> class from 1 up, 0 for units no key holds.
@@ -60,7 +72,7 @@ std::size_t PhraseAutomaton::ClassCount(std::span<const TrieRow> rows, PhraseTri
 }
 
 std::size_t PhraseAutomaton::Block() const {
-    return std::clamp(8 * longest_, kMinBlock, kMaxBlock);
+    return std::max(std::clamp(kKeysPerBlock * longest_, kMinBlock, kMaxBlock), 2 * longest_);
 }
 
 std::unique_ptr<PhraseAutomaton> PhraseAutomaton::Build(std::span<const TrieRow> rows,
@@ -114,6 +126,12 @@ std::unique_ptr<PhraseAutomaton> PhraseAutomaton::Build(std::span<const TrieRow>
     };
     std::vector<End> ends;  // sorted by node, then by row
     std::vector<std::uint32_t> path(1, 0);  // the previous key's nodes by depth
+    // At most one node per key unit: reserved, since doubling would hold up to three times
+    // the room while the vectors grow.
+    depth.reserve(totalUnits + 1);
+    edges.reserve(totalUnits);
+    path.reserve(a.longest_ + 1);
+    ends.reserve(sorted.size());
     std::u16string_view previous;
     for (std::uint32_t r : sorted) {
         const std::u16string_view key = keyOf(r);
@@ -144,7 +162,7 @@ std::unique_ptr<PhraseAutomaton> PhraseAutomaton::Build(std::span<const TrieRow>
             targets[fill[e.parent]++] = e.child;
         }
     }
-    edges = {};
+    Release(edges);
     const auto child = [&](std::uint32_t u, char16_t label) {
         const auto first = labels.begin() + edgeBegin[u];
         const auto last = labels.begin() + edgeBegin[u + 1];
@@ -229,6 +247,13 @@ std::unique_ptr<PhraseAutomaton> PhraseAutomaton::Build(std::span<const TrieRow>
             }
         }
     }
+
+    // What only the outputs needed goes now: long keys make these as long as the key units.
+    Release(depth);
+    Release(dict);
+    Release(outputIndex);
+    Release(termBegin);
+    Release(termList);
 
     std::uint32_t classCount = 0;
     const std::vector<std::uint32_t> keyClass = KeyClasses(rows, keys, classCount);
@@ -345,6 +370,17 @@ void PhraseAutomaton::Walk(const Step& step, const char16_t* t, std::size_t n, s
     // in the start state. The last part takes the remainder first, alone.
     constexpr std::size_t kLanes = 4;
     static_assert(kLanes == 4, "the main loop below walks four parts");
+    if (to - from < kLanes * kKeysPerLane * longest_) {
+        // Parts this short would spend more on their restarts than the lanes save: one walk.
+        std::size_t j = std::min(n, to + longest_ - 1);
+        std::uint32_t s = 0;
+        while (j > to) s = step(s, t[--j]);
+        while (j > from) {
+            s = step(s, t[--j]);
+            states[j - from] = s;
+        }
+        return;
+    }
     const std::size_t part = (to - from) / kLanes;
     const std::size_t rest = (to - from) % kLanes;
     const char16_t* text[kLanes];  // the unit just after the part's unwalked units

@@ -44,8 +44,8 @@ public:
     bool Dense() const { return dense_; }
     // The longest key, in units.
     std::size_t Longest() const { return longest_; }
-    // Positions to compute at a time: long beside the longest key, so that the restart of
-    // each walk, which reads that far ahead, stays cheap.
+    // Positions to compute at a time: long beside the longest key (at least twice as long),
+    // so that the restart of each walk, which reads that far ahead, stays cheap.
     std::size_t Block() const;
 
     // Writes the state at each position in [from, to) of t[0, n) to states[0, to - from).

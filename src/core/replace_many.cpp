@@ -235,12 +235,13 @@ private:
         const PhraseAutomaton* exact = engine_.exactAutomaton_.get();
         const std::size_t block =
             std::max(folded.Block(), kPair ? exact->Block() : std::size_t{0});
-        if (states_.size() < block) {
-            states_.resize(block);
-            if (kPair) exactStates_.resize(block);
-            flags_.assign(block + 8, 0);  // eight zeros beyond the block end the last word
-        }
+        // A block of long keys is long; a short text needs no more than itself.
         const std::size_t count = std::min(decidable_ - from, block);
+        if (states_.size() < count) {
+            states_.resize(count);
+            if (kPair) exactStates_.resize(count);
+            flags_.assign(count + 8, 0);  // eight zeros beyond the block end the last word
+        }
         folded.States(t_, n_, from, from + count, states_.data());
         folded.CandidateFlags(states_.data(), count, flags_.data());
         if (kPair) {
