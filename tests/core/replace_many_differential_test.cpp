@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <functional>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,8 +18,10 @@ namespace {
 
 using replace_test::EngineConfig;
 using replace_test::Escaped;
-using replace_test::FakeClock;
-using replace_test::LiteralReplaceMany;
+using replace_test::kCornerUnits;
+using replace_test::kOptionCells;
+using replace_test::SpellingsOf;
+using replace_test::Trial;
 
 struct Row {
     std::u16string search, replace, options;
@@ -48,29 +49,9 @@ private:
     std::uint64_t state_;
 };
 
-// Units chosen for their corners: letters in both cases, fold-only equivalents (Kelvin, Ohm,
-// capital I with dot, sigma forms), non-word units (space, hyphen, digit, low line, CR, LF, an
-// ordinary combining mark, surrogate halves), word units beyond ASCII.
-const char16_t kPool[] = {
-    u'a',   u'b',   u'A',   u'B',   u' ',   u'-',   u'1',   u'_',   u'\r',  u'\n',
-    0x03A3, 0x03C3, 0x03C2, 0x0130, u'i',   u'I',   0x0131, 0x212A, u'k',   u'K',
-    0x2126, 0x03C9, 0x03A9, 0x0301, 0x05B0, 0xD83D, 0xDE00, 0x00E9, 0x00C9, 0x4E00,
-};
-
-// Groups of units that fold alike: a phrase unit may be swapped for another of its group.
-const std::u16string_view kFoldGroups[] = {
-    u"aA", u"bB", u"\u03C3\u03A3", u"iI\u0130", u"kK\u212A", u"\u03C9\u03A9\u2126", u"\u00E9\u00C9",
-};
-
-const std::u16string_view kOptionCells[] = {
-    u"", u"C", u"W", u"C,W", u"W,C", u"c", u"w", u"cw", u"c,W", u"xCx", u" W ", u"CW",
-};
-
 char16_t OtherCase(char16_t unit, Random& random) {
-    for (std::u16string_view group : kFoldGroups) {
-        if (group.find(unit) != std::u16string_view::npos) return group[random.Below(group.size())];
-    }
-    return unit;
+    const std::u16string_view spellings = SpellingsOf(unit);
+    return spellings.empty() ? unit : spellings[random.Below(spellings.size())];
 }
 
 std::u16string RandomString(std::u16string_view alphabet, std::size_t length, Random& random) {
@@ -99,13 +80,13 @@ std::u16string RandomPhrase(const std::u16string& alphabet, const std::u16string
 
 struct Shape {
     std::size_t maxRows, maxText, alphabetSize, maxPhrase;
-    // Draw the alphabet from kPool, or from U+4E00 up and the ASCII letters: more distinct
+    // Draw the alphabet from kCornerUnits, or from U+4E00 up and the ASCII letters: more distinct
     // units than an automaton can number in a byte.
     bool wide = false;
 };
 
 char16_t PoolUnit(Random& random, bool wide) {
-    if (!wide) return kPool[random.Below(std::size(kPool))];
+    if (!wide) return kCornerUnits[random.Below(std::size(kCornerUnits))];
     return random.Chance(10) ? static_cast<char16_t>(u'A' + random.Below(58))
                              : static_cast<char16_t>(0x4E00 + random.Below(700));
 }
@@ -140,52 +121,6 @@ std::vector<ReplacePair> PairsOf(const std::vector<Row>& rows) {
     for (const Row& row : rows) pairs.push_back({row.search, row.replace, row.options});
     return pairs;
 }
-
-// Everything a run reports, as text: equal descriptions mean equal runs.
-std::string Describe(const ReplaceResult& r, const std::vector<ReplaceProgress>& refreshes) {
-    std::ostringstream out;
-    out << "kept=" << r.anyPairKept << " cancelled=" << r.cancelled << " found=" << r.found
-        << " output=\"" << Escaped(r.output) << "\" hits=";
-    for (int h : r.rowHits) out << h << ',';
-    out << " refreshes=";
-    for (const ReplaceProgress& p : refreshes) {
-        out << '{' << p.found << ',' << p.rate << ',' << p.percent << '}';
-    }
-    return out.str();
-}
-
-// One run of the sample, by the literal pass or by the engine in config. A configuration that
-// polls on every unit reads the clock exactly where the literal pass does, so both get the same
-// clock and cancel and their refreshes are compared too; other polling configurations read the
-// clock elsewhere and are compared on results only.
-struct Trial {
-    std::uint32_t clockSeed;
-    int cancelAt;  // refresh (1-based) that cancels; 0: none
-
-    std::string Run(const Sample& sample, const EngineConfig& config, bool literal) const {
-        const std::vector<ReplacePair> pairs = PairsOf(sample.rows);
-        std::vector<ReplaceProgress> refreshes;
-        const bool compared = config.pollUnits == 1;
-        ProgressMonitor monitor;
-        if (literal ? compared : config.pollUnits > 0 && config.streamPiece == 0) {
-            monitor.clock = FakeClock(clockSeed, 0, 150);
-            monitor.pollUnits = config.pollUnits;
-            monitor.refresh = [&](const ReplaceProgress& p) {
-                if (!compared) return false;
-                refreshes.push_back(p);
-                return static_cast<int>(refreshes.size()) == cancelAt;
-            };
-        }
-        if (literal) return Describe(LiteralReplaceMany(pairs, sample.text, monitor), refreshes);
-        const ReplaceManyEngine engine = replace_test::MakeEngine(config, pairs);
-        if (config.streamPiece != 0) {
-            // A stream cannot be cancelled: it is compared with an uncancelled literal pass.
-            const replace_test::PieceSizes sizes(config.streamPiece, clockSeed);
-            return Describe(replace_test::RunStream(engine, sample.text, sizes), refreshes);
-        }
-        return Describe(engine.Run(sample.text, monitor), refreshes);
-    }
-};
 
 // Removes runs of rows, of text units and of cell units (halving the run down to one) for as
 // long as the runs still differ. A fault that needs a table too large for the automaton keeps
@@ -246,7 +181,7 @@ Sample LongPhraseSample(Random& random, std::size_t maxText, std::size_t maxRows
                         std::size_t maxPhrase) {
     std::u16string alphabet;
     for (std::size_t k = 2 + random.Below(3); k > 0; --k) {
-        alphabet += kPool[random.Below(std::size(kPool))];
+        alphabet += kCornerUnits[random.Below(std::size(kCornerUnits))];
     }
     const char16_t run = alphabet[0];
     const std::uint32_t rare = 1 + random.Below(5);  // percent of units outside the run
@@ -346,17 +281,18 @@ std::set<std::string> Differential(std::uint64_t seed, int count,
         std::string literal[2];
         for (const EngineConfig& config : replace_test::kEngineConfigs) {
             std::string& expected = literal[config.pollUnits == 1];
-            if (expected.empty()) expected = trial.Run(sample, config, true);
-            if (trial.Run(sample, config, false) == expected) continue;
-            const auto differs = [&](const Sample& s) {
-                return trial.Run(s, config, false) != trial.Run(s, config, true);
+            const auto run = [&](const Sample& s, bool literal) {
+                return trial.Run(PairsOf(s.rows), s.text, config, literal);
             };
+            if (expected.empty()) expected = run(sample, true);
+            if (run(sample, false) == expected) continue;
+            const auto differs = [&](const Sample& s) { return run(s, false) != run(s, true); };
             const Sample minimal = Shrink(sample, differs);
             ADD_FAILURE() << "seed " << seed << " sample " << n << ", configuration " << config.name
                    << ", cancel at refresh " << trial.cancelAt
                    << "\nminimal case: " << Print(minimal)
-                   << "\nengine:  " << trial.Run(minimal, config, false)
-                   << "\nliteral: " << trial.Run(minimal, config, true);
+                   << "\nengine:  " << run(minimal, false)
+                   << "\nliteral: " << run(minimal, true);
             return chosen;
         }
     }
