@@ -1,11 +1,13 @@
 // Behaviour of the replace-many pass, grouped by rule and run against every engine
 // configuration: basics, table order, whole words, case folding, surrogates, line breaks,
-// empty cells, option cells, kept pairs; then progress, cancel and the output buffer.
+// empty cells, option cells, kept pairs; then the finders, regressions, streams, progress,
+// cancel and the output buffer.
 #include "core/replace_many.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +26,7 @@ using replace_test::EngineConfig;
 using replace_test::Escaped;
 using replace_test::LiteralReplaceMany;
 using replace_test::RunEngine;
+using replace_test::Trial;
 
 struct Row {
     std::u16string search, replace, options;
@@ -298,6 +301,67 @@ TEST(ReplaceManyEngine, EachTableGetsTheFinderMeantForIt) {
     for (const auto& c : cases) {
         const std::vector<ReplacePair> pairs = PairsOf(c.rows);
         EXPECT_EQ(ReplaceManyTestAccess::FindersOf(ReplaceManyEngine(pairs)), c.finders) << c.name;
+    }
+}
+
+// ---- Regressions ----
+
+// Runs of unit, each as long as given and followed by between.
+std::u16string Runs(char16_t unit, std::initializer_list<std::size_t> lengths,
+                    std::u16string_view between) {
+    std::u16string text;
+    for (std::size_t length : lengths) text.append(length, unit).append(between);
+    return text;
+}
+
+TEST(ReplaceManyRegressions, LongPhrasesMatchTheLiteralPassOnEveryAutomatonPath) {
+    // Phrases over 1,024 units once skipped the automaton, and the trie walk and the kept-pair
+    // check cost the phrase's length at every position; the automaton that replaced them
+    // restarts its walks every block (here 24,016 units: the texts cross several). Each case
+    // names the finders it must get, then runs in every configuration but the forced trie.
+    const std::u16string a1500(1500, u'a');
+    const std::u16string a1500b = a1500 + u'b';
+    std::u16string mixed;  // 70 units of both cases, matched case-sensitively
+    for (int k = 0; k < 70; ++k) mixed += k % 3 == 0 ? u'A' : u'a';
+    const struct {
+        const char* name;
+        std::vector<Row> rows;
+        std::u16string text;
+        const char* finders;
+        int found;
+    } cases[] = {
+        {"a phrase of 1,501 units on runs of its first unit",
+         {{a1500b, u"<1>", u""}, {u"aab", u"<2>", u""}},
+         Runs(u'a', {1499, 1500, 1501, 3000, 24000, 1, 22000, 1500}, u"b"), "dense", 7},
+        {"its only occurrence with case ignored, at the end",
+         {{a1500 + u'B', u"x", u"C"}},
+         Runs(u'a', {30000}, u"c") + a1500b, "dense", 0},
+        {"a whole-word phrase on runs parted by spaces and letters",
+         {{a1500, u"w", u"W"}, {u"a", u"", u"C,W"}},
+         Runs(u'a', {1500, 1501, 1499, 1500, 26000, 1500, 1, 1500}, u" ") + a1500 + u"c" + a1500,
+         "dense", 5},
+        {"a long case-sensitive phrase beside rows that ignore case",
+         {{u"b", u"B", u""}, {mixed, u"=", u"C"}, {u"aaa", u"3", u""}},
+         Runs(u'b', {25000, 1}, mixed) + Runs(u'a', {70}, u"b") + mixed.substr(1) + mixed,
+         "dense+dense", 25051},
+    };
+    const Trial trial{11, 0};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<ReplacePair> pairs = PairsOf(c.rows);
+        EXPECT_EQ(ReplaceManyTestAccess::FindersOf(ReplaceManyEngine(pairs)), c.finders);
+        const ReplaceResult literal = LiteralReplaceMany(pairs, c.text);
+        EXPECT_TRUE(literal.anyPairKept);
+        EXPECT_EQ(literal.found, c.found);
+        // The literal pass with the clock of configurations that poll on every unit, and
+        // without one for the others.
+        std::string expected[2];
+        for (const EngineConfig& config : replace_test::kEngineConfigs) {
+            if (config.finder == ReplaceManyTestAccess::Finder::kTrie) continue;
+            std::string& want = expected[config.pollUnits == 1];
+            if (want.empty()) want = trial.Run(pairs, c.text, config, true);
+            EXPECT_EQ(trial.Run(pairs, c.text, config, false), want) << config.name;
+        }
     }
 }
 
