@@ -309,24 +309,9 @@ std::unique_ptr<PhraseAutomaton> PhraseAutomaton::Build(std::span<const TrieRow>
 }
 
 inline std::uint32_t PhraseAutomaton::SparseChild(std::uint32_t state, char16_t key) const {
-    const char16_t* labels = edgeLabels_.data();
-    std::uint32_t low = edgeBegin_[state];
-    std::uint32_t high = edgeBegin_[state + 1];
-    if (high - low <= 8) {
-        for (; low < high; ++low) {
-            if (labels[low] == key) return edgeTargets_[low];
-        }
-        return kNone;
-    }
-    while (low < high) {
-        const std::uint32_t mid = low + (high - low) / 2;
-        if (labels[mid] < key) {
-            low = mid + 1;
-        } else {
-            high = mid;
-        }
-    }
-    return low < edgeBegin_[state + 1] && labels[low] == key ? edgeTargets_[low] : kNone;
+    const std::uint32_t at =
+        FindSortedLabel(edgeLabels_.data(), edgeBegin_[state], edgeBegin_[state + 1], key);
+    return at == kNone ? kNone : edgeTargets_[at];
 }
 
 template <PhraseTrie::Keys K>
