@@ -174,6 +174,72 @@ std::string TableTsv(const std::vector<BenchPair>& pairs) {
     return tsv;
 }
 
+namespace {
+
+constexpr std::size_t kLongPhrases = 1000;
+
+// The tail word of long phrase k: vocabulary words of the middle ranks, distinct and none of
+// them "b".
+const std::string& LongPhraseTail(std::size_t k) { return Vocabulary()[5000 + k]; }
+
+}  // namespace
+
+std::string LongRunText(std::size_t bytes, std::uint64_t seed) {
+    const std::vector<std::string>& words = Vocabulary();
+    Random random(seed * 104729 + 3);
+    std::string text;
+    text.reserve(bytes + 256);
+    while (text.size() < bytes) {
+        std::size_t run = random.Below(random.Below(2) == 0 ? 10000 : 200000);
+        const std::size_t end = random.Below(10);
+        std::string_view word = "b";
+        if (end >= 3 && end < 8) {
+            // Now and then the run is just as long as the phrase of its tail needs.
+            const std::size_t k = random.Below(kLongPhrases);
+            word = LongPhraseTail(k);
+            if (random.Below(2) == 0) run = 1000 + 2 * k;
+        } else if (end >= 8) {
+            word = words[random.Below(20000)];
+        }
+        text.append(run, random.Below(10) == 0 ? 'A' : 'a');
+        text += word;
+        text += random.Below(4) == 0 ? '\n' : ' ';
+    }
+    text.resize(bytes);
+    return text;
+}
+
+std::string_view NameOf(LongTableKind kind) {
+    switch (kind) {
+        case LongTableKind::kOnePhrase:
+            return "one-phrase";
+        case LongTableKind::kSharedPrefixes:
+            return "shared-prefixes";
+        case LongTableKind::kMixedOptions:
+            return "mixed-options";
+        case LongTableKind::kWholeWord:
+            return "whole-word";
+    }
+    return "";
+}
+
+std::vector<BenchPair> LongPhraseTable(LongTableKind kind) {
+    if (kind == LongTableKind::kOnePhrase) return {{std::string(100000, 'a') + "b", "X", "C"}};
+    constexpr std::string_view kMixed[] = {"", "C", "W", "C,W"};
+    std::vector<BenchPair> table;
+    table.reserve(kLongPhrases);
+    for (std::size_t k = 0; k < kLongPhrases; ++k) {
+        const std::string& tail = LongPhraseTail(k);
+        const std::string_view options = kind == LongTableKind::kSharedPrefixes ? "C"
+                                         : kind == LongTableKind::kWholeWord   ? "W"
+                                                                               : kMixed[k % 4];
+        table.push_back({std::string(1000 + 2 * k, 'a') + tail,
+                         "<" + std::string(tail.rbegin(), tail.rend()) + ">",
+                         std::string(options)});
+    }
+    return table;
+}
+
 std::u16string Utf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());

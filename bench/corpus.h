@@ -44,6 +44,28 @@ std::vector<BenchPair> ReplacementTable(std::size_t pairs, TableKind kind, std::
 // not written; only case-sensitive tables compare with peers).
 std::string TableTsv(const std::vector<BenchPair>& pairs);
 
+// ---- Long phrases: tables whose phrases, not their number, are large ----
+
+// About bytes bytes (never more) of ASCII text made for long phrases: runs of 'a' (a tenth of
+// them 'A'), half of them up to 10,000 units long and half up to 200,000, each ended by "b", by
+// a tail of LongPhraseTable (the run then often just long enough for its phrase) or by a
+// vocabulary word, then a space or "\n". Every position inside a run nearly matches the
+// phrases below.
+std::string LongRunText(std::size_t bytes, std::uint64_t seed = 1);
+
+enum class LongTableKind {
+    kOnePhrase,       // one phrase: 100,000 'a' and a 'b', case sensitive
+    kSharedPrefixes,  // 1,000 phrases: 1,000 to 3,000 'a' and a tail word each, case sensitive
+    kMixedOptions,    // the same phrases with the options "", "C", "W", "C,W" in turn
+    kWholeWord,       // the same phrases, all whole-word ("W", case ignored)
+};
+inline constexpr LongTableKind kLongTableKinds[] = {
+    LongTableKind::kOnePhrase, LongTableKind::kSharedPrefixes, LongTableKind::kMixedOptions,
+    LongTableKind::kWholeWord};
+// "one-phrase", "shared-prefixes", "mixed-options", "whole-word"
+std::string_view NameOf(LongTableKind kind);
+std::vector<BenchPair> LongPhraseTable(LongTableKind kind);
+
 // ASCII or UTF-8 text as UTF-16 (well-formed input expected).
 std::u16string Utf16(std::string_view text);
 

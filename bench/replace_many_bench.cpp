@@ -1,8 +1,11 @@
 // Throughput of the replace-many engine on English-like text (bytes/s of the UTF-8 input) for
 // tables of 10, 1,000 and 100,000 pairs, case-sensitive, case-insensitive and whole-word, on the
-// whole text and in pieces as palimp-replace gives it; and the time to build each table.
+// whole text and in pieces as palimp-replace gives it; the time to build each table; and tables
+// of long phrases over 1 and 8 MB of long runs of one letter, where the throughput must not
+// fall as the text grows.
 #include <benchmark/benchmark.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,7 @@ namespace {
 
 using palimp::ReplaceManyEngine;
 using palimp::ReplacePair;
+using palimp::bench::LongTableKind;
 using palimp::bench::TableKind;
 
 constexpr std::size_t kCorpusBytes = 8 << 20;
@@ -38,9 +42,8 @@ struct Table {
     std::vector<ReplacePair> pairs;
 };
 
-Table MakeTable(std::size_t size, TableKind kind) {
+Table MakeTable(const std::vector<palimp::bench::BenchPair>& rows) {
     Table table;
-    const auto rows = palimp::bench::ReplacementTable(size, kind);
     table.cells.reserve(rows.size() * 3);
     for (const auto& row : rows) {
         table.cells.push_back(palimp::bench::Utf16(row.search));
@@ -51,6 +54,10 @@ Table MakeTable(std::size_t size, TableKind kind) {
         table.pairs.push_back({table.cells[k], table.cells[k + 1], table.cells[k + 2]});
     }
     return table;
+}
+
+Table MakeTable(std::size_t size, TableKind kind) {
+    return MakeTable(palimp::bench::ReplacementTable(size, kind));
 }
 
 void SetLabel(benchmark::State& state, TableKind kind) {
@@ -109,6 +116,27 @@ void BM_BuildTable(benchmark::State& state) {
     SetLabel(state, kind);
 }
 
+void BM_LongPhrases(benchmark::State& state) {
+    const auto kind = static_cast<LongTableKind>(state.range(0));
+    const Table table = MakeTable(palimp::bench::LongPhraseTable(kind));
+    static std::map<std::int64_t, std::u16string> texts;
+    std::u16string& text = texts[state.range(1)];
+    if (text.empty()) {
+        text = palimp::bench::Utf16(
+            palimp::bench::LongRunText(static_cast<std::size_t>(state.range(1)) << 20));
+    }
+    const ReplaceManyEngine engine(table.pairs);
+    int found = 0;
+    for (auto _ : state) {
+        const palimp::ReplaceResult result = engine.Run(text);
+        found = result.found;
+        benchmark::DoNotOptimize(result.output.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+    state.counters["found"] = found;
+    state.SetLabel(std::string(palimp::bench::NameOf(kind)));
+}
+
 // kind: 0 case-sensitive, 1 case-insensitive, 2 whole-word.
 BENCHMARK(BM_ReplaceMany)
     ->ArgNames({"kind", "pairs"})
@@ -121,6 +149,12 @@ BENCHMARK(BM_ReplaceStream)
 BENCHMARK(BM_BuildTable)
     ->ArgNames({"kind", "pairs"})
     ->ArgsProduct({{0, 1, 2}, {10, 1000, 100000}})
+    ->Unit(benchmark::kMillisecond);
+
+// table: 0 one phrase, 1 shared prefixes, 2 mixed options, 3 whole-word; MB: text size.
+BENCHMARK(BM_LongPhrases)
+    ->ArgNames({"table", "MB"})
+    ->ArgsProduct({{0, 1, 2, 3}, {1, 8}})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -3,8 +3,11 @@
 //
 //   palimp_bench_corpus text BYTES OUT.txt
 //   palimp_bench_corpus table PAIRS KIND OUT.palimp [OUT.tsv]
+//   palimp_bench_corpus long-text BYTES OUT.txt
+//   palimp_bench_corpus long-table LONG_KIND OUT.palimp [OUT.tsv]
 //
-// KIND is case-sensitive, case-insensitive or whole-word; OUT.tsv is the peers' form.
+// KIND is case-sensitive, case-insensitive or whole-word; LONG_KIND is one-phrase,
+// shared-prefixes, mixed-options or whole-word; OUT.tsv is the peers' form.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -22,7 +25,9 @@ using namespace palimp::bench;
 
 int Usage() {
     std::fputs("usage: palimp_bench_corpus text BYTES OUT.txt\n"
-               "       palimp_bench_corpus table PAIRS KIND OUT.palimp [OUT.tsv]\n",
+               "       palimp_bench_corpus table PAIRS KIND OUT.palimp [OUT.tsv]\n"
+               "       palimp_bench_corpus long-text BYTES OUT.txt\n"
+               "       palimp_bench_corpus long-table LONG_KIND OUT.palimp [OUT.tsv]\n",
                stderr);
     return 2;
 }
@@ -30,6 +35,16 @@ int Usage() {
 bool KindNamed(std::string_view name, TableKind& kind) {
     for (TableKind k :
          {TableKind::kCaseSensitive, TableKind::kCaseInsensitive, TableKind::kWholeWord}) {
+        if (NameOf(k) == name) {
+            kind = k;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool LongKindNamed(std::string_view name, LongTableKind& kind) {
+    for (LongTableKind k : kLongTableKinds) {
         if (NameOf(k) == name) {
             kind = k;
             return true;
@@ -49,18 +64,24 @@ std::string TableFileOf(const std::vector<BenchPair>& pairs) {
 int Run(int argc, char** argv) {
     if (argc < 2) return Usage();
     const std::string_view what = argv[1];
-    if (what == "text" && argc == 4) {
+    const auto writeTable = [&](const std::vector<BenchPair>& pairs, int at) {
+        WriteFileAtomically(argv[at], TableFileOf(pairs));
+        if (argc == at + 2) WriteFileAtomically(argv[at + 1], TableTsv(pairs));
+        return 0;
+    };
+    if ((what == "text" || what == "long-text") && argc == 4) {
         const std::size_t bytes = std::strtoull(argv[2], nullptr, 10);
-        WriteFileAtomically(argv[3], EnglishLikeText(bytes));
+        WriteFileAtomically(argv[3], what == "text" ? EnglishLikeText(bytes) : LongRunText(bytes));
         return 0;
     }
     TableKind kind;
     if (what == "table" && (argc == 5 || argc == 6) && KindNamed(argv[3], kind)) {
         const std::size_t count = std::strtoull(argv[2], nullptr, 10);
-        const std::vector<BenchPair> pairs = bench::ReplacementTable(count, kind);
-        WriteFileAtomically(argv[4], TableFileOf(pairs));
-        if (argc == 6) WriteFileAtomically(argv[5], TableTsv(pairs));
-        return 0;
+        return writeTable(bench::ReplacementTable(count, kind), 4);
+    }
+    LongTableKind longKind;
+    if (what == "long-table" && (argc == 4 || argc == 5) && LongKindNamed(argv[2], longKind)) {
+        return writeTable(LongPhraseTable(longKind), 3);
     }
     return Usage();
 }

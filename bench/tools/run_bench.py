@@ -3,8 +3,10 @@
 
 Every tool replaces file to file on the same generated corpora and tables in the same run. A
 peer's output must equal ours byte for byte before it is timed. Slow tools are estimated from
-the previous, smaller size and skipped when the estimate is too long. scripts/bench builds the
-programs and calls this script; it needs only the Python standard library.
+the previous, smaller size and skipped when the estimate is too long. A second part runs tables
+of long phrases over texts of long runs of one letter, where a cost per position that grows
+with the phrases would show as quadratic time. scripts/bench builds the programs and calls this
+script; it needs only the Python standard library.
 """
 
 import argparse
@@ -23,6 +25,19 @@ PAIR_COUNTS = [10, 1_000, 100_000]
 KINDS = ["case-sensitive", "case-insensitive", "whole-word"]
 PEERS = ["go", "aho-corasick", "perl"]
 CALIBRATION_BYTES = 100_000
+
+# The long-phrase part: its "kind" is LONG, its "pairs" the name of a table, with what the
+# report says of it and whether peers (which know only case-sensitive tables) can run it.
+LONG = "long"
+LONG_SIZES_MB = [1, 5, 25]
+LONG_TABLES = [
+    ("one-phrase", "one phrase of 100,000 'a' and 'b', case-sensitive", True),
+    ("shared-prefixes", "1,000 phrases of 1,000-3,000 'a' and a word, case-sensitive", True),
+    ("mixed-options", "the same 1,000 phrases, options '', C, W, C,W in turn", False),
+    ("whole-word", "the same 1,000 phrases, all W", False),
+]
+# From one size to the next, the throughput on long phrases may fall by this factor at most.
+LINEAR_TOLERANCE = 1.3
 
 
 def log(message):
@@ -80,6 +95,22 @@ def first_difference(path_a, path_b):
             offset += len(block_a)
 
 
+def format_table(header, widths, rows, left):
+    """Rows of cells under a header, the first left columns flush left, the others right."""
+    def line(cells):
+        return "  ".join(c.ljust(w) if i < left else c.rjust(w)
+                         for i, (c, w) in enumerate(zip(cells, widths)))
+    lines = [line(header)]
+    lines.append("-" * len(lines[0]))
+    lines += [line(row) for row in rows]
+    return "\n".join(lines)
+
+
+def pairs_label(pairs):
+    """A table's size ("1,000 pairs") or, for the long-phrase tables, its name."""
+    return "%s pairs" % format(pairs, ",") if isinstance(pairs, int) else pairs
+
+
 def utf16_units(path):
     with open(path, "rb") as f:
         return len(f.read().decode("utf-8", "surrogatepass").encode("utf-16-le")) // 2
@@ -94,6 +125,7 @@ class Bench:
         os.makedirs(self.data, exist_ok=True)
         os.makedirs(self.out, exist_ok=True)
         self.sizes = [s for s in SIZES_MB if s <= args.max_mb]
+        self.long_sizes = [s for s in LONG_SIZES_MB if s <= args.max_mb]
         self.notes = []
         self.mismatches = []
         self.speed = {}        # (tool, size, pairs, kind) -> MB/s
@@ -105,11 +137,12 @@ class Bench:
 
     # --- data -------------------------------------------------------------------------------
 
-    def text_path(self, size_bytes):
-        return os.path.join(self.data, "text-%d.txt" % size_bytes)
+    def text_path(self, size_bytes, kind=None):
+        corpus = "long-text" if kind == LONG else "text"
+        return os.path.join(self.data, "%s-%d.txt" % (corpus, size_bytes))
 
     def table_path(self, pairs, kind, ext):
-        return os.path.join(self.data, "table-%d-%s.%s" % (pairs, kind, ext))
+        return os.path.join(self.data, "table-%s-%s.%s" % (pairs, kind, ext))
 
     def generate(self):
         generator = self.args.corpus_tool
@@ -118,11 +151,22 @@ class Bench:
         def stale(path):
             return not os.path.exists(path) or os.path.getmtime(path) < stamp
 
-        for size in [CALIBRATION_BYTES] + [s * MB for s in self.sizes]:
-            path = self.text_path(size)
+        texts = [(size, None) for size in [CALIBRATION_BYTES] + [s * MB for s in self.sizes]]
+        if self.long_sizes:
+            texts += [(size, LONG) for size in [CALIBRATION_BYTES] + [s * MB for s in self.long_sizes]]
+        for size, kind in texts:
+            path = self.text_path(size, kind)
             if stale(path):
                 log("generating %s" % os.path.relpath(path))
-                subprocess.run([generator, "text", str(size), path], check=True)
+                what = "long-text" if kind == LONG else "text"
+                subprocess.run([generator, what, str(size), path], check=True)
+        for name, _, peers in LONG_TABLES:
+            path = self.table_path(name, LONG, "palimp")
+            if stale(path):
+                command = [generator, "long-table", name, path]
+                if peers:
+                    command.append(self.table_path(name, LONG, "tsv"))
+                subprocess.run(command, check=True)
         for pairs in PAIR_COUNTS:
             for kind in KINDS:
                 path = self.table_path(pairs, kind, "palimp")
@@ -151,7 +195,7 @@ class Bench:
         raise ValueError(tool)
 
     def output_path(self, tool, size, pairs, kind):
-        return os.path.join(self.out, "%s-%dMB-%d-%s.txt" % (tool, size, pairs, kind))
+        return os.path.join(self.out, "%s-%dMB-%s-%s.txt" % (tool, size, pairs, kind))
 
     def record(self, tool, pairs, size_bytes, seconds):
         self.costs.setdefault((tool, pairs), {})[size_bytes] = seconds
@@ -159,10 +203,12 @@ class Bench:
     def estimate(self, tool, pairs, kind, size_bytes):
         """Seconds a tool should take on size_bytes, from its runs on smaller texts: a line
         through the two largest (fixed cost plus cost per byte), or proportional to the one
-        there is. Tools known to be slow are first tried on a small text."""
+        there is. Tools known to be slow are first tried on a small text; with long phrases,
+        Go's replacer is one of them."""
         costs = self.costs.get((tool, pairs), {})
-        if not costs and tool in ("naive", "perl"):
-            source = self.text_path(CALIBRATION_BYTES)
+        slow = ("naive", "perl", "go") if kind == LONG else ("naive", "perl")
+        if not costs and tool in slow:
+            source = self.text_path(CALIBRATION_BYTES, kind)
             target = os.path.join(self.out, "calibration.txt")
             limit = self.args.max_seconds / 5
             result = run(self.command(tool, pairs, kind, source, target), timeout=limit)
@@ -193,7 +239,7 @@ class Bench:
     def timed(self, tool, size, pairs, kind, first):
         """The best of first and a few more runs (fewer for long runs), as MB/s."""
         samples = [first]
-        source = self.text_path(size * MB)
+        source = self.text_path(size * MB, kind)
         target = self.output_path(tool, size, pairs, kind)
         for _ in range(self.repetitions(first.seconds)):
             samples.append(run(self.command(tool, pairs, kind, source, target)))
@@ -204,9 +250,27 @@ class Bench:
     # --- one combination --------------------------------------------------------------------
 
     def run_ours(self, size, pairs, kind):
-        source = self.text_path(size * MB)
+        """Times palimp-replace and returns its output file. Long-phrase runs are estimated and
+        stopped like a peer's (None then): a quadratic engine would not finish."""
+        source = self.text_path(size * MB, kind)
         target = self.output_path("ours", size, pairs, kind)
-        first = run(self.command("ours", pairs, kind, source, target, stats=True))
+        timeout = None
+        if kind == LONG:
+            guess = self.estimate("ours", pairs, kind, size * MB)
+            label = "ours, %d MB x %s" % (size, pairs)
+            if guess > self.args.max_seconds:
+                self.cells[("ours", size, pairs, kind)] = "skip"
+                self.notes.append("%s: skipped (est. %d s)" % (label, guess))
+                log("  ours %-16s skipped (est. %d s)" % (pairs, guess))
+                return None
+            timeout = max(self.args.max_seconds, 3 * guess)
+        first = run(self.command("ours", pairs, kind, source, target, stats=True), timeout=timeout)
+        if first.timed_out:
+            self.cells[("ours", size, pairs, kind)] = "stop"
+            self.notes.append("%s: stopped after %d s" % (label, first.seconds))
+            self.record("ours", pairs, size * MB, first.seconds * 10)
+            log("  ours %-16s stopped after %d s" % (pairs, first.seconds))
+            return None
         if first.exit_code != 0:
             raise SystemExit("palimp-replace failed on %s: %s" % (source, first.stderr))
         match = re.search(r"Build: ([0-9.]+)s", first.stderr)
@@ -215,20 +279,20 @@ class Bench:
         self.speed[("ours", size, pairs, kind)] = speed
         self.peak[(size, pairs, kind)] = peak
         log("  ours %-16s %8.1f MB/s  build %.3f s  peak %d MB" %
-            (kind, speed, self.build[(size, pairs, kind)], peak // 1024))
+            (pairs if kind == LONG else kind, speed, self.build[(size, pairs, kind)], peak // 1024))
         return target
 
     def run_other(self, tool, size, pairs, kind, reference):
         """Runs a peer (or the literal loop), checks its output against ours, then times it."""
         key = (tool, size, pairs, kind)
-        label = "%s, %d MB x %s pairs, %s" % (tool, size, format(pairs, ","), kind)
+        label = "%s, %d MB x %s, %s" % (tool, size, pairs_label(pairs), kind)
         guess = self.estimate(tool, pairs, kind, size * MB)
         if guess > self.args.max_seconds:
             self.cells[key] = "skip"
             self.notes.append("%s: skipped (est. %d s)" % (label, guess))
             log("  %-21s skipped (est. %d s)" % (tool, guess))
             return
-        source = self.text_path(size * MB)
+        source = self.text_path(size * MB, kind)
         target = self.output_path(tool, size, pairs, kind)
         if os.path.exists(target):
             os.remove(target)
@@ -244,8 +308,8 @@ class Bench:
             self.mismatches.append("%s: exit %d: %s" % (label, first.exit_code, first.stderr.strip()))
             return
         if "left out" in first.stderr:
-            note = "%s, %s pairs: %s (they can never win, so the result is the same)" % (
-                tool, format(pairs, ","), first.stderr.strip().replace("ac-replace: ", ""))
+            note = "%s, %s: %s (they can never win, so the result is the same)" % (
+                tool, pairs_label(pairs), first.stderr.strip().replace("ac-replace: ", ""))
             if note not in self.notes:
                 self.notes.append(note)
         difference = first_difference(reference, target)
@@ -271,6 +335,15 @@ class Bench:
                     self.run_other(peer, size, pairs, kind, reference)
         if size == 100 and pairs == 100_000:
             self.check_memory(size, pairs)
+
+    def run_long(self, name, peers):
+        for size in self.long_sizes:
+            log("%d MB of long runs x %s" % (size, name))
+            reference = self.run_ours(size, name, LONG)
+            if reference is None:
+                continue
+            for tool in ["naive"] + (PEERS if peers else []):
+                self.run_other(tool, size, name, LONG, reference)
 
     def check_memory(self, size, pairs):
         kind = "case-sensitive"
@@ -318,13 +391,36 @@ class Bench:
                                  self.cell("perl", size, pairs, kind), ratio,
                                  "%.3f" % self.build[(size, pairs, kind)],
                                  "%d" % (self.peak[(size, pairs, kind)] // 1024)))
-        lines = ["  ".join(h.ljust(w) if i < 3 else h.rjust(w)
-                           for i, (h, w) in enumerate(zip(header, widths)))]
-        lines.append("-" * len(lines[0]))
-        for row in rows:
-            lines.append("  ".join(c.ljust(w) if i < 3 else c.rjust(w)
-                                   for i, (c, w) in enumerate(zip(row, widths))))
-        return "\n".join(lines)
+        return format_table(header, widths, rows, 3)
+
+    def long_table(self):
+        header = ("table", "size", "ours", "naive", "go", "aho-cor.", "perl", "build s", "peak MB")
+        widths = (16, 6, 8, 8, 8, 9, 8, 8, 8)
+        rows = []
+        for name, _, _ in LONG_TABLES:
+            for size in self.long_sizes:
+                key = (size, name, LONG)
+                rows.append((name, "%d MB" % size) +
+                            tuple(self.cell(tool, size, name, LONG) for tool in ["ours", "naive"] + PEERS) +
+                            ("%.3f" % self.build[key] if key in self.build else "-",
+                             "%d" % (self.peak[key] // 1024) if key in self.peak else "-"))
+        return format_table(header, widths, rows, 2)
+
+    def long_targets(self):
+        """Linear time: from each size to the next, the throughput may fall by at most
+        LINEAR_TOLERANCE, which a cost per position that grows with the phrases (time growing
+        with the square of the size on these texts) would exceed."""
+        checks = []
+        for name, _, _ in LONG_TABLES:
+            speeds = [(size, self.speed.get(("ours", size, name, LONG))) for size in self.long_sizes]
+            shown = ", ".join("%d MB %s" % (size, "%.1f MB/s" % speed if speed else "not run")
+                              for size, speed in speeds)
+            ok = len(speeds) >= 2 and all(speed for _, speed in speeds) and all(
+                later * LINEAR_TOLERANCE >= earlier
+                for (_, earlier), (_, later) in zip(speeds, speeds[1:]))
+            checks.append(("ok  " if ok else "MISS") + "  long phrases, %s: linear time (%s)" %
+                          (name, shown))
+        return checks
 
     def targets(self):
         """The goals of the engine, judged on the largest text."""
@@ -366,6 +462,8 @@ class Bench:
         for size in self.sizes:
             for pairs in PAIR_COUNTS:
                 self.run_combination(size, pairs)
+        for name, _, peers in LONG_TABLES if self.long_sizes else []:
+            self.run_long(name, peers)
         log("")
         log("Throughput in MB/s (1 MB = 10^6 bytes of UTF-8 input), file to file, best of "
             "several runs; ours = palimp-replace --encoding utf8, naive = the literal loop.")
@@ -380,6 +478,16 @@ class Bench:
         log("")
         for line in self.targets():
             log(line)
+        if self.long_sizes:
+            log("")
+            log("Long phrases: MB/s over text of runs of 'a' up to 200,000 long, each ended by "
+                "'b', a word or a table phrase's tail word:")
+            for name, description, _ in LONG_TABLES:
+                log("  %-16s %s" % (name, description))
+            log(self.long_table())
+            log("")
+            for line in self.long_targets():
+                log(line)
         if self.notes:
             log("")
             log("Notes:")

@@ -1,7 +1,7 @@
 // The replace-many pass. The result is the one the table's rows give when tried one by one at
-// every position, but an automaton (tables of up to some thousands of phrases) or a filtered
-// trie walk (larger ones) finds the winning row in time independent of the table's size, and
-// unchanged text is copied in whole runs.
+// every position, but an automaton or a filtered trie walk (large tables of short phrases)
+// finds the winning row in time independent of the table's size and of the phrases' lengths,
+// and unchanged text is copied in whole runs.
 #include "core/replace_many.h"
 
 #include <algorithm>
@@ -28,11 +28,12 @@ namespace {
 // The progress display refreshes when strictly more than this has passed since the last time.
 constexpr std::uint32_t kRefreshIntervalMs = 200;
 
-// The automaton serves tables whose transitions fit in this many entries (16 MB) and whose
-// phrases are at most this long; it scans blocks of at least this many positions.
+// The automaton's dense table serves tables whose transitions fit in this many entries
+// (16 MB); larger tables get the sparse automaton, or the trie when their phrases are short.
 constexpr std::size_t kAutomatonMaxEntries = std::size_t{1} << 22;
-constexpr std::size_t kAutomatonLongestPhrase = 1024;
-constexpr std::size_t kAutomatonMinBlock = 8192;
+// The trie walks a phrase unit by unit from each candidate position, which stays cheap only
+// for phrases up to this long.
+constexpr std::size_t kTrieLongestPhrase = 64;
 
 // A stream's output buffer starts this large and grows with the pieces it is given.
 constexpr int kStreamOutputStart = 1 << 16;
@@ -55,11 +56,6 @@ ReplaceProgress RefreshFigures(int found, int foundAtLastRefresh, std::uint32_t 
     progress.percent = static_cast<int>(RoundedQuotient(static_cast<std::int64_t>(pos) * 100,
                                                         static_cast<std::int64_t>(textLength)));
     return progress;
-}
-
-// Blocks long beside the longest phrase keep the automaton's restarts cheap.
-std::size_t AutomatonBlock(const PhraseAutomaton& automaton) {
-    return std::max(kAutomatonMinBlock, 8 * automaton.Longest());
 }
 
 std::vector<ReplacePair> PairsOf(std::span<const std::array<std::u16string, 3>> rows) {
@@ -138,18 +134,26 @@ public:
     Scan(const ReplaceManyEngine& engine, OutputBuffer& out, int& found, std::vector<int>& rowHits)
         : engine_(engine), out_(out), found_(found), rowHits_(rowHits) {}
 
-    void View(const char16_t* t, std::size_t n) {
+    // The window t[0, n), in which the positions before decidable have the text up to the
+    // longest phrase past them (or up to the end of the text).
+    void View(const char16_t* t, std::size_t n, std::size_t decidable) {
         t_ = t;
         n_ = n;
+        decidable_ = decidable;
+        blockFrom_ = blockEnd_ = 0;
     }
 
     // Decides the positions from i (0-based) on until one at or past end is reached, and
-    // returns it; a match may run past end. The window must hold the text up to end plus the
-    // longest phrase, or up to the end of the text.
+    // returns it; a match may run past end. Requires end <= decidable.
     std::size_t Segment(std::size_t i, std::size_t end) {
         if (engine_.automaton_) {
-            return engine_.skipInsideWords_ ? AutomatonSegment<true>(i, end)
-                                            : AutomatonSegment<false>(i, end);
+            const bool pair = engine_.exactAutomaton_ != nullptr;
+            if (engine_.skipInsideWords_) {
+                return pair ? AutomatonSegment<true, true>(i, end)
+                            : AutomatonSegment<true, false>(i, end);
+            }
+            return pair ? AutomatonSegment<false, true>(i, end)
+                        : AutomatonSegment<false, false>(i, end);
         }
         const bool exact = engine_.trie_->KeyMode() == PhraseTrie::Keys::kExact;
         if (engine_.skipInsideWords_) {
@@ -187,27 +191,20 @@ private:
         return i;
     }
 
-    // Block by block: the automaton gives the state at every position, which tells where keys
-    // begin; the first of those not inside an earlier match is resolved, and so on.
-    template <bool kWordStartsOnly>
+    // Block by block: the automata give the state at every position, which tells where keys
+    // begin; the first of those not inside an earlier match is resolved, and so on. A block
+    // serves the segments that follow it until they leave it.
+    template <bool kWordStartsOnly, bool kPair>
     std::size_t AutomatonSegment(std::size_t i, std::size_t end) {
-        const PhraseAutomaton& automaton = *engine_.automaton_;
-        const std::size_t block = AutomatonBlock(automaton);
-        if (states_.size() < block) {
-            states_.resize(block);
-            flags_.assign(block + 8, 0);  // eight zeros beyond the block end the last word
-        }
-        const std::uint32_t* states = states_.data();
-        const std::uint8_t* flags = flags_.data();
         TrieHit hit;
         while (i < end) {
-            const std::size_t from = i;
-            const std::size_t count = std::min(end - from, block);
-            automaton.States(t_, n_, from, from + count, states_.data());
-            automaton.CandidateFlags(states, count, flags_.data());
-            std::fill_n(flags_.data() + count, 8, 0);
+            if (i < blockFrom_ || i >= blockEnd_) ComputeBlock<kPair>(i);
+            const std::size_t stop = std::min(end, blockEnd_);
+            const std::size_t kStop = stop - blockFrom_;
+            const std::uint8_t* flags = flags_.data();
+            std::size_t resume = stop;  // behind the last match, if that runs past stop
             // Eight flags at a time; a match moves k past its end.
-            for (std::size_t k = 0; k < count;) {
+            for (std::size_t k = i - blockFrom_; k < kStop;) {
                 std::uint64_t word;
                 std::memcpy(&word, flags + k, sizeof word);
                 if (word == 0) {
@@ -215,20 +212,62 @@ private:
                     continue;
                 }
                 k += static_cast<std::size_t>(std::countr_zero(word)) / 8;
-                const std::size_t at = from + k;
+                if (k >= kStop) break;
+                const std::size_t at = blockFrom_ + k;
                 if (kWordStartsOnly && at > 0 && IsWordUnit(t_[at - 1])) {
                     ++k;
-                } else if (automaton.Resolve(t_, n_, at, states[k], hit)) {
+                } else if (ResolveAt<kPair>(at, k, hit)) {
                     Replace(at, hit);
-                    i = at + hit.length;
                     k += hit.length;
+                    resume = std::max(stop, at + hit.length);
                 } else {
                     ++k;
                 }
             }
-            i = std::max(i, from + count);
+            i = resume;
         }
         return i;
+    }
+
+    template <bool kPair>
+    void ComputeBlock(std::size_t from) {
+        const PhraseAutomaton& folded = *engine_.automaton_;
+        const PhraseAutomaton* exact = engine_.exactAutomaton_.get();
+        const std::size_t block =
+            std::max(folded.Block(), kPair ? exact->Block() : std::size_t{0});
+        // A block of long keys is long; a short text needs no more than itself.
+        const std::size_t count = std::min(decidable_ - from, block);
+        if (states_.size() < count) {
+            states_.resize(count);
+            if (kPair) exactStates_.resize(count);
+            flags_.assign(count + 8, 0);  // eight zeros beyond the block end the last word
+        }
+        folded.States(t_, n_, from, from + count, states_.data());
+        folded.CandidateFlags(states_.data(), count, flags_.data());
+        if (kPair) {
+            exact->States(t_, n_, from, from + count, exactStates_.data());
+            exact->CandidateFlags(exactStates_.data(), count, flags_.data(), true);
+        }
+        std::fill_n(flags_.data() + count, 8, 0);
+        blockFrom_ = from;
+        blockEnd_ = from + count;
+    }
+
+    // The winning row at a candidate position, the k-th of the block: with two automata, the
+    // lower of their answers.
+    template <bool kPair>
+    bool ResolveAt(std::size_t at, std::size_t k, TrieHit& hit) const {
+        const PhraseAutomaton& folded = *engine_.automaton_;
+        if (!kPair) return folded.Resolve(t_, n_, at, states_[k], hit);
+        const PhraseAutomaton& exact = *engine_.exactAutomaton_;
+        const bool any = folded.IsCandidate(states_[k]) && folded.Resolve(t_, n_, at, states_[k], hit);
+        TrieHit other;
+        if (exact.IsCandidate(exactStates_[k]) &&
+            exact.Resolve(t_, n_, at, exactStates_[k], other) && (!any || other.row < hit.row)) {
+            hit = other;
+            return true;
+        }
+        return any;
     }
 
     void Replace(std::size_t i, const TrieHit& hit) {
@@ -245,9 +284,15 @@ private:
     std::vector<int>& rowHits_;
     const char16_t* t_ = nullptr;
     std::size_t n_ = 0;
+    std::size_t decidable_ = 0;
     std::size_t copyFrom_ = 0;
-    std::vector<std::uint32_t> states_;  // the automaton's, for one block
-    std::vector<std::uint8_t> flags_;    // 1 where a key begins, for one block
+    // The automata's states and the candidate flags (1 where a key begins) of the positions
+    // [blockFrom_, blockEnd_).
+    std::size_t blockFrom_ = 0;
+    std::size_t blockEnd_ = 0;
+    std::vector<std::uint32_t> states_;
+    std::vector<std::uint32_t> exactStates_;
+    std::vector<std::uint8_t> flags_;
 };
 
 namespace {
@@ -303,34 +348,82 @@ ReplaceManyEngine::ReplaceManyEngine(std::span<const ReplacePair> rows, Tuning t
     };
 
     bool allCaseSensitive = true;
+    bool allWholeWord = true;
+    std::size_t longestCaseSensitive = 0;
     for (const ReplacePair& pair : rows) {
         Row row;
         row.search = store(pair.search);
         row.caseSensitive = HasOption(pair.options, kOptionCase);
         row.wholeWord = HasOption(pair.options, kOptionWord);
-        if (!pair.search.empty() && !row.caseSensitive) allCaseSensitive = false;
+        if (!pair.search.empty()) {
+            allCaseSensitive = allCaseSensitive && row.caseSensitive;
+            allWholeWord = allWholeWord && row.wholeWord;
+            if (row.caseSensitive) {
+                longestCaseSensitive = std::max(longestCaseSensitive, pair.search.size());
+            }
+        }
         longestPhrase_ = std::max<std::size_t>(longestPhrase_, pair.search.size());
         rows_.push_back(row);
         replacements_.push_back(store(pair.replace));
     }
+    if (longestPhrase_ == 0) return;  // nothing can match: no finder
+    skipInsideWords_ = tuning.skipInsideWords && allWholeWord;
 
     // Exact keys spare the scan folding every unit, but they can serve only case-sensitive rows.
-    const auto keys = tuning.exactKeysWhenAllCaseSensitive && allCaseSensitive
-                          ? PhraseTrie::Keys::kExact
-                          : PhraseTrie::Keys::kFolded;
+    const auto keys = tuning.exactKeys && allCaseSensitive ? PhraseTrie::Keys::kExact
+                                                           : PhraseTrie::Keys::kFolded;
+    // With folded keys a case-sensitive row is checked unit by unit where its key occurs;
+    // long phrases make that slow, so those rows get exact keys in an automaton of their own.
+    const bool caseRowsApart = tuning.exactKeys && !allCaseSensitive &&
+                               longestCaseSensitive > tuning.caseCheckReach;
     const std::vector<TrieRow> trieRows = TrieRows();
-    trie_ = std::make_unique<PhraseTrie>(trieRows, keys);
-    skipInsideWords_ = tuning.skipInsideWords && trie_->AllWholeWord();
-    // The automaton pays while its table stays in the processor's caches and its blocks stay
-    // long beside the longest phrase; beyond that the trie does better.
-    if (tuning.finder == Finder::kAutomaton) {
-        automaton_ = PhraseAutomaton::Build(trieRows, keys, SIZE_MAX);
-    } else if (tuning.finder == Finder::kAuto && longestPhrase_ <= kAutomatonLongestPhrase) {
-        // The reversed keys have about as many distinct prefixes as the keys themselves, so the
-        // trie tells which tables are clearly too large to try.
-        automaton_ = PhraseAutomaton::Build(trieRows, keys, kAutomatonMaxEntries,
-                                            trie_->UnitNodes());
+    if (tuning.finder == Finder::kTrie) {
+        trie_ = std::make_unique<PhraseTrie>(trieRows, keys);
+    } else if (tuning.finder != Finder::kAuto || longestPhrase_ > kTrieLongestPhrase) {
+        BuildAutomata(trieRows, keys == PhraseTrie::Keys::kExact, caseRowsApart, tuning.finder);
+    } else {
+        // Short phrases: the automaton pays while its table stays in the processor's caches;
+        // beyond that the trie does better. The reversed keys have about as many distinct
+        // prefixes as the keys themselves, so the trie tells which tables are too large.
+        trie_ = std::make_unique<PhraseTrie>(trieRows, keys);
+        if (trie_->UnitNodes() <= kAutomatonMaxEntries / PhraseAutomaton::ClassCount(trieRows, keys)) {
+            BuildAutomata(trieRows, keys == PhraseTrie::Keys::kExact, caseRowsApart, Finder::kAuto);
+            if (automaton_->Dense() && (!exactAutomaton_ || exactAutomaton_->Dense())) {
+                trie_.reset();
+            } else {
+                automaton_.reset();
+                exactAutomaton_.reset();
+            }
+        }
     }
+    // Automaton walks restart at each round of a stream, reading as far as the longest phrase
+    // ahead: rounds of a block keep that cheap.
+    if (automaton_ && longestPhrase_ > kTrieLongestPhrase) {
+        streamRound_ = std::max(automaton_->Block(), exactAutomaton_ ? exactAutomaton_->Block() : 0);
+    }
+}
+
+void ReplaceManyEngine::BuildAutomata(std::span<const TrieRow> rows, bool exactKeys,
+                                      bool caseRowsApart, Finder finder) {
+    using Layout = PhraseAutomaton::Layout;
+    const Layout layout = finder == Finder::kAutomaton         ? Layout::kDense
+                          : finder == Finder::kSparseAutomaton ? Layout::kSparse
+                                                               : Layout::kAuto;
+    if (!caseRowsApart) {
+        const auto keys = exactKeys ? PhraseTrie::Keys::kExact : PhraseTrie::Keys::kFolded;
+        automaton_ = PhraseAutomaton::Build(rows, keys, layout, kAutomatonMaxEntries);
+        return;
+    }
+    // Each automaton sees only its own rows; the others have no phrase there.
+    std::vector<TrieRow> ignoringCase(rows.begin(), rows.end());
+    std::vector<TrieRow> caseSensitive(rows.begin(), rows.end());
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        (rows[r].caseSensitive ? ignoringCase : caseSensitive)[r].phrase = {};
+    }
+    automaton_ = PhraseAutomaton::Build(ignoringCase, PhraseTrie::Keys::kFolded, layout,
+                                        kAutomatonMaxEntries);
+    exactAutomaton_ = PhraseAutomaton::Build(caseSensitive, PhraseTrie::Keys::kExact, layout,
+                                             kAutomatonMaxEntries);
 }
 
 std::vector<TrieRow> ReplaceManyEngine::TrieRows() const {
@@ -342,15 +435,47 @@ std::vector<TrieRow> ReplaceManyEngine::TrieRows() const {
     return trieRows;
 }
 
-bool ReplaceManyEngine::AnyPairKept(std::u16string_view text) const {
+// Folded keys of every row, for the kept-pair question when the finders compare exactly: the
+// trie when the trie is the finder, else an automaton. Built on first use.
+class ReplaceManyEngine::FoldedFinder {
+public:
+    bool AnyKeyIn(const ReplaceManyEngine& engine, const char16_t* t, std::size_t n,
+                  std::size_t from, std::size_t to) {
+        if (!trie_ && !automaton_) {
+            const std::vector<TrieRow> rows = engine.TrieRows();
+            if (engine.trie_) {
+                trie_ = std::make_unique<PhraseTrie>(rows, PhraseTrie::Keys::kFolded);
+            } else {
+                automaton_ = PhraseAutomaton::Build(rows, PhraseTrie::Keys::kFolded,
+                                                    PhraseAutomaton::Layout::kAuto,
+                                                    kAutomatonMaxEntries);
+            }
+        }
+        return trie_ ? trie_->AnyKeyIn(t, n, from, to) : automaton_->AnyKeyIn(t, n, from, to);
+    }
+
+private:
+    std::unique_ptr<PhraseTrie> trie_;
+    std::unique_ptr<PhraseAutomaton> automaton_;
+};
+
+bool ReplaceManyEngine::AnyOccurrence(const char16_t* t, std::size_t n, std::size_t from,
+                                      std::size_t to, FoldedFinder& folded) const {
     // A row is kept when its phrase occurs somewhere in the text with case ignored; a row
-    // that is not kept matches nowhere, so only the yes-or-no answer matters.
-    if (trie_->Empty()) return false;
-    if (trie_->AnyKeyIn(text.data(), text.size(), 0, text.size())) return true;
-    if (trie_->KeyMode() == PhraseTrie::Keys::kFolded) return false;
+    // that is not kept matches nowhere, so only the yes-or-no answer matters. An occurrence
+    // the finders' own keys find, exact or folded, is one with case ignored.
+    if (longestPhrase_ == 0 || from >= to) return false;
+    bool exactSomewhere = false;
+    if (trie_) {
+        if (trie_->AnyKeyIn(t, n, from, to)) return true;
+        exactSomewhere = trie_->KeyMode() == PhraseTrie::Keys::kExact;
+    } else {
+        if (automaton_->AnyKeyIn(t, n, from, to)) return true;
+        if (exactAutomaton_ && exactAutomaton_->AnyKeyIn(t, n, from, to)) return true;
+        exactSomewhere = exactAutomaton_ || automaton_->KeyMode() == PhraseTrie::Keys::kExact;
+    }
     // Exact keys found no phrase as written; ask again with case ignored.
-    return PhraseTrie(TrieRows(), PhraseTrie::Keys::kFolded)
-        .AnyKeyIn(text.data(), text.size(), 0, text.size());
+    return exactSomewhere && folded.AnyKeyIn(*this, t, n, from, to);
 }
 
 ReplaceResult ReplaceManyEngine::Run(std::u16string_view text,
@@ -362,13 +487,14 @@ ReplaceResult ReplaceManyEngine::Run(std::u16string_view text,
     std::uint32_t lastRefreshTick = 0;
     if (watched) lastRefreshTick = monitor.startTick ? *monitor.startTick : monitor.clock();
 
-    if (text.empty() || !AnyPairKept(text)) return result;
+    FoldedFinder folded;
+    if (!AnyOccurrence(text.data(), text.size(), 0, text.size(), folded)) return result;
     result.anyPairKept = true;
 
     OutputBuffer out;
     out.StartOutput(static_cast<int>(text.size()));
     Scan scan(*this, out, result.found, result.rowHits);
-    scan.View(text.data(), text.size());
+    scan.View(text.data(), text.size(), text.size());
     if (watched) {
         if (!ScanWatched(scan, text.size(), result.found, monitor, lastRefreshTick)) {
             result.cancelled = true;
@@ -422,10 +548,10 @@ void ReplaceStream::Advance(bool final) {
     // after it, which the whole-word test reads.
     const std::size_t lookahead = engine_.longestPhrase_ + 1;
     const std::size_t limit = final ? size_ : (size_ > lookahead ? size_ - lookahead : 0);
-    if (pos_ < limit) {
-        scan_->View(text_.get(), size_);
+    if (pos_ < limit && (final || limit - pos_ >= engine_.streamRound_)) {
+        scan_->View(text_.get(), size_, limit);
         const std::size_t from = pos_;
-        pos_ = engine_.trie_->Empty() ? limit : scan_->Segment(pos_, limit);
+        pos_ = engine_.longestPhrase_ == 0 ? limit : scan_->Segment(pos_, limit);
         if (found_ == 0 && !occurrenceSeen_) NoteOccurrences(from, limit);
         scan_->CopyThrough(pos_);
     }
@@ -435,15 +561,8 @@ void ReplaceStream::Advance(bool final) {
 void ReplaceStream::NoteOccurrences(std::size_t from, std::size_t to) {
     // Without a replacement so far, a phrase may still occur with other letter case; every
     // position is looked at once, in the round that decides it.
-    const PhraseTrie* folded = engine_.trie_.get();
-    if (folded->Empty()) return;
-    if (folded->KeyMode() != PhraseTrie::Keys::kFolded) {
-        if (!foldedTrie_) {
-            foldedTrie_ = std::make_unique<PhraseTrie>(engine_.TrieRows(), PhraseTrie::Keys::kFolded);
-        }
-        folded = foldedTrie_.get();
-    }
-    occurrenceSeen_ = folded->AnyKeyIn(text_.get(), size_, from, to);
+    if (!folded_) folded_ = std::make_unique<ReplaceManyEngine::FoldedFinder>();
+    occurrenceSeen_ = engine_.AnyOccurrence(text_.get(), size_, from, to, *folded_);
 }
 
 void ReplaceStream::Compact() {

@@ -100,10 +100,12 @@ struct ReplaceResult {
 // matches. Case-insensitive comparison folds each unit with FoldCase; whole words need
 // non-word units (IsWordChar) just outside the match in the source text.
 //
-// Building costs one sort of the phrases (and, for tables of up to a few thousand phrases, one
-// breadth-first pass over an automaton); a run's cost per text position does not grow with the
-// number of rows. The engine keeps copies of the cells and is immutable once built, so several
-// runs and streams may use it at once.
+// Building costs one sort of the phrases (and, unless the table is large and its phrases short,
+// one breadth-first pass over an automaton). A run takes time linear in the text: its cost per
+// position grows neither with the number of rows nor with the phrases' lengths (only with the
+// number of rows whose phrases occur at one position and fail their word test there). The
+// engine keeps copies of the cells and is immutable once built, so several runs and streams may
+// use it at once.
 class ReplaceManyEngine {
 public:
     explicit ReplaceManyEngine(std::span<const ReplacePair> rows);
@@ -125,15 +127,22 @@ private:
 
     // How the scan finds the winning row at a position; the tests force each one.
     enum class Finder {
-        kAuto,       // the fastest for the table
-        kTrie,       // filters, then a walk down the phrase trie at each candidate position
-        kAutomaton,  // one backward automaton pass names every phrase that starts at a position
+        kAuto,             // the fastest for the table
+        kTrie,             // filters, then a walk down the phrase trie at each candidate position
+        kAutomaton,        // one backward automaton pass (a dense table) names every phrase
+                           // that starts at a position
+        kSparseAutomaton,  // the same automaton with edge lists and failure links
     };
     // Choices the tests switch to reach every path; the defaults are the fastest.
     struct Tuning {
-        bool exactKeysWhenAllCaseSensitive = true;
+        // Exact keys spare the scan folding every unit where every row is case sensitive, and
+        // in a table that mixes both kinds they spare long case checks: the case-sensitive
+        // rows get an automaton of their own when one of their phrases is longer than
+        // caseCheckReach.
+        bool exactKeys = true;
         bool skipInsideWords = true;
         Finder finder = Finder::kAuto;
+        std::size_t caseCheckReach = 64;
     };
     ReplaceManyEngine(std::span<const ReplacePair> rows, Tuning tuning);
 
@@ -151,26 +160,39 @@ private:
     std::u16string_view Text(Cell cell) const {
         return {cellText_.data() + cell.begin, cell.length};
     }
+    class FoldedFinder;
+
     std::vector<replace_detail::TrieRow> TrieRows() const;
-    bool AnyPairKept(std::u16string_view text) const;
+    void BuildAutomata(std::span<const replace_detail::TrieRow> rows, bool exactKeys,
+                       bool caseRowsApart, Finder finder);
+    // Whether some row's phrase occurs at a position in [from, to) of t[0, n) when case is
+    // ignored. Reads t as the finders do; folded asks when the finders compare exactly.
+    bool AnyOccurrence(const char16_t* t, std::size_t n, std::size_t from, std::size_t to,
+                       FoldedFinder& folded) const;
 
     // Every search and replacement cell, back to back; the trie holds views into it (a vector
     // keeps its buffer when the engine is moved).
     std::vector<char16_t> cellText_;
     std::vector<Row> rows_;
     std::vector<Cell> replacements_;  // by row; apart from rows_, as only matches read them
+    // The finders: the trie, or the automaton of every row, or the automaton of the rows that
+    // ignore case together with exactAutomaton_ of the case-sensitive ones.
     std::unique_ptr<replace_detail::PhraseTrie> trie_;
-    std::unique_ptr<replace_detail::PhraseAutomaton> automaton_;  // null: the trie finds rows
+    std::unique_ptr<replace_detail::PhraseAutomaton> automaton_;
+    std::unique_ptr<replace_detail::PhraseAutomaton> exactAutomaton_;
     bool skipInsideWords_ = false;
     std::size_t longestPhrase_ = 0;
+    // A stream scans at least this many units at a time (automaton walks restart each round).
+    std::size_t streamRound_ = 0;
 };
 
 // The pass over a text that arrives in pieces, as a command-line tool reads a large file: the
 // output, the count, the row hits and the kept-pair answer are those Run gives for the whole
 // text, without progress or cancel. Output is handed out as soon as it is decided, which is
-// once the text reaches one unit beyond the longest phrase; so only that much text and the
-// undelivered output are held, whatever the length of the text. The engine must outlive the
-// stream.
+// once the text reaches one unit beyond the longest phrase; with phrases of over 64 units
+// output comes in rounds of a few thousand units or eight times the longest phrase, whichever
+// is more. So only that much text and the undelivered output are held, whatever the length of
+// the text. The engine must outlive the stream.
 class ReplaceStream {
 public:
     explicit ReplaceStream(const ReplaceManyEngine& engine);
@@ -216,8 +238,8 @@ private:
     std::vector<int> rowHits_;
     std::uint64_t length_ = 0;
     bool occurrenceSeen_ = false;
-    // With exact keys, a trie of folded keys answers the kept-pair question; built when needed.
-    std::unique_ptr<replace_detail::PhraseTrie> foldedTrie_;
+    // With exact keys, folded ones answer the kept-pair question; built when needed.
+    std::unique_ptr<ReplaceManyEngine::FoldedFinder> folded_;
     std::unique_ptr<ReplaceManyEngine::Scan> scan_;
 };
 

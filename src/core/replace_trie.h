@@ -22,6 +22,28 @@ inline void Prefetch(const void* address) {
 #endif
 }
 
+// Where key stands among the sorted labels[begin, end), or 0xFFFFFFFF when it is not there:
+// a scan for a few labels, a binary search for more.
+inline std::uint32_t FindSortedLabel(const char16_t* labels, std::uint32_t begin,
+                                     std::uint32_t end, char16_t key) {
+    if (end - begin <= 8) {
+        for (std::uint32_t c = begin; c < end; ++c) {
+            if (labels[c] == key) return c;
+        }
+        return 0xFFFFFFFFu;
+    }
+    std::uint32_t low = begin, high = end;
+    while (low < high) {
+        const std::uint32_t mid = low + (high - low) / 2;
+        if (labels[mid] < key) {
+            low = mid + 1;
+        } else {
+            high = mid;
+        }
+    }
+    return low < end && labels[low] == key ? low : 0xFFFFFFFFu;
+}
+
 // One table row as the trie sees it; the view must outlive the trie. A row with an empty
 // phrase takes no part in matching.
 struct TrieRow {
@@ -163,29 +185,13 @@ inline std::size_t PhraseTrie::NextCandidate(const char16_t* t, std::size_t n, s
 }
 
 inline std::uint32_t PhraseTrie::FindChild(const Node& node, char16_t key) const {
-    const char16_t* labels = labels_.data();
     const std::uint32_t begin = node.childBegin;
     const std::uint32_t end = begin + node.childCount;
-    if (node.childCount <= 8) {
-        for (std::uint32_t c = begin; c < end; ++c) {
-            if (labels[c] == key) return c;
-        }
-        return kNone;
-    }
-    if (key < 128 && node.asciiTable != kNone) {
+    if (node.childCount > 8 && key < 128 && node.asciiTable != kNone) {
         const std::uint32_t place = asciiChildren_[node.asciiTable + key];
         return place == 0 ? kNone : begin + place - 1;
     }
-    std::uint32_t low = begin, high = end;
-    while (low < high) {
-        const std::uint32_t mid = low + (high - low) / 2;
-        if (labels[mid] < key) {
-            low = mid + 1;
-        } else {
-            high = mid;
-        }
-    }
-    return low < end && labels[low] == key ? low : kNone;
+    return FindSortedLabel(labels_.data(), begin, end, key);
 }
 
 template <PhraseTrie::Keys K>

@@ -1,9 +1,10 @@
 // The engine against the literal pass on random tables and texts: small alphabets full of
 // overlaps, case and word corners, surrogate halves, line breaks, empty cells, duplicate phrases
 // with other options. A mismatch is shrunk to a minimal case and printed.
+#include <chrono>
 #include <cstdint>
 #include <functional>
-#include <sstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,10 @@ namespace {
 
 using replace_test::EngineConfig;
 using replace_test::Escaped;
-using replace_test::FakeClock;
-using replace_test::LiteralReplaceMany;
+using replace_test::kCornerUnits;
+using replace_test::kOptionCells;
+using replace_test::SpellingsOf;
+using replace_test::Trial;
 
 struct Row {
     std::u16string search, replace, options;
@@ -46,29 +49,9 @@ private:
     std::uint64_t state_;
 };
 
-// Units chosen for their corners: letters in both cases, fold-only equivalents (Kelvin, Ohm,
-// capital I with dot, sigma forms), non-word units (space, hyphen, digit, low line, CR, LF, an
-// ordinary combining mark, surrogate halves), word units beyond ASCII.
-const char16_t kPool[] = {
-    u'a',   u'b',   u'A',   u'B',   u' ',   u'-',   u'1',   u'_',   u'\r',  u'\n',
-    0x03A3, 0x03C3, 0x03C2, 0x0130, u'i',   u'I',   0x0131, 0x212A, u'k',   u'K',
-    0x2126, 0x03C9, 0x03A9, 0x0301, 0x05B0, 0xD83D, 0xDE00, 0x00E9, 0x00C9, 0x4E00,
-};
-
-// Groups of units that fold alike: a phrase unit may be swapped for another of its group.
-const std::u16string_view kFoldGroups[] = {
-    u"aA", u"bB", u"\u03C3\u03A3", u"iI\u0130", u"kK\u212A", u"\u03C9\u03A9\u2126", u"\u00E9\u00C9",
-};
-
-const std::u16string_view kOptionCells[] = {
-    u"", u"C", u"W", u"C,W", u"W,C", u"c", u"w", u"cw", u"c,W", u"xCx", u" W ", u"CW",
-};
-
 char16_t OtherCase(char16_t unit, Random& random) {
-    for (std::u16string_view group : kFoldGroups) {
-        if (group.find(unit) != std::u16string_view::npos) return group[random.Below(group.size())];
-    }
-    return unit;
+    const std::u16string_view spellings = SpellingsOf(unit);
+    return spellings.empty() ? unit : spellings[random.Below(spellings.size())];
 }
 
 std::u16string RandomString(std::u16string_view alphabet, std::size_t length, Random& random) {
@@ -97,13 +80,13 @@ std::u16string RandomPhrase(const std::u16string& alphabet, const std::u16string
 
 struct Shape {
     std::size_t maxRows, maxText, alphabetSize, maxPhrase;
-    // Draw the alphabet from kPool, or from U+4E00 up and the ASCII letters: more distinct
+    // Draw the alphabet from kCornerUnits, or from U+4E00 up and the ASCII letters: more distinct
     // units than an automaton can number in a byte.
     bool wide = false;
 };
 
 char16_t PoolUnit(Random& random, bool wide) {
-    if (!wide) return kPool[random.Below(std::size(kPool))];
+    if (!wide) return kCornerUnits[random.Below(std::size(kCornerUnits))];
     return random.Chance(10) ? static_cast<char16_t>(u'A' + random.Below(58))
                              : static_cast<char16_t>(0x4E00 + random.Below(700));
 }
@@ -139,119 +122,185 @@ std::vector<ReplacePair> PairsOf(const std::vector<Row>& rows) {
     return pairs;
 }
 
-// Everything a run reports, as text: equal descriptions mean equal runs.
-std::string Describe(const ReplaceResult& r, const std::vector<ReplaceProgress>& refreshes) {
-    std::ostringstream out;
-    out << "kept=" << r.anyPairKept << " cancelled=" << r.cancelled << " found=" << r.found
-        << " output=\"" << Escaped(r.output) << "\" hits=";
-    for (int h : r.rowHits) out << h << ',';
-    out << " refreshes=";
-    for (const ReplaceProgress& p : refreshes) {
-        out << '{' << p.found << ',' << p.rate << ',' << p.percent << '}';
-    }
-    return out.str();
-}
-
-// One run of the sample, by the literal pass or by the engine in config. A configuration that
-// polls on every unit reads the clock exactly where the literal pass does, so both get the same
-// clock and cancel and their refreshes are compared too; other polling configurations read the
-// clock elsewhere and are compared on results only.
-struct Trial {
-    std::uint32_t clockSeed;
-    int cancelAt;  // refresh (1-based) that cancels; 0: none
-
-    std::string Run(const Sample& sample, const EngineConfig& config, bool literal) const {
-        const std::vector<ReplacePair> pairs = PairsOf(sample.rows);
-        std::vector<ReplaceProgress> refreshes;
-        const bool compared = config.pollUnits == 1;
-        ProgressMonitor monitor;
-        if (literal ? compared : config.pollUnits > 0 && config.streamPiece == 0) {
-            monitor.clock = FakeClock(clockSeed, 0, 150);
-            monitor.pollUnits = config.pollUnits;
-            monitor.refresh = [&](const ReplaceProgress& p) {
-                if (!compared) return false;
-                refreshes.push_back(p);
-                return static_cast<int>(refreshes.size()) == cancelAt;
-            };
-        }
-        if (literal) return Describe(LiteralReplaceMany(pairs, sample.text, monitor), refreshes);
-        const ReplaceManyEngine engine = ReplaceManyTestAccess::Make(
-            pairs, config.exactKeys, config.skipInsideWords, config.finder);
-        if (config.streamPiece != 0) {
-            // A stream cannot be cancelled: it is compared with an uncancelled literal pass.
-            const replace_test::PieceSizes sizes(config.streamPiece, clockSeed);
-            return Describe(replace_test::RunStream(engine, sample.text, sizes), refreshes);
-        }
-        return Describe(engine.Run(sample.text, monitor), refreshes);
-    }
-};
-
-// Removes rows, text units and cell units one at a time for as long as the runs still differ.
+// Removes runs of rows, of text units and of cell units (halving the run down to one) for as
+// long as the runs still differ. A fault that needs a table too large for the automaton keeps
+// the table large, so shrinking gives up after half a minute.
 Sample Shrink(Sample sample, const std::function<bool(const Sample&)>& differs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     const auto cellOf = [](Sample& s, std::size_t r, int which) -> std::u16string& {
         return which == 0 ? s.rows[r].search : which == 1 ? s.rows[r].replace : s.rows[r].options;
     };
+    const auto inTime = [&] { return std::chrono::steady_clock::now() < deadline; };
     for (bool shrunk = true; shrunk;) {
         shrunk = false;
-        const auto attempt = [&](Sample candidate) {
-            if (!differs(candidate)) return false;
-            sample = std::move(candidate);
-            shrunk = true;
-            return true;
+        // Shortens the sequence that part(sample) names, a string or the rows.
+        const auto shorten = [&](const auto& part) {
+            for (std::size_t run = std::max<std::size_t>(part(sample).size() / 2, 1); run > 0;
+                 run /= 2) {
+                for (std::size_t k = 0; k + run <= part(sample).size() && inTime();) {
+                    Sample c = sample;
+                    const auto from = part(c).begin() + static_cast<std::ptrdiff_t>(k);
+                    part(c).erase(from, from + static_cast<std::ptrdiff_t>(run));
+                    if (!differs(c)) {
+                        k += run;
+                        continue;
+                    }
+                    sample = std::move(c);
+                    shrunk = true;
+                }
+            }
         };
-        for (std::size_t r = 0; r < sample.rows.size();) {
-            Sample c = sample;
-            c.rows.erase(c.rows.begin() + static_cast<std::ptrdiff_t>(r));
-            if (!attempt(std::move(c))) ++r;
-        }
-        for (std::size_t k = 0; k < sample.text.size();) {
-            Sample c = sample;
-            c.text.erase(k, 1);
-            if (!attempt(std::move(c))) ++k;
-        }
+        shorten([](Sample& s) -> std::vector<Row>& { return s.rows; });
+        shorten([](Sample& s) -> std::u16string& { return s.text; });
         for (std::size_t r = 0; r < sample.rows.size(); ++r) {
             for (int which = 0; which < 3; ++which) {
-                for (std::size_t k = 0; k < cellOf(sample, r, which).size();) {
-                    Sample c = sample;
-                    cellOf(c, r, which).erase(k, 1);
-                    if (!attempt(std::move(c))) ++k;
-                }
+                shorten([&](Sample& s) -> std::u16string& { return cellOf(s, r, which); });
             }
         }
     }
     return sample;
 }
 
+// The sample as text, its first 50 rows at most.
 std::string Print(const Sample& sample) {
-    std::string out = "text \"" + Escaped(sample.text) + "\", rows:";
-    for (const Row& row : sample.rows) {
+    std::string out = "text \"" + Escaped(sample.text) + "\", " +
+                      std::to_string(sample.rows.size()) + " rows:";
+    for (std::size_t r = 0; r < std::min<std::size_t>(sample.rows.size(), 50); ++r) {
+        const Row& row = sample.rows[r];
         out += " {\"" + Escaped(row.search) + "\", \"" + Escaped(row.replace) + "\", \"" +
                Escaped(row.options) + "\"}";
     }
     return out;
 }
 
+// Long phrases: texts of long runs of one unit with rare others, where a long phrase almost
+// occurs at every position (the shape that made the trie's walk and the kept-pair check
+// quadratic), and tables of long phrases cut from them, sharing prefixes, with a unit or the
+// case changed, with every option cell. Lengths cross the finders' threshold of 64 units.
+Sample LongPhraseSample(Random& random, std::size_t maxText, std::size_t maxRows,
+                        std::size_t maxPhrase) {
+    std::u16string alphabet;
+    for (std::size_t k = 2 + random.Below(3); k > 0; --k) {
+        alphabet += kCornerUnits[random.Below(std::size(kCornerUnits))];
+    }
+    const char16_t run = alphabet[0];
+    const std::uint32_t rare = 1 + random.Below(5);  // percent of units outside the run
+    Sample sample;
+    for (std::size_t k = random.Below(maxText + 1); k > 0; --k) {
+        sample.text += random.Chance(rare)  ? alphabet[random.Below(alphabet.size())]
+                       : random.Chance(2) ? OtherCase(run, random)
+                                          : run;
+    }
+    const auto length = [&]() -> std::size_t {
+        const std::uint32_t kind = random.Below(4);
+        if (kind == 0) return 1 + random.Below(8);
+        if (kind == 1) return 60 + random.Below(10);
+        return 70 + random.Below(maxPhrase - 69);
+    };
+    const auto cut = [&](std::size_t size) {
+        if (sample.text.empty()) return std::u16string(size, run);
+        const std::size_t start = random.Below(sample.text.size());
+        return sample.text.substr(start, size);
+    };
+    for (std::size_t r = random.Below(maxRows) + 1; r > 0; --r) {
+        const std::uint32_t kind = random.Below(100);
+        const std::u16string* earlier =
+            sample.rows.empty() ? nullptr : &sample.rows[random.Below(sample.rows.size())].search;
+        std::u16string phrase;
+        if (kind < 5) {
+            // empty
+        } else if (kind < 20 && earlier && !earlier->empty()) {
+            // The same beginning, another end.
+            phrase = earlier->substr(0, 1 + random.Below(earlier->size()));
+            phrase += RandomString(alphabet, random.Below(4), random);
+        } else if (kind < 32 && earlier) {
+            phrase = *earlier + cut(length());
+        } else if (kind < 48) {
+            phrase = std::u16string(length(), run) + alphabet[random.Below(alphabet.size())];
+        } else {
+            phrase = cut(length());
+            if (!phrase.empty() && random.Chance(30)) {
+                phrase[random.Below(phrase.size())] = alphabet[random.Below(alphabet.size())];
+            }
+        }
+        if (random.Chance(20)) {
+            for (char16_t& unit : phrase) {
+                if (random.Chance(3)) unit = OtherCase(unit, random);
+            }
+        }
+        sample.rows.push_back({phrase, RandomString(alphabet + u"xy", random.Below(4), random),
+                               std::u16string(kOptionCells[random.Below(std::size(kOptionCells))])});
+    }
+    return sample;
+}
+
+// A table too large for the automaton's dense table: 60,000 short phrases over 40 units, few
+// of them case sensitive, and then a few long ones cut from the text, case sensitive or not.
+// Left to choose, the engine serves the short phrases alone with the trie, and with the long
+// ones a sparse automaton, beside a dense one of the exact keys where a long row is case
+// sensitive.
+enum class LongRows { kNone, kIgnoringCase, kSomeCaseSensitive };
+
+Sample LargeTableSample(Random& random, LongRows longRows) {
+    const std::u16string letters = u"abcdefghijklmnopqrstuvwxyzABCDEFG -\u00E9\u00C9\u212A.,";
+    const std::u16string_view mostCells[] = {u"", u"W", u"c", u"w"};
+    Sample sample;
+    sample.text = RandomString(letters, 3000, random);
+    for (int r = 0; r < 60000; ++r) {
+        const std::u16string_view options =
+            random.Chance(10) ? kOptionCells[random.Below(std::size(kOptionCells))]
+                              : mostCells[random.Below(std::size(mostCells))];
+        sample.rows.push_back(
+            {RandomString(letters, 3 + random.Below(7), random), u"#", std::u16string(options)});
+    }
+    if (longRows == LongRows::kNone) return sample;
+    for (std::size_t k = 1 + random.Below(4); k > 0; --k) {
+        Row& row = sample.rows[random.Below(sample.rows.size())];
+        const std::size_t start = random.Below(sample.text.size() - 200);
+        row.search = sample.text.substr(start, 65 + random.Below(140));
+        row.options = random.Chance(50) ? u"W" : u"";
+        if (k == 1 && longRows == LongRows::kSomeCaseSensitive) row.options = u"C";
+    }
+    return sample;
+}
+
 // Runs count random samples through every configuration; stops at the first difference and
-// reports it shrunk.
-void Differential(std::uint64_t seed, int count, const Shape& shape) {
+// reports it shrunk. Returns the finders the engine chose for the samples on its own, so that
+// a test can tell that its samples reach the thresholds it is meant to cross.
+std::set<std::string> Differential(std::uint64_t seed, int count,
+                                   const std::function<Sample(Random&, int)>& make) {
     Random random(seed);
+    std::set<std::string> chosen;
     for (int n = 0; n < count; ++n) {
-        const Sample sample = RandomSample(random, shape);
+        const Sample sample = make(random, n);
+        chosen.insert(ReplaceManyTestAccess::FindersOf(ReplaceManyEngine(PairsOf(sample.rows))));
         const Trial trial{random.Below(1000000),
                           random.Chance(20) ? 1 + static_cast<int>(random.Below(3)) : 0};
+        // The literal pass comes out the same for every configuration that does not compare
+        // refreshes, and for every one that does.
+        std::string literal[2];
         for (const EngineConfig& config : replace_test::kEngineConfigs) {
-            const auto differs = [&](const Sample& s) {
-                return trial.Run(s, config, false) != trial.Run(s, config, true);
+            std::string& expected = literal[config.pollUnits == 1];
+            const auto run = [&](const Sample& s, bool literal) {
+                return trial.Run(PairsOf(s.rows), s.text, config, literal);
             };
-            if (!differs(sample)) continue;
+            if (expected.empty()) expected = run(sample, true);
+            if (run(sample, false) == expected) continue;
+            const auto differs = [&](const Sample& s) { return run(s, false) != run(s, true); };
             const Sample minimal = Shrink(sample, differs);
-            FAIL() << "seed " << seed << " sample " << n << ", configuration " << config.name
+            ADD_FAILURE() << "seed " << seed << " sample " << n << ", configuration " << config.name
                    << ", cancel at refresh " << trial.cancelAt
                    << "\nminimal case: " << Print(minimal)
-                   << "\nengine:  " << trial.Run(minimal, config, false)
-                   << "\nliteral: " << trial.Run(minimal, config, true);
+                   << "\nengine:  " << run(minimal, false)
+                   << "\nliteral: " << run(minimal, true);
+            return chosen;
         }
     }
+    return chosen;
+}
+
+void Differential(std::uint64_t seed, int count, const Shape& shape) {
+    Differential(seed, count, [&](Random& random, int) { return RandomSample(random, shape); });
 }
 
 TEST(ReplaceManyDifferential, SmallTablesOnShortTexts) {
@@ -270,6 +319,27 @@ TEST(ReplaceManyDifferential, LargerTablesOnLongerTexts) {
     // Wide nodes (more children than a linear scan takes), long shared runs, phrases that run
     // past the end of the text.
     Differential(3, 120, {400, 1500, 30, 16});
+}
+
+TEST(ReplaceManyDifferential, LongPhrasesOnRunsOfOneUnit) {
+    const std::set<std::string> chosen = Differential(5, 600, [](Random& random, int) {
+        return LongPhraseSample(random, 2500, 6, 600);
+    });
+    // Short and long phrases alone, and long case-sensitive rows among rows that ignore case.
+    EXPECT_EQ(chosen, (std::set<std::string>{"dense", "dense+dense", "none"}));
+}
+
+TEST(ReplaceManyDifferential, LongPhrasesAcrossStreamRounds) {
+    // Texts several automaton blocks long, so that streams decide them in rounds.
+    Differential(6, 30, [](Random& random, int) { return LongPhraseSample(random, 40000, 4, 2000); });
+}
+
+TEST(ReplaceManyDifferential, LargeTablesAtTheFinderThresholds) {
+    const std::set<std::string> chosen = Differential(7, 3, [](Random& random, int n) {
+        return LargeTableSample(random, static_cast<LongRows>(n));
+    });
+    EXPECT_EQ(chosen, (std::set<std::string>{"trie", "sparse", "sparse+dense"}))
+        << "the samples no longer cross the thresholds of the engine's choice";
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 // Behaviour of the replace-many pass, grouped by rule and run against every engine
 // configuration: basics, table order, whole words, case folding, surrogates, line breaks,
-// empty cells, option cells, kept pairs; then progress, cancel and the output buffer.
+// empty cells, option cells, kept pairs; then the finders, regressions, streams, progress,
+// cancel and the output buffer.
 #include "core/replace_many.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +26,7 @@ using replace_test::EngineConfig;
 using replace_test::Escaped;
 using replace_test::LiteralReplaceMany;
 using replace_test::RunEngine;
+using replace_test::Trial;
 
 struct Row {
     std::u16string search, replace, options;
@@ -255,27 +258,111 @@ TEST(ReplaceManyEngine, TakesTableFileRows) {
     EXPECT_EQ(Escaped(engine.Run(u"cat cats").output), "dog cats");
 }
 
-TEST(ReplaceManyEngine, TheAutomatonServesTablesUpToItsSize) {
-    // Correct either way, but a table the automaton could serve must not fall back to the trie
-    // unnoticed, nor a huge one build a huge automaton.
-    const auto uses = [](const std::vector<Row>& rows) {
-        const std::vector<ReplacePair> pairs = PairsOf(rows);
-        return ReplaceManyTestAccess::UsesAutomaton(ReplaceManyEngine(pairs));
-    };
-    EXPECT_TRUE(uses({{u"cat", u"dog", u""}, {u"Hat", u"cap", u"C,W"}}));
-    EXPECT_FALSE(uses({{u"", u"x", u""}}));
-    EXPECT_FALSE(uses({{std::u16string(2000, u'a'), u"x", u""}}));
-    std::vector<Row> large;
-    for (unsigned k = 0; k < 60000; ++k) {
-        std::u16string phrase;
-        for (unsigned v = k * 2654435761u, u = 0; u < 8; ++u, v /= 26) {
-            phrase += static_cast<char16_t>(u'a' + v % 26);
+TEST(ReplaceManyEngine, EachTableGetsTheFinderMeantForIt) {
+    // Correct either way, but a table the automaton's dense table could serve must not fall
+    // back to the trie unnoticed, a huge one must not build a huge table, and long phrases
+    // must never reach the trie, whose walks grow with them.
+    const auto many = [](std::size_t count, std::size_t length) {
+        std::vector<Row> rows;
+        for (unsigned k = 0; k < count; ++k) {
+            std::u16string phrase;
+            for (unsigned v = k * 2654435761u, u = 0; u < length; ++u, v = v / 26 + k) {
+                phrase += static_cast<char16_t>(u'a' + v % 26);
+            }
+            rows.push_back({phrase, u"x", u""});
         }
-        large.push_back({phrase, u"x", u""});
+        return rows;
+    };
+    const auto with = [](std::vector<Row> rows, std::vector<Row> more) {
+        rows.insert(rows.end(), more.begin(), more.end());
+        return rows;
+    };
+    const std::u16string a64(64, u'a'), a65(65, u'a');
+    const struct {
+        const char* name;
+        std::vector<Row> rows;
+        const char* finders;
+    } cases[] = {
+        {"a small mixed table", {{u"cat", u"dog", u""}, {u"Hat", u"cap", u"C,W"}}, "dense"},
+        {"no phrase at all", {{u"", u"x", u""}}, "none"},
+        {"one phrase of 100,000 units", {{std::u16string(100000, u'a'), u"x", u""}}, "dense"},
+        {"1,000 short phrases", many(1000, 8), "dense"},
+        {"60,000 short phrases", many(60000, 8), "trie"},
+        {"60,000 short phrases and one of 64 units", with(many(60000, 8), {{a64, u"", u""}}),
+         "trie"},
+        {"60,000 short phrases and one of 65 units", with(many(60000, 8), {{a65, u"", u"C"}}),
+         "sparse+dense"},
+        {"a case-sensitive phrase of 64 units among others", {{u"b", u"", u""}, {a64, u"", u"C"}},
+         "dense"},
+        {"a case-sensitive phrase of 65 units among others", {{u"b", u"", u""}, {a65, u"", u"C"}},
+         "dense+dense"},
+        {"case-sensitive phrases only", {{a65, u"", u"C"}, {u"b", u"", u"C"}}, "dense"},
+    };
+    for (const auto& c : cases) {
+        const std::vector<ReplacePair> pairs = PairsOf(c.rows);
+        EXPECT_EQ(ReplaceManyTestAccess::FindersOf(ReplaceManyEngine(pairs)), c.finders) << c.name;
     }
-    EXPECT_FALSE(uses(large));
-    large.resize(1000);
-    EXPECT_TRUE(uses(large));
+}
+
+// ---- Regressions ----
+
+// Runs of unit, each as long as given and followed by between.
+std::u16string Runs(char16_t unit, std::initializer_list<std::size_t> lengths,
+                    std::u16string_view between) {
+    std::u16string text;
+    for (std::size_t length : lengths) text.append(length, unit).append(between);
+    return text;
+}
+
+TEST(ReplaceManyRegressions, LongPhrasesMatchTheLiteralPassOnEveryAutomatonPath) {
+    // Phrases over 1,024 units once skipped the automaton, and the trie walk and the kept-pair
+    // check cost the phrase's length at every position; the automaton that replaced them
+    // restarts its walks every block (here 24,016 units: the texts cross several). Each case
+    // names the finders it must get, then runs in every configuration but the forced trie.
+    const std::u16string a1500(1500, u'a');
+    const std::u16string a1500b = a1500 + u'b';
+    std::u16string mixed;  // 70 units of both cases, matched case-sensitively
+    for (int k = 0; k < 70; ++k) mixed += k % 3 == 0 ? u'A' : u'a';
+    const struct {
+        const char* name;
+        std::vector<Row> rows;
+        std::u16string text;
+        const char* finders;
+        int found;
+    } cases[] = {
+        {"a phrase of 1,501 units on runs of its first unit",
+         {{a1500b, u"<1>", u""}, {u"aab", u"<2>", u""}},
+         Runs(u'a', {1499, 1500, 1501, 3000, 24000, 1, 22000, 1500}, u"b"), "dense", 7},
+        {"its only occurrence with case ignored, at the end",
+         {{a1500 + u'B', u"x", u"C"}},
+         Runs(u'a', {30000}, u"c") + a1500b, "dense", 0},
+        {"a whole-word phrase on runs parted by spaces and letters",
+         {{a1500, u"w", u"W"}, {u"a", u"", u"C,W"}},
+         Runs(u'a', {1500, 1501, 1499, 1500, 26000, 1500, 1, 1500}, u" ") + a1500 + u"c" + a1500,
+         "dense", 5},
+        {"a long case-sensitive phrase beside rows that ignore case",
+         {{u"b", u"B", u""}, {mixed, u"=", u"C"}, {u"aaa", u"3", u""}},
+         Runs(u'b', {25000, 1}, mixed) + Runs(u'a', {70}, u"b") + mixed.substr(1) + mixed,
+         "dense+dense", 25051},
+    };
+    const Trial trial{11, 0};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<ReplacePair> pairs = PairsOf(c.rows);
+        EXPECT_EQ(ReplaceManyTestAccess::FindersOf(ReplaceManyEngine(pairs)), c.finders);
+        const ReplaceResult literal = LiteralReplaceMany(pairs, c.text);
+        EXPECT_TRUE(literal.anyPairKept);
+        EXPECT_EQ(literal.found, c.found);
+        // The literal pass with the clock of configurations that poll on every unit, and
+        // without one for the others.
+        std::string expected[2];
+        for (const EngineConfig& config : replace_test::kEngineConfigs) {
+            if (config.finder == ReplaceManyTestAccess::Finder::kTrie) continue;
+            std::string& want = expected[config.pollUnits == 1];
+            if (want.empty()) want = trial.Run(pairs, c.text, config, true);
+            EXPECT_EQ(trial.Run(pairs, c.text, config, false), want) << config.name;
+        }
+    }
 }
 
 // ---- The pass in pieces ----

@@ -1,6 +1,7 @@
-// Shared by the replace-many tests: the pass written out literally (every kept row tried with
-// MatchAt at every position), the engine configurations each behaviour is run against, a fake
-// clock, and readable printing of cases.
+// Shared by the replace-many tests and fuzzer: the pass written out literally (every kept row
+// tried with MatchAt at every position), the engine configurations each behaviour is run
+// against, a fake clock, one run of either described as text, the units and option cells that
+// random tables are made of, and readable printing of cases.
 #pragma once
 
 #include <algorithm>
@@ -9,12 +10,15 @@
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <sstream>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/matching.h"
+#include "core/replace_automaton.h"
+#include "core/replace_trie.h"
 #include "core/replace_many.h"
 #include "core/replacement_table.h"
 
@@ -24,13 +28,28 @@ namespace palimp {
 class ReplaceManyTestAccess {
 public:
     using Finder = ReplaceManyEngine::Finder;
+    // caseRowsApart: the case-sensitive rows of a mixed table get their own automaton whatever
+    // their phrases' lengths.
     static ReplaceManyEngine Make(std::span<const ReplacePair> rows, bool exactKeys,
-                                  bool skipInsideWords, Finder finder = Finder::kAuto) {
-        return ReplaceManyEngine(rows,
-                                 ReplaceManyEngine::Tuning{exactKeys, skipInsideWords, finder});
+                                  bool skipInsideWords, Finder finder = Finder::kAuto,
+                                  bool caseRowsApart = false) {
+        ReplaceManyEngine::Tuning tuning;
+        tuning.exactKeys = exactKeys;
+        tuning.skipInsideWords = skipInsideWords;
+        tuning.finder = finder;
+        if (caseRowsApart) tuning.caseCheckReach = 0;
+        return ReplaceManyEngine(rows, tuning);
     }
-    static bool UsesAutomaton(const ReplaceManyEngine& engine) {
-        return engine.automaton_ != nullptr;
+    // The finders an engine scans with: "trie", "dense", "sparse", "dense+dense" (case-
+    // sensitive rows apart), ..., or "none".
+    static std::string FindersOf(const ReplaceManyEngine& engine) {
+        const auto layout = [](const auto& automaton) {
+            return std::string(automaton->Dense() ? "dense" : "sparse");
+        };
+        if (engine.trie_) return "trie";
+        if (!engine.automaton_) return "none";
+        if (!engine.exactAutomaton_) return layout(engine.automaton_);
+        return layout(engine.automaton_) + "+" + layout(engine.exactAutomaton_);
     }
 };
 
@@ -120,6 +139,34 @@ inline ReplaceResult LiteralReplaceMany(std::span<const ReplacePair> rows, std::
     return result;
 }
 
+// Units chosen for their corners: letters in both cases, fold-only equivalents (Kelvin, Ohm,
+// capital I with dot, sigma forms), non-word units (space, hyphen, digit, low line, CR, LF, an
+// ordinary combining mark, surrogate halves), word units beyond ASCII.
+inline constexpr char16_t kCornerUnits[] = {
+    u'a',   u'b',   u'A',   u'B',   u' ',   u'-',   u'1',   u'_',   u'\r',  u'\n',
+    0x03A3, 0x03C3, 0x03C2, 0x0130, u'i',   u'I',   0x0131, 0x212A, u'k',   u'K',
+    0x2126, 0x03C9, 0x03A9, 0x0301, 0x05B0, 0xD83D, 0xDE00, 0x00E9, 0x00C9, 0x4E00,
+};
+
+// Option cells as people type them: both letters in either order, lower case (no option),
+// letters among other text.
+inline constexpr std::u16string_view kOptionCells[] = {
+    u"", u"C", u"W", u"C,W", u"W,C", u"c", u"w", u"cw", u"c,W", u"xCx", u" W ", u"CW",
+};
+
+// The units of kCornerUnits and beyond that fold alike with unit, unit among them; empty when
+// no other unit folds like it.
+inline std::u16string_view SpellingsOf(char16_t unit) {
+    static constexpr std::u16string_view kFoldGroups[] = {
+        u"aA",     u"bB",     u"\u03C3\u03A3", u"iI\u0130", u"kK\u212A", u"\u03C9\u03A9\u2126",
+        u"\u00E9\u00C9",
+    };
+    for (std::u16string_view group : kFoldGroups) {
+        if (group.find(unit) != std::u16string_view::npos) return group;
+    }
+    return {};
+}
+
 // A millisecond clock for tests: each reading advances by the next step of a fixed pseudo-random
 // sequence (0 to maxStep ms), so two clocks with the same seed read the same.
 inline std::function<std::uint32_t()> FakeClock(std::uint32_t seed, std::uint32_t start,
@@ -143,6 +190,7 @@ struct EngineConfig {
     // Non-zero: the text goes through a ReplaceStream in pieces of this many units; -1: in
     // pieces of pseudo-random sizes from 1 unit up, many of 1 and 2 units.
     int streamPiece = 0;
+    bool caseRowsApart = false;  // see ReplaceManyTestAccess::Make
 };
 
 // Names the configuration in test listings.
@@ -162,6 +210,12 @@ inline const EngineConfig kEngineConfigs[] = {
     {"StreamAutomatonByTwo", false, true, Finder::kAutomaton, 0, 2},
     {"StreamTrieRandomPieces", false, false, Finder::kTrie, 0, -1},
     {"StreamAutomatonRandomPieces", true, true, Finder::kAutomaton, 0, -1},
+    {"SparseAutomaton", true, true, Finder::kSparseAutomaton, 0},
+    {"SparseAutomatonFoldedKeys", false, false, Finder::kSparseAutomaton, 0},
+    {"CaseRowsApart", true, true, Finder::kAutomaton, 0, 0, true},
+    {"SparseCaseRowsApartPollEvery3", true, false, Finder::kSparseAutomaton, 3, 0, true},
+    {"StreamSparseRandomPieces", false, true, Finder::kSparseAutomaton, 0, -1},
+    {"StreamCaseRowsApartByUnit", true, true, Finder::kAutomaton, 0, 1, true},
 };
 
 // Sizes of the pieces a stream is given: a fixed size, or a fixed pseudo-random sequence.
@@ -214,11 +268,15 @@ inline ReplaceResult RunStream(const ReplaceManyEngine& engine, std::u16string_v
     return result;
 }
 
+inline ReplaceManyEngine MakeEngine(const EngineConfig& config, std::span<const ReplacePair> rows) {
+    return ReplaceManyTestAccess::Make(rows, config.exactKeys, config.skipInsideWords,
+                                       config.finder, config.caseRowsApart);
+}
+
 // Runs rows over text in config, with a clock that triggers refreshes but never cancels.
 inline ReplaceResult RunEngine(const EngineConfig& config, std::span<const ReplacePair> rows,
                                std::u16string_view text) {
-    const ReplaceManyEngine engine = ReplaceManyTestAccess::Make(
-        rows, config.exactKeys, config.skipInsideWords, config.finder);
+    const ReplaceManyEngine engine = MakeEngine(config, rows);
     if (config.streamPiece != 0) return RunStream(engine, text, PieceSizes(config.streamPiece));
     if (config.pollUnits == 0) return engine.Run(text);
     ProgressMonitor monitor;
@@ -242,6 +300,52 @@ inline std::string Escaped(std::u16string_view text) {
     }
     return out;
 }
+
+// Everything a run reports, as text: equal descriptions mean equal runs.
+inline std::string Describe(const ReplaceResult& r, const std::vector<ReplaceProgress>& refreshes) {
+    std::ostringstream out;
+    out << "kept=" << r.anyPairKept << " cancelled=" << r.cancelled << " found=" << r.found
+        << " output=\"" << Escaped(r.output) << "\" hits=";
+    for (int h : r.rowHits) out << h << ',';
+    out << " refreshes=";
+    for (const ReplaceProgress& p : refreshes) {
+        out << '{' << p.found << ',' << p.rate << ',' << p.percent << '}';
+    }
+    return out.str();
+}
+
+// One run of a table over a text, by the literal pass or by the engine in config. A
+// configuration that polls on every unit reads the clock exactly where the literal pass does,
+// so both get the same clock and cancel and their refreshes are compared too; other polling
+// configurations read the clock elsewhere and are compared on results only.
+struct Trial {
+    std::uint32_t clockSeed;
+    int cancelAt;  // refresh (1-based) that cancels; 0: none
+
+    std::string Run(std::span<const ReplacePair> pairs, std::u16string_view text,
+                    const EngineConfig& config, bool literal) const {
+        std::vector<ReplaceProgress> refreshes;
+        const bool compared = config.pollUnits == 1;
+        ProgressMonitor monitor;
+        if (literal ? compared : config.pollUnits > 0 && config.streamPiece == 0) {
+            monitor.clock = FakeClock(clockSeed, 0, 150);
+            monitor.pollUnits = config.pollUnits;
+            monitor.refresh = [&](const ReplaceProgress& p) {
+                if (!compared) return false;
+                refreshes.push_back(p);
+                return static_cast<int>(refreshes.size()) == cancelAt;
+            };
+        }
+        if (literal) return Describe(LiteralReplaceMany(pairs, text, monitor), refreshes);
+        const ReplaceManyEngine engine = MakeEngine(config, pairs);
+        if (config.streamPiece != 0) {
+            // A stream cannot be cancelled: it is compared with an uncancelled literal pass.
+            return Describe(RunStream(engine, text, PieceSizes(config.streamPiece, clockSeed)),
+                            refreshes);
+        }
+        return Describe(engine.Run(text, monitor), refreshes);
+    }
+};
 
 }  // namespace replace_test
 }  // namespace palimp
