@@ -15,6 +15,7 @@
 
 #include "core/errors.h"
 #include "core/file_io.h"
+#include "os/file_replace.h"
 #include "core/table_file.h"
 #include "corpus.h"
 
@@ -65,13 +66,13 @@ int Run(int argc, char** argv) {
     if (argc < 2) return Usage();
     const std::string_view what = argv[1];
     const auto writeTable = [&](const std::vector<BenchPair>& pairs, int at) {
-        WriteFileAtomically(argv[at], TableFileOf(pairs));
-        if (argc == at + 2) WriteFileAtomically(argv[at + 1], TableTsv(pairs));
+        os::ReplaceFileContent(argv[at], TableFileOf(pairs));
+        if (argc == at + 2) os::ReplaceFileContent(argv[at + 1], TableTsv(pairs));
         return 0;
     };
     if ((what == "text" || what == "long-text") && argc == 4) {
         const std::size_t bytes = std::strtoull(argv[2], nullptr, 10);
-        WriteFileAtomically(argv[3], what == "text" ? EnglishLikeText(bytes) : LongRunText(bytes));
+        os::ReplaceFileContent(argv[3], what == "text" ? EnglishLikeText(bytes) : LongRunText(bytes));
         return 0;
     }
     TableKind kind;

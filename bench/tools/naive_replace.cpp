@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/file_io.h"
+#include "os/file_replace.h"
 #include "core/table_file.h"
 #include "core/text_codec.h"
 #include "replace_test_support.h"
@@ -24,7 +25,7 @@ int Run(const char* tablePath, const char* inputPath, const char* outputPath) {
     const std::u16string text = DecodeTextFile(ReadFileBytes(inputPath));
     const ReplaceResult result = replace_test::LiteralReplaceMany(rows, text);
     const std::u16string& output = result.anyPairKept ? result.output : text;
-    WriteFileAtomically(outputPath, EncodeText(output, TextEncoding::kUtf8).bytes);
+    os::ReplaceFileContent(outputPath, EncodeText(output, TextEncoding::kUtf8).bytes);
     return 0;
 }
 
