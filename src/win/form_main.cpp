@@ -87,7 +87,7 @@ bool TFormMain::PreTranslateMessage(MSG& msg) {
     if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
     if (Shortcut::HeldModifiers() & (kCtrl | kAlt)) return false;
     HWND focus = GetFocus();
-    if (focus == memo && wantTabs) return false;  // the editor inserts a tab character
+    if (focus == memo.Handle() && wantTabs) return false;  // the editor inserts a tab character
     if (!focus || !IsChild(Handle(), focus)) return false;
     HWND next = GetNextDlgTabItem(Handle(), focus, (Shortcut::HeldModifiers() & kShift) != 0);
     if (next) SetFocus(next);

@@ -35,18 +35,11 @@ bool IsFolder(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::wstring CutAtNulWarning(const std::wstring& name) {
-    return name + L" contains NUL characters; Palimp shows the text up to the first one, and saving it would "
-                  L"remove the rest.";
-}
-
 }  // namespace
 
-std::u16string TFormMain::DocumentText() const { return EditText(memo); }
+std::u16string TFormMain::DocumentText() const { return memo.Text(); }
 
-std::u16string TFormMain::EditText(HWND edit) { return WindowText(edit); }
-
-bool TFormMain::Modified() const { return SendMessageW(memo, EM_GETMODIFY, 0, 0) != 0; }
+bool TFormMain::Modified() const { return memo.Modified(); }
 
 void TFormMain::UpdateTitle() {
     std::wstring caption = documentName + L" - " + ToWide(product::kName) + L" " + ToWide(product::kVersionText);
@@ -56,7 +49,7 @@ void TFormMain::UpdateTitle() {
 
 void TFormMain::UpdateCommandStates() {
     actionSave->SetEnabled(Modified());
-    bool hasText = GetWindowTextLengthW(memo) > 0;
+    bool hasText = !memo.Empty();
     for (Action* action : {actionReplaceMany, actionFind, actionFindNext, actionFindBack}) action->SetEnabled(hasText);
 }
 
@@ -74,23 +67,13 @@ bool TFormMain::QuerySaveChanges() {
 }
 
 void TFormMain::SetDocumentText(std::u16string text) {
-    // The editor holds no U+0000: its text ends at the first one.
-    size_t nul = text.find(u'\0');
-    if (nul != std::u16string::npos) text.resize(nul);
     // Setting equal text would clear the modified flag and the undo history for nothing.
     if (text == DocumentText()) return;
-    // One WM_SETTEXT for the whole text: the control builds its lines once.
-    SendMessageW(memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(AsWide(text.c_str())));
-    SendMessageW(memo, EM_SETMODIFY, FALSE, 0);
-    SendMessageW(memo, EM_EMPTYUNDOBUFFER, 0, 0);
+    memo.Load(text);
     memoChange();
 }
 
-void TFormMain::ClearDocument() {
-    SendMessageW(memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
-    SendMessageW(memo, EM_SETMODIFY, FALSE, 0);
-    SendMessageW(memo, EM_EMPTYUNDOBUFFER, 0, 0);
-}
+void TFormMain::ClearDocument() { memo.Load(u""); }
 
 void TFormMain::RememberFile(const std::wstring& path) {
     openDialog.fileName = path;
@@ -145,26 +128,21 @@ void TFormMain::OpenDocument(const std::wstring& path) {
     // the reading starts: a big file takes seconds.
     RepaintNow();
     bool readFailed = false;
-    bool cutAtNul = false;
     {
         BusyCursor busy;
         try {
-            std::u16string text = NormalizeLineBreaks(DecodeTextFile(ReadFileShared(path), SystemAnsiCodePage()));
-            cutAtNul = text.find(u'\0') != std::u16string::npos;
-            SetDocumentText(std::move(text));
+            SetDocumentText(NormalizeLineBreaks(DecodeTextFile(ReadFileShared(path), SystemAnsiCodePage())));
         } catch (const std::exception&) {
             readFailed = true;  // missing, locked, unreadable or too large
         }
     }
-    // The editor does not hold the whole file: Save must not replace it without a question.
-    partialRead_ = readFailed || cutAtNul;
+    // The editor does not hold the file: Save must not replace it without a question.
+    partialRead_ = readFailed;
     if (readFailed) {
         // An empty document, still bound to the path for the title and the dialogs.
         prompter.ShowMessageBox(Handle(), kLoadError, L"Error", MB_OK | MB_ICONERROR);
         ClearDocument();
         UpdateCommandStates();
-    } else if (cutAtNul) {
-        prompter.ShowMessageBox(Handle(), CutAtNulWarning(documentName), L"Palimp", MB_OK | MB_ICONWARNING);
     }
 }
 
@@ -173,8 +151,7 @@ void TFormMain::actionSaveExecute() { SaveCommand(); }
 void TFormMain::actionSaveAsExecute() { SaveAsCommand(); }
 
 bool TFormMain::SaveCommand() {
-    // A file the editor does not hold whole (its reading failed, or stopped at a U+0000) is
-    // replaced only through Save As and its overwrite question.
+    // A file whose reading failed is replaced only through Save As and its overwrite question.
     if (!saveDialog.fileName.empty() && !partialRead_) return SaveDocument(saveDialog.fileName);
     return SaveAsCommand();
 }
@@ -212,7 +189,7 @@ bool TFormMain::SaveDocument(const std::wstring& path) {
         return false;
     }
     partialRead_ = false;  // the file now holds exactly the editor's text
-    SendMessageW(memo, EM_SETMODIFY, FALSE, 0);
+    memo.SetSavePoint();
     UpdateCommandStates();
     return true;
 }
