@@ -125,7 +125,8 @@ private:
     friend class ReplaceManyTestAccess;
     friend class ReplaceStream;
 
-    // How the scan finds the winning row at a position; the tests force each one.
+    // How the scan finds the winning row at a position; the tests force each one. Which one
+    // kAuto picks, and why, is in docs/engine.md.
     enum class Finder {
         kAuto,             // the fastest for the table
         kTrie,             // filters, then a walk down the phrase trie at each candidate position

@@ -17,15 +17,13 @@ namespace palimp {
 namespace {
 
 using replace_test::EngineConfig;
+using replace_test::PairsOf;
+using replace_test::Row;
 using replace_test::Escaped;
 using replace_test::kCornerUnits;
 using replace_test::kOptionCells;
 using replace_test::SpellingsOf;
 using replace_test::Trial;
-
-struct Row {
-    std::u16string search, replace, options;
-};
 
 struct Sample {
     std::vector<Row> rows;
@@ -114,12 +112,6 @@ Sample RandomSample(Random& random, const Shape& shape) {
         }
     }
     return sample;
-}
-
-std::vector<ReplacePair> PairsOf(const std::vector<Row>& rows) {
-    std::vector<ReplacePair> pairs;
-    for (const Row& row : rows) pairs.push_back({row.search, row.replace, row.options});
-    return pairs;
 }
 
 // Removes runs of rows, of text units and of cell units (halving the run down to one) for as

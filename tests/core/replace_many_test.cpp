@@ -23,14 +23,12 @@ namespace palimp {
 namespace {
 
 using replace_test::EngineConfig;
+using replace_test::PairsOf;
+using replace_test::Row;
 using replace_test::Escaped;
 using replace_test::LiteralReplaceMany;
 using replace_test::RunEngine;
 using replace_test::Trial;
-
-struct Row {
-    std::u16string search, replace, options;
-};
 
 struct Case {
     const char* name;
@@ -40,12 +38,6 @@ struct Case {
     int found;
     std::vector<int> hits = {};  // checked when given
 };
-
-std::vector<ReplacePair> PairsOf(const std::vector<Row>& rows) {
-    std::vector<ReplacePair> pairs;
-    for (const Row& row : rows) pairs.push_back({row.search, row.replace, row.options});
-    return pairs;
-}
 
 void ExpectOutcome(const ReplaceResult& result, const Case& c) {
     EXPECT_EQ(result.anyPairKept, c.output.has_value());

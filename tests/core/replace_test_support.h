@@ -139,6 +139,17 @@ inline ReplaceResult LiteralReplaceMany(std::span<const ReplacePair> rows, std::
     return result;
 }
 
+// A table row of the tests' cases and samples, and the pairs that view its cells.
+struct Row {
+    std::u16string search, replace, options;
+};
+
+inline std::vector<ReplacePair> PairsOf(const std::vector<Row>& rows) {
+    std::vector<ReplacePair> pairs;
+    for (const Row& row : rows) pairs.push_back({row.search, row.replace, row.options});
+    return pairs;
+}
+
 // Units chosen for their corners: letters in both cases, fold-only equivalents (Kelvin, Ohm,
 // capital I with dot, sigma forms), non-word units (space, hyphen, digit, low line, CR, LF, an
 // ordinary combining mark, surrogate halves), word units beyond ASCII.
