@@ -139,6 +139,11 @@ protected:
         environment.defaultCodePage = defaultCodePage_;
         environment.codePages = codePages_;
         environment.pieceBytes = pieceBytes_;
+        environment.standardStreamOf = standardStreamOf_;
+        environment.writeStderrChecked = [&outcome](std::string_view bytes) {
+            outcome.err += bytes;
+            return std::error_code();
+        };
         outcome.exit = RunReplaceCli(args, environment);
         return outcome;
     }
@@ -158,6 +163,8 @@ protected:
     unsigned defaultCodePage_ = kWindows1252;
     std::function<CodePageInfo(unsigned)> codePages_;  // unset: the portable code pages
     std::size_t pieceBytes_ = 0;  // bytes read at a time; 0: the program's choice
+    // Which standard stream a path names (1, 2; 0 none), as the real program finds out.
+    std::function<int(const fs::path&)> standardStreamOf_;
 };
 
 // A code page in which byte 0x81 has no character: it reads as U+FFFD and cannot come back.
