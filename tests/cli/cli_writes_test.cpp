@@ -4,7 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
+#include <fstream>
 
 #include "cli_test_support.h"
 
@@ -52,6 +54,26 @@ TEST_F(CliWritesRegressions, TheBackupIsTheOldFileWithItsModificationTime) {
         fs::remove(Path("a.txt.orig"));
     }
     EXPECT_THAT(Listing(), ElementsAre("a.txt", "table.palimp"));
+}
+
+// Regression: a 3 GB UTF-8 input was refused only after a 32 s pass had written 2.1 GB beside
+// the output: at a third of a unit per byte it might have fitted. Its units are now counted
+// before the pass.
+TEST_F(CliWritesRegressions, AnInputOfTooManyUnitsIsRefusedBeforeAByteIsWritten) {
+    {
+        std::ofstream(Path("huge.txt"), std::ios::binary);
+    }
+    std::error_code error;
+    fs::resize_file(Path("huge.txt"), std::uint64_t{3} << 30, error);  // sparse NULs: one unit a byte
+    if (error) GTEST_SKIP() << "no 3 GiB file here: " << error.message();
+    // A writer that is made at all takes this fault: none may be.
+    os::detail::InjectFault(os::detail::Step::kCreate, EIO);
+    const CliOutcome run = Run({"-t", AnimalTable(), "-o", Arg("out.txt"), Arg("huge.txt")});
+    EXPECT_EQ(os::detail::TakeFault(os::detail::Step::kCreate), EIO) << "a writer was made for the output";
+    EXPECT_EQ(run.exit, kExitFailure);
+    EXPECT_EQ(run.err, "palimp-replace: " + Arg("huge.txt") +
+                           ": is too large (more than 2,147,483,647 UTF-16 units); nothing written\n");
+    EXPECT_THAT(Listing(), ElementsAre("huge.txt", "table.palimp"));
 }
 
 // -o naming standard output or error, however spelled (the real program tells by the open
