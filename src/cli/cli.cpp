@@ -46,13 +46,18 @@ fs::path PathFromArgument(const std::string& arg) {
     }
 }
 
-// Every byte left in file.
-std::string ReadToEnd(os::InputFile& file) {
+// Every byte left in file, or (with limit) the first limit + 1 when there are more.
+std::string ReadToEnd(os::InputFile& file, std::size_t limit = std::string::npos) {
     std::string bytes;
     char piece[1 << 16];
-    for (std::size_t got; (got = file.Read(piece, sizeof piece)) > 0;) bytes.append(piece, got);
+    for (std::size_t got; bytes.size() <= limit && (got = file.Read(piece, sizeof piece)) > 0;) {
+        bytes.append(piece, got);
+    }
     return bytes;
 }
+
+// A table is read whole; a file beyond this is no table (-t /dev/zero would grow without end).
+constexpr std::size_t kMaxTableBytes = std::size_t{256} << 20;
 
 // What a failed write did to the file, for the line that names it.
 std::string WriteFailureText(const os::FileWriteError& error) {
@@ -170,10 +175,14 @@ private:
         std::string bytes;
         try {
             os::InputFile file(path);
-            bytes = ReadToEnd(file);
+            bytes = ReadToEnd(file, kMaxTableBytes);
         } catch (const os::FileReadError& error) {
             Fail(options_.table, "cannot open: " + error.Reason());
             return kExitFailure;
+        }
+        if (bytes.size() > kMaxTableBytes) {
+            Report(options_.table, "is larger than 256 MiB, too large for a table");
+            return kExitUsage;
         }
         TableRead read = ReadTable(bytes, settings_.codePage, options_.tsv);
         if (!read.refusal.empty()) {
