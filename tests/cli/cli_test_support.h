@@ -23,6 +23,9 @@
 #include "core/table_file.h"
 #include "os/input_file.h"
 #include "os/system_error_text.h"
+#ifdef _WIN32
+#include "os/win_support.h"
+#endif
 
 namespace palimp::cli::test {
 
@@ -41,6 +44,16 @@ inline const std::string kNoSuchFolder = kNoSuchFile;
 inline const std::string kNotAFolder = "Not a directory";
 inline const std::string kIsAFolder = "Is a directory";
 #endif
+
+// Whether -i rewrites an existing file by writing into it rather than putting a new file in
+// its place, as under Wine (where a new file cannot keep the old one's Unix owner and mode).
+inline bool ExistingFilesWrittenInPlace() {
+#ifdef _WIN32
+    return os::UnderWine();
+#else
+    return false;
+#endif
+}
 
 struct CliOutcome {
     int exit = -1;

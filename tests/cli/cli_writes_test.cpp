@@ -49,7 +49,8 @@ TEST_F(CliWritesRegressions, TheBackupIsTheOldFileWithItsModificationTime) {
         EXPECT_EQ(Read("a.txt"), "a dog") << c.name;
         EXPECT_EQ(Read("a.txt.orig"), "a cat") << c.name;
         EXPECT_EQ(fs::last_write_time(Path("a.txt.orig")), old) << c.name;
-        EXPECT_EQ(StampOf("a.txt.orig").file == before.file, !c.secondName) << c.name << ": the file itself, or a copy";
+        EXPECT_EQ(StampOf("a.txt.orig").file == before.file, !c.secondName && !ExistingFilesWrittenInPlace())
+            << c.name << ": the file itself, or a copy";
         fs::remove(Path("alias.txt"));
         fs::remove(Path("a.txt.orig"));
     }
