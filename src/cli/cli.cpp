@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <random>
 #include <set>
 #include <stdexcept>
 #include <system_error>
@@ -47,29 +46,18 @@ fs::path PathFromArgument(const std::string& arg) {
     }
 }
 
-// Every byte left in file.
-std::string ReadToEnd(os::InputFile& file) {
+// Every byte left in file, or (with limit) the first limit + 1 when there are more.
+std::string ReadToEnd(os::InputFile& file, std::size_t limit = std::string::npos) {
     std::string bytes;
     char piece[1 << 16];
-    for (std::size_t got; (got = file.Read(piece, sizeof piece)) > 0;) bytes.append(piece, got);
+    for (std::size_t got; bytes.size() <= limit && (got = file.Read(piece, sizeof piece)) > 0;) {
+        bytes.append(piece, got);
+    }
     return bytes;
 }
 
-// A path that nothing is at yet, beside base and named after it, for a file of our own that no
-// file of the user's may be mistaken for; empty when none was found.
-fs::path UnusedPathBeside(const fs::path& base) {
-    static std::random_device random;
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        fs::path candidate = base;
-        candidate += ".";
-        candidate += std::to_string(random());
-        candidate += ".palimp-tmp";
-        std::error_code error;
-        const fs::file_status status = fs::symlink_status(candidate, error);
-        if (status.type() == fs::file_type::not_found) return candidate;
-    }
-    return {};
-}
+// A table is read whole; a file beyond this is no table (-t /dev/zero would grow without end).
+constexpr std::size_t kMaxTableBytes = std::size_t{256} << 20;
 
 // What a failed write did to the file, for the line that names it.
 std::string WriteFailureText(const os::FileWriteError& error) {
@@ -187,10 +175,14 @@ private:
         std::string bytes;
         try {
             os::InputFile file(path);
-            bytes = ReadToEnd(file);
+            bytes = ReadToEnd(file, kMaxTableBytes);
         } catch (const os::FileReadError& error) {
             Fail(options_.table, "cannot open: " + error.Reason());
             return kExitFailure;
+        }
+        if (bytes.size() > kMaxTableBytes) {
+            Report(options_.table, "is larger than 256 MiB, too large for a table");
+            return kExitUsage;
         }
         TableRead read = ReadTable(bytes, settings_.codePage, options_.tsv);
         if (!read.refusal.empty()) {
@@ -279,25 +271,39 @@ private:
     // Where one input's result goes as the pass hands it out: standard output at once, as a
     // filter does (a failure then stops it where the result stops being right), or a new file
     // that replaces the target only once the result is known to be good, so that a failure
-    // leaves nothing behind.
+    // leaves nothing behind. -o naming the program's own standard output or error is that
+    // stream, never a new file put where the stream leads.
     class Output {
     public:
         Output(Run& run, const std::string& name, const std::optional<fs::path>& inputPath,
                const std::optional<os::FileStamp>& inputStamp)
-            : run_(run), toStdout_(!run.options_.WritesFiles()), discard_(run.options_.DryRun()) {
-            if (toStdout_ || discard_) return;
+            : run_(run), stream_(run.options_.WritesFiles() ? 0 : 1), discard_(run.options_.DryRun()) {
+            if (stream_ != 0 || discard_) return;
             targetName_ = run.options_.inPlace ? name : run.options_.output;
             target_ = run.options_.inPlace ? *inputPath : PathFromArgument(run.options_.output);
+            if (!run.options_.inPlace && run.env_.standardStreamOf) {
+                stream_ = run.env_.standardStreamOf(target_);
+                if (stream_ != 0) return;
+            }
             // In place, the result replaces the file it was computed from, or nothing.
             if (run.options_.inPlace) replace_.expected = inputStamp;
             replace_.overwriteInPlace = run.options_.keepLinks;
+            // The old file itself stays under its name with the suffix.
+            if (run.options_.inPlace && !run.options_.backup.empty()) {
+                replace_.backup = *inputPath;
+                *replace_.backup += PathFromArgument(run.options_.backup);
+            }
         }
 
         void Add(std::string_view bytes) {
             if (discard_) return;
-            if (toStdout_) {
+            if (stream_ != 0) {
                 sent_ = sent_ || !bytes.empty();
-                run_.WriteStdout(bytes);
+                if (stream_ == 1) {
+                    run_.WriteStdout(bytes);
+                } else {
+                    run_.WriteStderrResult(bytes);
+                }
                 return;
             }
             if (failure_) return;
@@ -310,13 +316,12 @@ private:
             }
         }
 
-        // Keeps the file that the result replaces as backup first; true when delivered.
-        bool Deliver(const std::optional<fs::path>& backup) {
-            if (toStdout_) return true;
+        // Puts the result in place, keeping the backup first when asked; true when delivered.
+        bool Deliver() {
+            if (stream_ != 0) return true;
             if (!failure_) {
                 try {
                     if (!writer_) writer_.emplace(target_, replace_);
-                    if (backup && !KeepBackup(*backup)) return false;
                     writer_->Commit();
                     return true;
                 } catch (const os::FileWriteError& error) {
@@ -324,7 +329,12 @@ private:
                     writer_.reset();
                 }
             }
-            run_.Fail(targetName_, WriteFailureText(*failure_));
+            if (failure_->GetKind() == os::FileWriteError::Kind::kBackup) {
+                run_.Fail(targetName_, "cannot keep the old content in " + ToUtf8(PathToUtf16(*replace_.backup)) +
+                                           ": " + failure_->Reason() + "; nothing written");
+            } else {
+                run_.Fail(targetName_, WriteFailureText(*failure_));
+            }
             return false;
         }
 
@@ -332,35 +342,27 @@ private:
         std::string_view Written() const { return sent_ ? "the output stops before it" : "nothing written"; }
 
     private:
-        // The old content goes to a copy beside the backup, which then replaces it, so that a
-        // failed copy leaves an older backup as it was.
-        bool KeepBackup(const fs::path& backup) {
-            std::error_code error;
-            const fs::path copy = UnusedPathBeside(backup);
-            if (copy.empty()) {
-                error = std::make_error_code(std::errc::file_exists);
-            } else if (fs::copy_file(target_, copy, error); !error) {
-                fs::rename(copy, backup, error);
-                if (!error) return true;
-                std::error_code ignored;
-                fs::remove(copy, ignored);
-            }
-            writer_.reset();
-            run_.Fail(targetName_, "cannot keep the old content in " + ToUtf8(PathToUtf16(backup)) +
-                                       ": " + error.message() + "; nothing written");
-            return false;
-        }
-
         Run& run_;
-        bool toStdout_;
+        int stream_;  // 1 standard output, 2 standard error, 0 a file
         bool discard_;
-        bool sent_ = false;  // to standard output
+        bool sent_ = false;  // to a stream
         std::string targetName_;
         fs::path target_;
         os::ReplaceOptions replace_;
         std::optional<os::FileReplacer> writer_;  // abandoned unless delivered
         std::optional<os::FileWriteError> failure_;
     };
+
+    // A result for standard error (-o naming it), with its failure said once, as for output.
+    void WriteStderrResult(std::string_view bytes) {
+        if (stderrBroken_) return;
+        const std::error_code error = env_.writeStderrChecked ? env_.writeStderrChecked(bytes)
+                                                              : (env_.writeStderr(bytes), std::error_code());
+        if (error) {
+            Fail("standard error", "cannot write: " + error.message());
+            stderrBroken_ = true;
+        }
+    }
 
     void ProcessInput(const std::string& name, const std::optional<fs::path>& path) {
         std::optional<os::FileStamp> stamp;
@@ -415,12 +417,7 @@ private:
             WriteStdout(UnifiedDiff(ToUtf8(textRead), ToUtf8(textWritten), label, label));
             return;
         }
-        std::optional<fs::path> backup;
-        if (!options_.backup.empty()) {
-            backup = *path;
-            *backup += PathFromArgument(options_.backup);
-        }
-        if (!output.Deliver(backup)) return;
+        if (!output.Deliver()) return;
         const TextEncoding written = WrittenEncoding(options_.encoding, outcome.encoding);
         if (options_.inPlace && written != outcome.encoding) {
             Report(name, "note: " + EncodingTitle(outcome.encoding, codePageNumber_) + " written as " +
@@ -479,6 +476,7 @@ private:
     bool severalInputs_ = false;
     bool failed_ = false;
     bool stdoutBroken_ = false;
+    bool stderrBroken_ = false;
     long long totalFound_ = 0;
     std::vector<int> totalHits_;
     int inputsRead_ = 0;

@@ -136,14 +136,34 @@ private:
 // The encoding of the whole source, which is then read again from the start. A mark decides
 // at once; without one every byte is looked at.
 // markOnly: only a mark matters, which the first three bytes show.
-TextEncoding FindEncoding(ByteSource& source, Scratch<char>& buffer, bool markOnly) {
+// The UTF-16 units that UTF-8 bytes make (a 4-byte sequence makes two).
+std::uint64_t Utf8Units(std::string_view bytes) {
+    std::uint64_t units = 0;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        units += ((byte & 0xC0) != 0x80) + (byte >= 0xF0);
+    }
+    return units;
+}
+
+// The encoding of the source, which is rewound after. utf8Units, when given, receives the
+// units the source makes as UTF-8 when it was read to its end, else stays unset.
+TextEncoding FindEncoding(ByteSource& source, Scratch<char>& buffer, bool markOnly,
+                          std::optional<std::uint64_t>* utf8Units = nullptr) {
     if (const std::string* whole = source.Whole()) return DetectTextEncoding(*whole);
     EncodingDetector detector;
+    std::uint64_t units = 0;
     for (std::size_t seen = 0;;) {
         const std::size_t got = source.Read(buffer.data(), buffer.size());
-        detector.Feed(std::string_view(buffer.data(), got));
+        const std::string_view piece(buffer.data(), got);
+        detector.Feed(piece);
+        if (utf8Units) units += Utf8Units(piece);
         seen += got;
-        if (got < buffer.size() || detector.HasMark() || (markOnly && seen >= 3)) break;
+        if (got < buffer.size()) {
+            if (utf8Units) *utf8Units = units;
+            break;
+        }
+        if (detector.HasMark() || (markOnly && seen >= 3)) break;
     }
     source.Rewind();
     return detector.Encoding();
@@ -228,6 +248,19 @@ std::uint64_t UnitsAtLeast(std::uint64_t size, TextEncoding encoding, const Ansi
     return page.DecodesByteByByte() ? size : size / 2;
 }
 
+// The UTF-16 units of the UTF-8 bytes from where the source is to its end; the source is
+// rewound after.
+std::uint64_t Utf8UnitsToEnd(ByteSource& source, Scratch<char>& buffer) {
+    std::uint64_t units = 0;
+    for (;;) {
+        const std::size_t got = source.Read(buffer.data(), buffer.size());
+        units += Utf8Units(std::string_view(buffer.data(), got));
+        if (got < buffer.size()) break;
+    }
+    source.Rewind();
+    return units;
+}
+
 }  // namespace
 
 StreamSource::StreamSource(std::function<std::size_t(char*, std::size_t)> read) : read_(std::move(read)) {}
@@ -300,12 +333,24 @@ PassOutcome RunPass(ByteSource& source, const ReplaceManyEngine& engine,
         outcome.tooLarge = true;
         return outcome;
     }
-    TextEncoding detected = FindEncoding(source, buffer, stream && settings.codePage.utf8);
+    // Between a third of a unit per byte and one, the units of UTF-8 are counted.
+    const bool mayNotFit = size && *size > kMaxUnits && !stream;
+    std::optional<std::uint64_t> utf8Units;
+    TextEncoding detected = FindEncoding(source, buffer, stream && settings.codePage.utf8,
+                                         mayNotFit ? &utf8Units : nullptr);
     if (stream && settings.codePage.utf8 && detected == TextEncoding::kUtf8) detected = TextEncoding::kAnsi;
     // In a UTF-8 code page a file without a mark is UTF-8: plain ASCII, or refused.
     const bool utf8 = detected == TextEncoding::kAnsi && settings.codePage.utf8;
     outcome.encoding = utf8 ? TextEncoding::kUtf8 : detected;
     if (size && UnitsAtLeast(*size, outcome.encoding, *settings.codePage.page) > kMaxUnits) {
+        outcome.tooLarge = true;
+        return outcome;
+    }
+    // UTF-8 of more bytes than a text may have units may still fit: one too large is refused
+    // once its units are counted (while its encoding was found, or in a reading of its own),
+    // before anything is written.
+    const bool utf8Text = outcome.encoding == TextEncoding::kUtf8 || outcome.encoding == TextEncoding::kUtf8Bom;
+    if (mayNotFit && utf8Text && (utf8Units ? *utf8Units : Utf8UnitsToEnd(source, buffer)) > kMaxUnits) {
         outcome.tooLarge = true;
         return outcome;
     }
