@@ -119,8 +119,13 @@ struct PassOutcome {
     bool tooLarge = false;          // more than INT_MAX UTF-16 units; the pass stopped
     bool changedWhileRead = false;  // the second reading of a file did not match the first
     // Without a mark, not UTF-8, and the code page is UTF-8: the pass stopped, as the text
-    // is unknown.
+    // is unknown. Then where: the first byte that is not UTF-8, its offset and line, and how
+    // the bytes up to there look (UTF-16 without its mark, binary).
     bool notUtf8 = false;
+    unsigned char badByte = 0;
+    std::uint64_t badByteAt = 0;
+    std::uint64_t badByteLine = 0;
+    ByteLook look;
 };
 
 // Runs source through engine: decoded as the editor reads files (mark, BOM-less UTF-8, ANSI;

@@ -291,9 +291,14 @@ LinedTable ReadLinedTable(std::u16string_view text, bool tsv) {
     for (std::size_t i = first; i < lines.size(); ++i) {
         table.rows.push_back(ParsePairLine(lines[i]));
         table.lines.push_back(static_cast<int>(i + 1));
+        table.fields.push_back(static_cast<int>(std::count(lines[i].begin(), lines[i].end(), u'\t')) + 1);
         if (!tsv && IsBlankedMarker(lines[i])) table.blankedMarkers.push_back(static_cast<int>(i + 1));
     }
     return table;
+}
+
+bool HasNoTab(const LinedTable& table, std::size_t row) {
+    return row < table.fields.size() && table.fields[row] == 1 && !table.rows[row][kSearchColumn].empty();
 }
 
 bool IsBlankRow(const TableRow& row) {
@@ -318,6 +323,10 @@ std::vector<TableWarning> FindTableWarnings(const LinedTable& table) {
         }
         if (!unknown.empty()) {
             warnings.push_back({TableWarningKind::kUnknownOptionLetters, line, 0, unknown});
+        }
+        if (HasNoTab(table, i)) warnings.push_back({TableWarningKind::kNoTab, line, 0, {}});
+        if (i < table.fields.size() && table.fields[i] > 3) {
+            warnings.push_back({TableWarningKind::kExtraFields, line, 0, {}, table.fields[i]});
         }
         if (phrase.empty()) {
             if (!IsBlankRow(row)) warnings.push_back({TableWarningKind::kEmptyPhrase, line, 0, {}});

@@ -64,7 +64,11 @@ TEST(TableWarnings, NameTheLineOfEachMistake) {
         {"a header row", u"##\nsearch\treplace\toptions\n",
          {{Kind::kUnknownOptionLetters, 2, 0, u"optins"}}},
         {"blanked marker before the marker", u"## \n##\na\tb\n", {{Kind::kBlankedMarker, 1, 2, {}}}},
-        {"blanked marker as a pair", u"##\n ##\n", {{Kind::kBlankedMarker, 2, 1, {}}}},
+        {"blanked marker as a pair", u"##\n ##\n", {{Kind::kBlankedMarker, 2, 1, {}}, {Kind::kNoTab, 2, 0, {}}}},
+        // Regression: a row typed with blanks for TABs silently deleted its whole line's text.
+        {"no TAB", u"##\ncolour color W\n \na\tb\n\n", {{Kind::kNoTab, 2, 0, {}}, {Kind::kNoTab, 3, 0, {}}}},
+        {"more than three fields", u"##\na\tb\tC\tx\nc\td\t\t\t\n",
+         {{Kind::kExtraFields, 2, 0, {}, 4}, {Kind::kExtraFields, 3, 0, {}, 5}}},
         {"duplicates name the first line", u"##\ncat\tdog\ncat\tx\tW\nCat\ty\ncat\tz\n",
          {{Kind::kDuplicatePhrase, 3, 2, u"cat"}, {Kind::kDuplicatePhrase, 5, 2, u"cat"}}},
         {"replaced by itself", u"##\nCat\tCat\tC\n...\t...\nCat\tCat\n",
