@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cli/arguments.h"
+#include "cli/diff_tap.h"
 #include "cli/input_list.h"
 #include "cli/table_report.h"
 #include "cli/transcode.h"
@@ -235,8 +236,7 @@ private:
     }
 
     // The input's bytes: a regular file read as the pass needs it, perhaps twice; standard
-    // input, a pipe or a device as a stream, a piece at a time; what a diff needs whole, read
-    // whole first. A file rewritten in place must be a regular file (a FIFO is
+    // input, a pipe or a device as a stream, a piece at a time. A file rewritten in place must be a regular file (a FIFO is
     // refused before a byte is taken from it), and its stamp is what the result replaces.
     std::unique_ptr<ByteSource> OpenInput(const std::string& name, const std::optional<fs::path>& path,
                                           std::optional<os::FileStamp>& stamp) {
@@ -251,7 +251,6 @@ private:
         try {
             os::InputFile file(*path, options_.inPlace);
             if (file.Rewindable()) stamp = file.Stamp();
-            if (options_.diff) return std::make_unique<MemorySource>(ReadToEnd(file));
             return SourceOf(std::move(file));
         } catch (const os::FileReadError& error) {
             Fail(name, "cannot open: " + error.Reason());
@@ -382,11 +381,16 @@ private:
         if (!source) return;
         Output output(*this, name, path, stamp);
         PassSettings settings = settings_;
-        std::u16string textRead, textWritten;
+        std::optional<DiffTap> diff;
         if (options_.diff) {
-            settings.textRead = &textRead;
-            settings.textWritten = &textWritten;
+            diff.emplace(path ? name : std::string(kStdinArgument), [this](std::string_view hunk) { WriteStdout(hunk); });
+            settings.tap = &*diff;
         }
+        // What a failure leaves for the user; a diff goes out hunk by hunk.
+        const auto leftBehind = [&] {
+            if (diff) return std::string(diff->Wrote() ? "its diff stops before it" : "nothing written");
+            return std::string(output.Written());
+        };
         PassOutcome outcome;
         try {
             outcome = RunPass(*source, *engine_, settings,
@@ -397,16 +401,16 @@ private:
         }
         source.reset();  // closed before the file may be replaced in place
         if (outcome.changedWhileRead) {
-            Fail(name, "changed while it was read; " + std::string(output.Written()));
+            Fail(name, "changed while it was read; " + leftBehind());
             return;
         }
         if (outcome.notUtf8) {
-            Fail(name, NotUtf8Text(outcome) + "; " + std::string(output.Written()) + NotUtf8Advice(outcome));
+            Fail(name, NotUtf8Text(outcome) + "; " + leftBehind() + NotUtf8Advice(outcome));
             return;
         }
-        if (!AcceptDecoding(name, outcome.unfaithful, output.Written())) return;
+        if (!AcceptDecoding(name, outcome.unfaithful, leftBehind())) return;
         if (outcome.tooLarge) {
-            Fail(name, "is too large (more than 2,147,483,647 UTF-16 units); " + std::string(output.Written()));
+            Fail(name, "is too large (more than 2,147,483,647 UTF-16 units); " + leftBehind());
             return;
         }
         totalFound_ += outcome.found;
@@ -420,12 +424,11 @@ private:
         const bool unchanged = options_.encoding == OutputEncoding::kKeep && outcome.found == 0;
         if (options_.inPlace && unchanged) return;
         if (!outcome.unwritable.empty()) {
-            Fail(name, outcome.unwritable + "; " + std::string(output.Written()));
+            Fail(name, outcome.unwritable + "; " + leftBehind());
             return;
         }
-        if (options_.diff) {
-            const std::string label = path ? name : std::string(kStdinArgument);
-            WriteStdout(UnifiedDiff(ToUtf8(textRead), ToUtf8(textWritten), label, label));
+        if (diff) {
+            diff->Finish();
             return;
         }
         std::optional<fs::path> backup;

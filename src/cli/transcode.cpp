@@ -55,8 +55,7 @@ public:
           count_(settings.count),
           encoder_(Target(settings.mode, input), *settings.codePage.page),
           sink_(sink),
-          textRead_(settings.textRead),
-          textWritten_(settings.textWritten) {}
+          tap_(settings.tap) {}
 
     // Room for units of decoded text; Commit takes what was written.
     char16_t* Room(std::size_t units) {
@@ -66,7 +65,7 @@ public:
 
     // Throws std::length_error when the text passes INT_MAX units.
     void Commit(std::size_t units) {
-        if (textRead_) textRead_->append(room_, units);
+        if (tap_) tap_->Read(std::u16string_view(room_, units));
         if (normalize_) {
             char16_t* room = stream_.Room(LineBreakNormalizer::MaxUnits(units)).data();
             units = normalizer_.Normalize(std::u16string_view(scratch_.data(), units), room);
@@ -108,7 +107,7 @@ private:
 
     void Drain() {
         const std::u16string_view output = stream_.Output();
-        if (textWritten_) textWritten_->append(output);
+        if (tap_) tap_->Written(output);
         // Output stops before the first piece the encoding cannot hold: what the sink has is
         // right as far as it goes, even where it cannot be taken back (standard output).
         if (!count_ && !output.empty() && encoder_.Lossless()) {
@@ -129,8 +128,7 @@ private:
     Scratch<char> bytes_;
     double seconds_ = 0;
     char16_t* room_ = nullptr;  // where the text of the next Commit is
-    std::u16string* textRead_;
-    std::u16string* textWritten_;
+    TextTap* tap_;
 };
 
 // The encoding of the whole source, which is then read again from the start. A mark decides

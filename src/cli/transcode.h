@@ -92,14 +92,21 @@ private:
 // a stream.
 std::unique_ptr<ByteSource> SourceOf(os::InputFile file);
 
+// What sees the text of a pass go by.
+class TextTap {
+public:
+    virtual ~TextTap() = default;
+    virtual void Read(std::u16string_view text) = 0;
+    virtual void Written(std::u16string_view text) = 0;
+};
+
 struct PassSettings {
     OutputEncoding mode = OutputEncoding::kKeep;
     bool count = false;  // only count: nothing is encoded
     CodePageInfo codePage;
     std::size_t pieceBytes = std::size_t{1} << 17;  // bytes read at a time
-    // When set, the text as read and the text as replaced are appended there, for a diff.
-    std::u16string* textRead = nullptr;
-    std::u16string* textWritten = nullptr;
+    // When set, sees the text as read and the text as replaced, piece by piece, for a diff.
+    TextTap* tap = nullptr;
 };
 
 struct PassOutcome {
