@@ -153,8 +153,17 @@ bool LineDiffStream::FindStretchEnd() {
     }
 }
 
+std::string& LineDiffStream::HunkPiece() {
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    if (hunk_.empty() || hunk_.back().size() >= kPiece) {
+        hunk_.emplace_back();
+        hunk_.back().reserve(kPiece + 4096);
+    }
+    return hunk_.back();
+}
+
 void LineDiffStream::ContextLine(std::string_view line) {
-    AppendLine(hunk_, ' ', line);
+    AppendLine(HunkPiece(), ' ', line);
     ++hunkOldCount_;
     ++hunkNewCount_;
 }
@@ -181,12 +190,11 @@ void LineDiffStream::Change(std::size_t oldLines, std::size_t newLines) {
         hunkOld_ = oldLine_ - lead_.size();
         hunkNew_ = newLine_ - lead_.size();
         hunkOldCount_ = hunkNewCount_ = 0;
-        hunk_.clear();
     }
     for (const std::string& line : lead_) ContextLine(line);
     lead_.clear();
-    for (std::size_t i = 0; i < oldLines; ++i) AppendLine(hunk_, '-', old_.Line(i));
-    for (std::size_t j = 0; j < newLines; ++j) AppendLine(hunk_, '+', new_.Line(j));
+    for (std::size_t i = 0; i < oldLines; ++i) AppendLine(HunkPiece(), '-', old_.Line(i));
+    for (std::size_t j = 0; j < newLines; ++j) AppendLine(HunkPiece(), '+', new_.Line(j));
     hunkOldCount_ += oldLines;
     hunkNewCount_ += newLines;
     oldLine_ += oldLines;
@@ -200,11 +208,14 @@ void LineDiffStream::CloseHunk() {
     std::string out;
     if (!wrote_) out = "--- " + oldLabel_ + "\n+++ " + newLabel_ + "\n";
     out += "@@ -" + Range(hunkOld_, hunkOldCount_) + " +" + Range(hunkNew_, hunkNewCount_) + " @@\n";
-    out += hunk_;
+    if (hunk_.size() == 1) out += hunk_.front();  // small hunks go out in one write
+    sink_(out);
+    if (hunk_.size() > 1) {
+        for (const std::string& piece : hunk_) sink_(piece);
+    }
     hunk_.clear();
     inHunk_ = false;
     wrote_ = true;
-    sink_(out);
 }
 
 std::string UnifiedDiff(std::string_view oldText, std::string_view newText,

@@ -79,7 +79,10 @@ private:
     std::uint64_t oldLine_ = 0, newLine_ = 0;  // lines aligned so far
     bool inHunk_ = false;
     std::uint64_t hunkOld_ = 0, hunkNew_ = 0, hunkOldCount_ = 0, hunkNewCount_ = 0;
-    std::string hunk_;
+    // In pieces of about a megabyte: a hunk may be most of a large file, and pieces are
+    // neither copied as they grow nor copied again to go out.
+    std::vector<std::string> hunk_;
+    std::string& HunkPiece();
     std::size_t gap_ = 0;                // equal lines since the last change
     std::deque<std::string> lead_;       // the last equal lines outside the hunk
     bool wrote_ = false;
