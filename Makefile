@@ -3,7 +3,9 @@
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all bootstrap native mingw run test bench fuzz screenshots clean
+.PHONY: all bootstrap native mingw run test bench fuzz screenshots install clean
+
+PREFIX ?= /usr/local
 
 all: native mingw
 
@@ -33,6 +35,11 @@ fuzz: native
 
 screenshots: mingw
 	scripts/screenshots
+
+# palimp-replace, its manual page, its bash completion and the starter tables, under PREFIX
+# (DESTDIR in front, for packages): make install PREFIX=/usr DESTDIR=/tmp/stage
+install: native
+	DESTDIR=$(DESTDIR) cmake --install build/native --prefix $(PREFIX)
 
 clean:
 	rm -rf build
