@@ -72,8 +72,10 @@ TEST(TableWarnings, NameTheLineOfEachMistake) {
         {"duplicates name the first line", u"##\ncat\tdog\ncat\tx\tW\nCat\ty\ncat\tz\n",
          {{Kind::kDuplicatePhrase, 3, 2, u"cat"}, {Kind::kDuplicatePhrase, 5, 2, u"cat"}}},
         {"replaced by itself", u"##\nCat\tCat\tC\n...\t...\nCat\tCat\n",
-         {{Kind::kReplacesByItself, 2, 0, u"Cat"}, {Kind::kReplacesByItself, 3, 0, u"..."},
-          {Kind::kDuplicatePhrase, 4, 2, u"Cat"}}},
+         {{Kind::kReplacesByItself, 3, 0, u"..."}, {Kind::kDuplicatePhrase, 4, 2, u"Cat"}}},
+        // Regression: a row kept as it is to stop a later row there was said to change nothing.
+        {"a guard is no row that changes nothing", u"##\n \" \t \" \n \"\t \u201C\nab\tab\nb\tx\n::\t::\n",
+         {{Kind::kReplacesByItself, 6, 0, u"::"}}},
         {"empty phrase with other cells", u"##\na\tb\n\tx\n\t\tC\n\t\t\n",
          {{Kind::kEmptyPhrase, 3, 0, {}}, {Kind::kEmptyPhrase, 4, 0, {}}}},
         {"no pairs", u"Title\n##\n\t\t\n", {{Kind::kNoPairs, 2, 0, {}}}},
