@@ -8,7 +8,9 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # host runs no 32-bit code. Expanded when a recipe runs, after bootstrap has installed Wine.
 WINBUILD = build/$(if $(filter i686,$(shell scripts/wine-run --arch)),mingw,mingw64)
 
-.PHONY: all bootstrap native mingw run test bench fuzz screenshots clean
+.PHONY: all bootstrap native mingw run test bench fuzz screenshots install clean
+
+PREFIX ?= /usr/local
 
 all: native mingw
 
@@ -44,6 +46,11 @@ fuzz: native
 
 screenshots: mingw
 	scripts/screenshots $(WINBUILD)
+
+# palimp-replace, its manual page, its bash completion and the starter tables, under PREFIX
+# (DESTDIR in front, for packages): make install PREFIX=/usr DESTDIR=/tmp/stage
+install: native
+	DESTDIR=$(DESTDIR) cmake --install build/native --prefix $(PREFIX)
 
 clean:
 	rm -rf build

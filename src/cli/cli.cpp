@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "cli/arguments.h"
+#include "cli/diff_tap.h"
+#include "cli/input_list.h"
 #include "cli/table_report.h"
 #include "cli/transcode.h"
 #include "core/errors.h"
@@ -106,6 +108,8 @@ TextEncoding WrittenEncoding(OutputEncoding mode, TextEncoding input) {
     return input;
 }
 
+std::string RepeatedInPlaceFile(const Options& options, const std::vector<std::string>& files);
+
 class Run {
 public:
     Run(const Options& options, const Environment& environment)
@@ -119,10 +123,14 @@ public:
         if (!ChooseCodePage()) return kExitUsage;
         if (const int status = LoadTable(); status != kExitOk) return status;
         std::vector<std::string> inputs = options_.files;
-        if (inputs.empty() && !options_.check) inputs.emplace_back(kStdinArgument);
+        if (!options_.files0From.empty()) {
+            if (!ReadInputNames(inputs)) return kExitFailure;
+        } else if (inputs.empty() && !options_.check) {
+            inputs.emplace_back(kStdinArgument);
+        }
         severalInputs_ = inputs.size() > 1;
         for (const std::string& input : inputs) {
-            if (input == kStdinArgument) {
+            if (input == kStdinArgument && options_.files0From.empty()) {
                 ProcessInput(std::string(kStdinName), std::nullopt);
             } else {
                 ProcessInput(input, PathFromArgument(input));
@@ -171,26 +179,32 @@ private:
     }
 
     int LoadTable() {
-        const fs::path path = PathFromArgument(options_.table);
-        std::string bytes;
-        try {
-            os::InputFile file(path);
-            bytes = ReadToEnd(file, kMaxTableBytes);
-        } catch (const os::FileReadError& error) {
-            Fail(options_.table, "cannot open: " + error.Reason());
-            return kExitFailure;
+        if (!options_.table.empty()) {
+            const fs::path path = PathFromArgument(options_.table);
+            std::string bytes;
+            try {
+                os::InputFile file(path);
+                bytes = ReadToEnd(file, kMaxTableBytes);
+            } catch (const os::FileReadError& error) {
+                Fail(options_.table, "cannot open: " + error.Reason());
+                return kExitFailure;
+            }
+            if (bytes.size() > kMaxTableBytes) {
+                Report(options_.table, "is larger than 256 MiB, too large for a table");
+                return kExitUsage;
+            }
+            TableRead read = ReadTable(bytes, settings_.codePage, options_.tsv);
+            if (!read.refusal.empty()) {
+                Report(options_.table, read.refusal);
+                return kExitUsage;
+            }
+            table_ = std::move(read.table);
         }
-        if (bytes.size() > kMaxTableBytes) {
-            Report(options_.table, "is larger than 256 MiB, too large for a table");
+        if (const std::string problem = AddPairs(options_.pairs, table_); !problem.empty()) {
+            Report(problem, "is not UTF-8");
             return kExitUsage;
         }
-        TableRead read = ReadTable(bytes, settings_.codePage, options_.tsv);
-        if (!read.refusal.empty()) {
-            Report(options_.table, read.refusal);
-            return kExitUsage;
-        }
-        table_ = std::move(read.table);
-        if (const std::string warnings = WarningLines(options_.table, table_); !warnings.empty()) {
+        if (const std::string warnings = WarningLines(options_.table, table_); !warnings.empty() && !options_.quiet) {
             std::string text;
             for (std::size_t at = 0; at < warnings.size();) {
                 const std::size_t end = warnings.find('\n', at) + 1;
@@ -214,8 +228,7 @@ private:
     }
 
     // The input's bytes: a regular file read as the pass needs it, perhaps twice; standard
-    // input, a pipe or a device as a stream, a piece at a time; what a diff needs whole, read
-    // whole first. A file rewritten in place must be a regular file (a FIFO is
+    // input, a pipe or a device as a stream, a piece at a time. A file rewritten in place must be a regular file (a FIFO is
     // refused before a byte is taken from it), and its stamp is what the result replaces.
     std::unique_ptr<ByteSource> OpenInput(const std::string& name, const std::optional<fs::path>& path,
                                           std::optional<os::FileStamp>& stamp) {
@@ -230,7 +243,6 @@ private:
         try {
             os::InputFile file(*path, options_.inPlace);
             if (file.Rewindable()) stamp = file.Stamp();
-            if (options_.diff) return std::make_unique<MemorySource>(ReadToEnd(file));
             return SourceOf(std::move(file));
         } catch (const os::FileReadError& error) {
             Fail(name, "cannot open: " + error.Reason());
@@ -365,16 +377,22 @@ private:
     }
 
     void ProcessInput(const std::string& name, const std::optional<fs::path>& path) {
+        ++inputsGiven_;
         std::optional<os::FileStamp> stamp;
         std::unique_ptr<ByteSource> source = OpenInput(name, path, stamp);
         if (!source) return;
         Output output(*this, name, path, stamp);
         PassSettings settings = settings_;
-        std::u16string textRead, textWritten;
+        std::optional<DiffTap> diff;
         if (options_.diff) {
-            settings.textRead = &textRead;
-            settings.textWritten = &textWritten;
+            diff.emplace(path ? name : std::string(kStdinArgument), [this](std::string_view hunk) { WriteStdout(hunk); });
+            settings.tap = &*diff;
         }
+        // What a failure leaves for the user; a diff goes out hunk by hunk.
+        const auto leftBehind = [&] {
+            if (diff) return std::string(diff->Wrote() ? "its diff stops before it" : "nothing written");
+            return std::string(output.Written());
+        };
         PassOutcome outcome;
         try {
             outcome = RunPass(*source, *engine_, settings,
@@ -385,17 +403,16 @@ private:
         }
         source.reset();  // closed before the file may be replaced in place
         if (outcome.changedWhileRead) {
-            Fail(name, "changed while it was read; " + std::string(output.Written()));
+            Fail(name, "changed while it was read; " + leftBehind());
             return;
         }
         if (outcome.notUtf8) {
-            Fail(name, "has no byte order mark and is not UTF-8; " + std::string(output.Written()) + " (--ansi 1252 "
-                       "reads it as Windows-1252)");
+            Fail(name, NotUtf8Text(outcome) + "; " + leftBehind() + NotUtf8Advice(outcome));
             return;
         }
-        if (!AcceptDecoding(name, outcome.unfaithful, output.Written())) return;
+        if (!AcceptDecoding(name, outcome.unfaithful, leftBehind())) return;
         if (outcome.tooLarge) {
-            Fail(name, "is too large (more than 2,147,483,647 UTF-16 units); " + std::string(output.Written()));
+            Fail(name, "is too large (more than 2,147,483,647 UTF-16 units); " + leftBehind());
             return;
         }
         totalFound_ += outcome.found;
@@ -409,12 +426,11 @@ private:
         const bool unchanged = options_.encoding == OutputEncoding::kKeep && outcome.found == 0;
         if (options_.inPlace && unchanged) return;
         if (!outcome.unwritable.empty()) {
-            Fail(name, outcome.unwritable + "; " + std::string(output.Written()));
+            Fail(name, outcome.unwritable + "; " + leftBehind());
             return;
         }
-        if (options_.diff) {
-            const std::string label = path ? name : std::string(kStdinArgument);
-            WriteStdout(UnifiedDiff(ToUtf8(textRead), ToUtf8(textWritten), label, label));
+        if (diff) {
+            diff->Finish();
             return;
         }
         if (!output.Deliver()) return;
@@ -430,13 +446,17 @@ private:
     // --check: the rows that never win and, after inputs, the rows without a hit in them.
     void ReportCheck() {
         std::string text;
-        std::size_t rows = 0, neverWin = 0, withoutHits = 0;
+        std::size_t rows = 0, neverWin = 0, withoutHits = 0, withoutTab = 0;
         const std::string inputs = inputsRead_ == 1 ? std::string("in the input")
                                                     : "across " + std::to_string(inputsRead_) + " inputs";
         for (std::size_t r = 0; r < table_.rows.size(); ++r) {
             if (IsBlankRow(table_.rows[r])) continue;
-            const std::string where = options_.table + ":" + std::to_string(table_.lines[r]) + ": ";
+            const std::string where = RowPlace(options_.table, table_.lines[r]) + ": ";
             ++rows;
+            if (HasNoTab(table_, r)) {
+                ++withoutTab;
+                text += where + "no TAB: the whole line is a phrase replaced by nothing\n";
+            }
             if (!reach_[r].canWin) {
                 ++neverWin;
                 text += where + NeverWinsText(table_, r, reach_[r]) + "\n";
@@ -445,8 +465,10 @@ private:
                 text += where + "no hit " + inputs + "\n";
             }
         }
-        text += options_.table + ": " + std::to_string(rows) + (rows == 1 ? " row" : " rows");
+        text += TableName() + ": " + std::to_string(rows) + (rows == 1 ? " row" : " rows");
+        if (withoutTab > 0) text += "; " + std::to_string(withoutTab) + (withoutTab == 1 ? " has" : " have") + " no TAB";
         if (neverWin + withoutHits == 0) {
+            if (withoutTab > 0) failed_ = true;
             text += inputsRead_ > 0 ? "; every one can win and has hits " + inputs : "; every one can win";
         } else {
             if (neverWin > 0) text += "; " + std::to_string(neverWin) + (neverWin == 1 ? " never wins" : " never win");
@@ -459,11 +481,45 @@ private:
         WriteStdout(text + "\n");
     }
 
-    // --diff: the hits of every row across the inputs.
+    // --diff: the hits of every row across the inputs, and how many inputs were refused.
     void ReportDiffHits() {
-        env_.writeStderr("Found: " + std::to_string(totalFound_) + " in " + std::to_string(inputsWithHits_) +
-                         " of " + std::to_string(inputsRead_) + (inputsRead_ == 1 ? " input\n" : " inputs\n") +
-                         HitLines(table_, totalHits_, ""));
+        std::string line = "Found: " + std::to_string(totalFound_) + " in " + std::to_string(inputsWithHits_) + " of " +
+                           std::to_string(inputsGiven_) + (inputsGiven_ == 1 ? " input" : " inputs");
+        if (inputsGiven_ > inputsRead_) line += "; " + std::to_string(inputsGiven_ - inputsRead_) + " not read (above)";
+        env_.writeStderr(line + "\n" + HitLines(table_, totalHits_, ""));
+    }
+
+    // The name of the whole table in messages: its file's, or --pair for pairs alone.
+    std::string TableName() const { return options_.table.empty() ? std::string("--pair") : options_.table; }
+
+    // --files0-from: the names of the inputs; false when the list cannot be read.
+    bool ReadInputNames(std::vector<std::string>& inputs) {
+        const bool fromStdin = options_.files0From == kStdinArgument;
+        const std::string listName = fromStdin ? std::string(kStdinName) : options_.files0From;
+        std::string bytes;
+        try {
+            if (fromStdin) {
+                const std::unique_ptr<ByteSource> source = env_.openStdin();
+                char piece[1 << 16];
+                for (std::size_t got; (got = source->Read(piece, sizeof piece)) > 0;) bytes.append(piece, got);
+            } else {
+                os::InputFile file(PathFromArgument(options_.files0From));
+                bytes = ReadToEnd(file);
+            }
+        } catch (const os::FileReadError& error) {
+            Fail(listName, "cannot read: " + error.Reason());
+            return false;
+        }
+        const FileNameList list = SplitFileNames(bytes);
+        for (std::size_t entry : list.emptyEntries) {
+            Fail(listName, "name " + std::to_string(entry) + " is empty");
+        }
+        inputs = list.names;
+        if (const std::string twice = RepeatedInPlaceFile(options_, inputs); !twice.empty()) {
+            Fail(listName, twice);
+            return false;
+        }
+        return true;
     }
 
     const Options& options_;
@@ -480,14 +536,15 @@ private:
     long long totalFound_ = 0;
     std::vector<int> totalHits_;
     int inputsRead_ = 0;
+    int inputsGiven_ = 0;
     int inputsWithHits_ = 0;
 };
 
 // Rewriting one file twice in place would apply the table to its own result.
-std::string RepeatedInPlaceFile(const Options& options) {
+std::string RepeatedInPlaceFile(const Options& options, const std::vector<std::string>& files) {
     if (!options.inPlace) return {};
     std::set<fs::path> seen;
-    for (const std::string& file : options.files) {
+    for (const std::string& file : files) {
         std::error_code error;
         fs::path canonical = fs::weakly_canonical(PathFromArgument(file), error);
         if (error) canonical = PathFromArgument(file);
@@ -509,7 +566,7 @@ void UsageError(const Environment& environment, std::string_view problem) {
 int RunReplaceCli(std::span<const std::string> args, const Environment& environment) {
     ParsedArguments parsed = ParseArguments(args);
     const bool informational = parsed.options.help || parsed.options.version;
-    if (parsed.error.empty() && !informational) parsed.error = RepeatedInPlaceFile(parsed.options);
+    if (parsed.error.empty() && !informational) parsed.error = RepeatedInPlaceFile(parsed.options, parsed.options.files);
     if (!parsed.error.empty()) {
         UsageError(environment, parsed.error);
         return kExitUsage;
