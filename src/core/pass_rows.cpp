@@ -1,6 +1,8 @@
 // Rows as the pass sees them, and Count.
 #include "core/pass_rows.h"
 
+#include <string>
+
 namespace palimp {
 
 TableRow PassRowOf(const TableRow& row) {
@@ -61,6 +63,48 @@ TableCount CountTable(std::span<const TableRow> rows, std::u16string_view text, 
     count.cancelled = result.cancelled;
     count.reach = FindRowsThatNeverWin(PassRowsOf(rows));
     return count;
+}
+
+namespace {
+
+std::u16string Number(std::size_t n) {
+    std::u16string digits;
+    for (char c : std::to_string(n)) digits += static_cast<char16_t>(c);
+    return digits;
+}
+
+}  // namespace
+
+std::u16string NeverWinsReason(std::span<const TableRow> rows, std::size_t r, const RowReach& reach) {
+    if (reach.canWin || r >= rows.size()) return {};
+    const TableRow& row = rows[r];
+    if (IsRowOff(row)) return u"Switched off";
+    if (row[kSearchColumn].empty()) return u"No search phrase";
+    if (const std::optional<RowEscapeError> error = FindRowEscapeError(row)) {
+        return u"Never matches: " + RowEscapeErrorText(row, *error);
+    }
+    constexpr std::size_t kNamed = 3;
+    std::u16string text = u"Never wins: ";
+    text += reach.blockers.size() == 1 ? u"row " : u"rows ";
+    for (std::size_t i = 0; i < reach.blockers.size() && i < kNamed; ++i) {
+        if (i > 0) text += u", ";
+        const std::size_t b = reach.blockers[i];
+        text += Number(b + 1) + u" (\"" + rows[b][kSearchColumn] + u"\")";
+    }
+    if (reach.blockers.size() > kNamed) text += u" and " + Number(reach.blockers.size() - kNamed) + u" more";
+    text += reach.blockers.size() == 1 ? u" matches" : u" match";
+    text += u" first wherever this phrase does";
+    return text;
+}
+
+bool SwitchRows(ReplacementTable& table, int top, int bottom) {
+    if (top < 1 || bottom > table.ItemCount() || top > bottom) return false;
+    bool anyOn = false;
+    for (int r = top; r <= bottom; ++r) anyOn = anyOn || !HasOption(table.Cell(kOptionsColumn, r), kOptionOff);
+    for (int r = top; r <= bottom; ++r) {
+        table.SetCell(kOptionsColumn, r, WithOption(table.Cell(kOptionsColumn, r), kOptionOff, anyOn));
+    }
+    return true;
 }
 
 }  // namespace palimp

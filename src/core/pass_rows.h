@@ -46,4 +46,13 @@ struct TableCount {
 TableCount CountTable(std::span<const TableRow> rows, std::u16string_view text,
                       const ProgressMonitor& monitor = {});
 
+// Why row r (0-based) of rows never wins, for its tooltip: "Switched off", "No search phrase",
+// the bad escape, or "Never wins: row 2 ("a") matches first wherever this phrase does" with the
+// rows counted from 1 as the grid shows them. Empty for a row that can win.
+std::u16string NeverWinsReason(std::span<const TableRow> rows, std::size_t r, const RowReach& reach);
+
+// Space in the grid: switches the rows top..bottom off when any of them is on, else on again.
+// Each row's other options stay. Returns whether a row changed.
+bool SwitchRows(ReplacementTable& table, int top, int bottom);
+
 }  // namespace palimp

@@ -68,6 +68,32 @@ TEST(PassRows, CountGivesEachRowItsWinsAndTheRowsThatNeverWin) {
     EXPECT_FALSE(count.reach[5].canWin);  // a bad escape
 }
 
+TEST(PassRows, TheReasonARowNeverWinsNamesTheRowsAsTheGridCountsThem) {
+    const Rows rows = {{u"a", u"", u""},   {u"ab", u"", u""},   {u"x", u"", u"X"}, {u"", u"y", u""},
+                       {u"\\z", u"", u"E"}, {u"b", u"", u"C"}, {u"B", u"", u"C"}, {u"b", u"", u""}};
+    const std::vector<RowReach> reach = FindRowsThatNeverWin(PassRowsOf(rows));
+    const std::u16string expected[] = {
+        u"", u"Never wins: row 1 (\"a\") matches first wherever this phrase does", u"Switched off",
+        u"No search phrase", u"Never matches: phrase: \"\\z\" (character 1) is no escape; the escapes are "
+                             u"\\t, \\n, \\r, \\0, \\\\, \\xHH and \\uXXXX",
+        u"", u"", u"Never wins: rows 6 (\"b\"), 7 (\"B\") match first wherever this phrase does",
+    };
+    for (std::size_t r = 0; r < rows.size(); ++r) EXPECT_EQ(NeverWinsReason(rows, r, reach[r]), expected[r]) << r;
+}
+
+TEST(PassRows, SpaceSwitchesTheSelectedRowsOffUnlessAllAreOffAlready) {
+    ReplacementTable table;
+    table.SetItems({{u"a", u"", u"C"}, {u"b", u"", u"W,X"}, {u"c", u"", u""}});
+    const auto options = [&] {
+        return std::vector<std::u16string>{table.Cell(2, 1), table.Cell(2, 2), table.Cell(2, 3)};
+    };
+    EXPECT_TRUE(SwitchRows(table, 1, 2));  // one of them is on: both go off
+    EXPECT_EQ(options(), (std::vector<std::u16string>{u"C,X", u"W,X", u""}));
+    EXPECT_TRUE(SwitchRows(table, 1, 2));  // all off: both come back on
+    EXPECT_EQ(options(), (std::vector<std::u16string>{u"C", u"W", u""}));
+    EXPECT_FALSE(SwitchRows(table, 2, 4));
+}
+
 std::string ReadAll(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
