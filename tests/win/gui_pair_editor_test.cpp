@@ -207,5 +207,38 @@ TEST_F(PairEditorTest, TabsAndLineBreaksNeverGetIntoTheBoxesAndTheUserIsTold) {
     EXPECT_EQ(Table().Table().Cell(kReplaceColumn, 2), u"abcone two three  plain");
 }
 
+TEST_F(PairEditorTest, ExtendedPairsTakeEscapesAndAnInvalidOneKeepsTheDialogOpen) {
+    StartShown();
+    prompter_.WhenShownModallyRun(Editor(), {
+        [&] {
+            EXPECT_EQ(TextOf(Get("checkExtended")), L"&Extended (\\t, \\n, \\\\)");
+            EXPECT_EQ(Check("checkExtended"), static_cast<WPARAM>(BST_UNCHECKED));
+            TypeInto(Get("comboSearch"), L"\\r\\n");
+            TypeInto(Get("comboReplace"), L"\\q");
+            Press(Get("checkExtended"));
+            Press(Get("btnOK"));
+        },
+        [&] {
+            EXPECT_TRUE(Editor().IsModal()) << "closed with an invalid escape";
+            EXPECT_EQ(prompter_.Beeps(), 1);
+            EXPECT_EQ(GetFocus(), EditOf("comboReplace"));  // where the escape is
+            TypeInto(Get("comboReplace"), L"\\t");
+            Press(Get("btnOK"));
+        },
+    });
+    PressKey('N', kCtrl);
+    EXPECT_EQ(Rows(), (std::vector<TableRow>{{}, {u"\\r\\n", u"\\t", u"E"}}));
+    // Edit shows the option; without Extended the same text is taken as it is.
+    InPairEditor([&] {
+        EXPECT_EQ(Check("checkExtended"), static_cast<WPARAM>(BST_CHECKED));
+        Press(Get("checkExtended"));
+        TypeInto(Get("comboReplace"), L"\\q");
+        Press(Get("btnOK"));
+    }, ModalResult::OK);
+    PressKey(VK_F2);
+    EXPECT_EQ(Rows()[1], (TableRow{u"\\r\\n", u"\\q", u""}));
+    EXPECT_EQ(prompter_.Beeps(), 1);
+}
+
 }  // namespace
 }  // namespace palimp
