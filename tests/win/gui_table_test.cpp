@@ -63,7 +63,8 @@ TEST_F(TableTest, TheWindowAsItOpens) {
                            {"btnDelete", 8, 84, 96, 25},
                            {"btnMoveUp", 8, 115, 96, 25},
                            {"btnMoveDown", 8, 146, 96, 25},
-                           {"sbtnMore", 8, 185, 96, 25}});
+                           {"btnCount", 8, 177, 96, 25},
+                           {"sbtnMore", 8, 216, 96, 25}});
     // The bottom row's buttons and the title row's stand at the right edge, 8 pixels in.
     RECT bottom, cancel = PlaceOf(TableControl("btnCancel")), ok = PlaceOf(TableControl("btnOK"));
     GetClientRect(TableControl("panelOKCancel"), &bottom);
@@ -77,7 +78,7 @@ TEST_F(TableTest, TheWindowAsItOpens) {
     const struct { const char* name; std::wstring text; } texts[] = {
         {"labelTitle", L"What to replace"}, {"labelCount", L"Item: 1 / 1"}, {"stbnOpen", L"Open"},
         {"sbtnSave", L"Save As"}, {"btnAdd", L"Add"}, {"btnEdit", L"Edit"}, {"btnDelete", L"Delete"},
-        {"btnMoveUp", L"Move Up"}, {"btnMoveDown", L"Move Down"}, {"sbtnMore", L"More"},
+        {"btnMoveUp", L"Move Up"}, {"btnMoveDown", L"Move Down"}, {"btnCount", L"Count"}, {"sbtnMore", L"More"},
         {"btnOK", L"Replace All"}, {"btnCancel", L"Cancel"},
     };
     for (const auto& t : texts) EXPECT_EQ(TextOf(TableControl(t.name)), t.text) << t.name;
@@ -113,7 +114,7 @@ TEST_F(TableTest, TheCounterFollowsKeysAndRowCommands) {
         {"End", VK_END, 0, L"Item: 10 / 10", u"ABCDEFGHIJ"},
         {"Move Down at the bottom", VK_DOWN, kCtrl | kAlt, L"Item: 10 / 10", u"ABCDEFGHIJ"},
         {"Shift+Ctrl+Home", VK_HOME, kCtrl | kShift, L"Items: 1..10/10", u"ABCDEFGHIJ"},
-        {"Del with every row selected", VK_DELETE, 0, L"Items: 1..10/10", u"ABCDEFGHIJ"},
+        {"Del with every row selected says why", VK_DELETE, 0, L"Every row is selected: not deleted", u"ABCDEFGHIJ"},
         {"Ctrl+End", VK_END, kCtrl, L"Item: 10 / 10", u"ABCDEFGHIJ"},
         {"Up", VK_UP, 0, L"Item: 9 / 10", u"ABCDEFGHIJ"},
         {"Shift+Up", VK_UP, kShift, L"Items: 8..9/10", u"ABCDEFGHIJ"},
@@ -300,7 +301,8 @@ TEST_F(TableTest, ResizingKeepsTheOptionsColumnAndSharesTheRest) {
         GetWindowRect(TableControl("sgTable"), &grid);
         SCOPED_TRACE(size.cx);
         EXPECT_EQ(TheGrid().ColumnWidth(2), Table().Scale(84));
-        EXPECT_EQ(TheGrid().ColumnWidth(0), (grid.right - grid.left - Table().Scale(84) - Table().Scale(32)) / 2);
+        const int fixed = Table().Scale(84) + TheGrid().SwitchWidth() + TheGrid().HitsWidth();
+        EXPECT_EQ(TheGrid().ColumnWidth(0), (grid.right - grid.left - fixed - Table().Scale(32)) / 2);
         EXPECT_EQ(TheGrid().ColumnWidth(1), TheGrid().ColumnWidth(0));
     }
     RECT window;
