@@ -22,6 +22,7 @@
 #include "core/errors.h"
 #include "core/file_io.h"
 #include "core/line_diff.h"
+#include "core/pass_rows.h"
 #include "core/product.h"
 #include "core/replace_many.h"
 #include "core/table_check.h"
@@ -213,7 +214,10 @@ private:
             }
             env_.writeStderr(text);
         }
-        if (options_.check || options_.stats) reach_ = FindRowsThatNeverWin(table_.rows);
+        if (const std::string escapes = EscapeWarningLines(kProgram, options_.table, table_); !escapes.empty()) {
+            env_.writeStderr(escapes);
+        }
+        if (options_.check || options_.stats) reach_ = FindRowsThatNeverWin(PassRowsOf(table_.rows));
         const Clock::time_point start = Clock::now();
         engine_.emplace(std::span(table_.rows));
         totalHits_.assign(table_.rows.size(), 0);
@@ -450,7 +454,7 @@ private:
         const std::string inputs = inputsRead_ == 1 ? std::string("in the input")
                                                     : "across " + std::to_string(inputsRead_) + " inputs";
         for (std::size_t r = 0; r < table_.rows.size(); ++r) {
-            if (IsBlankRow(table_.rows[r])) continue;
+            if (IsBlankRow(table_.rows[r]) || IsRowOff(table_.rows[r])) continue;
             const std::string where = RowPlace(options_.table, table_.lines[r]) + ": ";
             ++rows;
             if (HasNoTab(table_, r)) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/errors.h"
+#include "core/pass_rows.h"
 #include "core/replacement_table.h"
 
 namespace palimp::cli {
@@ -187,7 +188,8 @@ std::string WarningLines(std::string_view name, const LinedTable& table) {
                 }
                 text += "options " + Quoted(row[kOptionsColumn]) + ": " + letters +
                         (w.detail.size() == 1 ? " is no option" : " are no options") +
-                        "; only the capitals C (case sensitive) and W (whole words) count";
+                        "; only the capitals C (case sensitive), W (whole words), E (extended: "
+                        "escapes such as \\t) and X (switched off) count";
                 break;
             }
             case TableWarningKind::kBlankedMarker:
@@ -221,9 +223,23 @@ std::string WarningLines(std::string_view name, const LinedTable& table) {
     return text;
 }
 
+std::string EscapeWarningLines(std::string_view program, std::string_view name, const LinedTable& table) {
+    std::string text;
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        const std::optional<RowEscapeError> error = FindRowEscapeError(table.rows[r]);
+        if (!error) continue;
+        text += std::string(program) + ": " + std::string(name) + Line(table.lines[r]) + ": warning: " +
+                ToUtf8(RowEscapeErrorText(table.rows[r], *error)) + "; the row is skipped\n";
+    }
+    return text;
+}
+
 std::string NeverWinsText(const LinedTable& table, std::size_t row, const RowReach& reach) {
     const std::u16string& phrase = table.rows[row][kSearchColumn];
     if (phrase.empty()) return "never matches: it has no phrase";
+    if (const std::optional<RowEscapeError> error = FindRowEscapeError(table.rows[row])) {
+        return "never matches: " + ToUtf8(RowEscapeErrorText(table.rows[row], *error));
+    }
     const auto& blockers = reach.blockers;
     if (blockers.size() == 1) {
         const TableRow& other = table.rows[blockers[0]];
@@ -252,7 +268,7 @@ std::string HitLines(const LinedTable& table, std::span<const int> rowHits, std:
     std::string text;
     std::vector<int> without;
     for (std::size_t r = 0; r < rowHits.size(); ++r) {
-        if (table.rows[r][kSearchColumn].empty()) continue;
+        if (PassRowOf(table.rows[r])[kSearchColumn].empty()) continue;
         if (rowHits[r] == 0) {
             without.push_back(table.lines[r]);
             continue;

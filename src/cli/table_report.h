@@ -46,13 +46,17 @@ std::string LineList(std::span<const int> lines);
 // The warnings of the table as lines "NAME:LINE: warning: ...", each ending in a line break.
 std::string WarningLines(std::string_view name, const LinedTable& table);
 
+// For each extended row with an invalid escape, a line "PROGRAM: NAME:LINE: warning: ..."
+// saying where and that the row is skipped.
+std::string EscapeWarningLines(std::string_view program, std::string_view name, const LinedTable& table);
+
 // Why a row never wins, after "NAME:LINE: ": "never matches: it has no phrase", or "never
 // wins: line 2 ("a") matches first wherever "ab" does".
 std::string NeverWinsText(const LinedTable& table, std::size_t row, const RowReach& reach);
 
 // The hits of the table's pairs, one line each for those with hits ("line 3: 2"), then one
 // for those without ("0 hits: lines 4, 6-8"); each line starts with prefix. Rows without a
-// phrase are no pairs and are left out.
+// phrase, switched-off rows and rows with an invalid escape are no pairs and are left out.
 std::string HitLines(const LinedTable& table, std::span<const int> rowHits, std::string_view prefix);
 
 // Why an input without a mark that is not UTF-8 was refused: "has no byte order mark and is

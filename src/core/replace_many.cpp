@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/errors.h"
+#include "core/escapes.h"
 #include "core/replace_automaton.h"
 #include "core/replace_trie.h"
 #include "core/replacement_table.h"
@@ -334,7 +335,28 @@ ReplaceManyEngine::ReplaceManyEngine(ReplaceManyEngine&&) noexcept = default;
 ReplaceManyEngine& ReplaceManyEngine::operator=(ReplaceManyEngine&&) noexcept = default;
 ReplaceManyEngine::~ReplaceManyEngine() = default;
 
-ReplaceManyEngine::ReplaceManyEngine(std::span<const ReplacePair> rows, Tuning tuning) {
+ReplaceManyEngine::ReplaceManyEngine(std::span<const ReplacePair> cells, Tuning tuning) {
+    // The rows as the pass sees them: a switched-off row, or an extended one with an invalid
+    // escape, has no phrase; an extended row's cells are expanded (into expanded, reserved so
+    // that the views stay valid).
+    std::vector<ReplacePair> seen(cells.begin(), cells.end());
+    std::vector<std::u16string> expanded;
+    expanded.reserve(2 * cells.size());
+    for (ReplacePair& pair : seen) {
+        if (HasOption(pair.options, kOptionOff)) {
+            pair.search = {};
+        } else if (HasOption(pair.options, kOptionExtended)) {
+            std::optional<std::u16string> search = ExpandEscapes(pair.search);
+            std::optional<std::u16string> replace = ExpandEscapes(pair.replace);
+            if (!search || !replace) {
+                pair.search = {};
+                continue;
+            }
+            pair.search = expanded.emplace_back(std::move(*search));
+            pair.replace = expanded.emplace_back(std::move(*replace));
+        }
+    }
+    const std::span<const ReplacePair> rows(seen);
     std::size_t totalUnits = 0;
     for (const ReplacePair& pair : rows) totalUnits += pair.search.size() + pair.replace.size();
     if (totalUnits > UINT32_MAX) throw std::length_error("table cells too long");

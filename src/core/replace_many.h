@@ -49,7 +49,9 @@ private:
 
 // One item row of the replacement table, cells exactly as stored. The option cell makes the
 // pair case sensitive when it contains the capital C and whole-words-only when it contains the
-// capital W; lower-case letters and everything else are ignored.
+// capital W; with the capital X the row is switched off and never matches; with the capital E
+// its phrase and replacement are read with their escapes expanded (ExpandEscapes), and an
+// invalid escape makes the row never match. Lower-case letters and everything else are ignored.
 struct ReplacePair {
     std::u16string_view search;
     std::u16string_view replace;

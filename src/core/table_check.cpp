@@ -369,7 +369,10 @@ std::vector<TableWarning> FindTableWarnings(const LinedTable& table) {
         const std::u16string& phrase = row[kSearchColumn];
         std::u16string unknown;
         for (char16_t unit : row[kOptionsColumn]) {
-            if (unit == kOptionCase || unit == kOptionWord || !IsWordChar(unit)) continue;
+            if (unit == kOptionCase || unit == kOptionWord || unit == kOptionExtended || unit == kOptionOff ||
+                !IsWordChar(unit)) {
+                continue;
+            }
             if (unknown.find(unit) == std::u16string::npos) unknown += unit;
         }
         if (!unknown.empty()) {

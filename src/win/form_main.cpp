@@ -8,6 +8,7 @@
 #include "core/local_info.h"
 #include "core/matching.h"
 #include "win/app.h"
+#include "win/form_table.h"
 #include "win/system/command_line.h"
 #include "win/ui/dpi.h"
 #include "win/ui/failure.h"
@@ -129,7 +130,8 @@ void TFormMain::OnDpiChanged(int) {
 
 bool TFormMain::OnCloseQuery() { return FormCloseQuery(); }
 
-bool TFormMain::FormCloseQuery() { return QuerySaveChanges(); }
+// The document first, then an edited table: either question can keep the program open.
+bool TFormMain::FormCloseQuery() { return QuerySaveChanges() && App().FormTable().QuerySaveTable(); }
 
 void TFormMain::OnClose() {
     // Unlike the other windows, closing the main window ends the program.

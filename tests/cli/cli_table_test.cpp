@@ -85,13 +85,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "description and \"##\" as pairs (leave --tsv out)\n"},
         TableCase{"NothingAfterTheMarker", "x\n##\n", {}, 0, "a cat", ":2: warning: the table holds no pair\n"},
         TableCase{"UnknownOptionLetters", "##\ncat\tdog\tw\na\tan\tcase\n", {}, 0, "an dog",
-                  ":2: warning: options \"w\": w is no option; only the capitals C (case sensitive) and W "
-                  "(whole words) count\n"
+                  ":2: warning: options \"w\": w is no option; only the capitals C (case sensitive), W "
+                  "(whole words), E (extended: escapes such as \\t) and X (switched off) count\n"
                   ":3: warning: options \"case\": c, a, s, e are no options; only the capitals C (case "
-                  "sensitive) and W (whole words) count\n"},
+                  "sensitive), W (whole words), E (extended: escapes such as \\t) and X (switched off) count\n"},
         TableCase{"AHeaderRow", "##\nsearch\treplace\toptions\ncat\tdog\n", {}, 0, "a dog",
                   ":2: warning: options \"options\": o, p, t, i, n, s are no options; only the capitals C "
-                  "(case sensitive) and W (whole words) count\n"},
+                  "(case sensitive), W (whole words), E (extended: escapes such as \\t) and X (switched off) count\n"},
         TableCase{"MarkersWithBlanksBeforeAndAfter", " ##\n##\n##\t\ncat\tdog\n", {}, 0, "a dog",
                   ":1: warning: \"##\" with blanks around it is not the marker line\n"
                   ":3: warning: \"##\" with blanks around it is read as a pair\n"},
@@ -100,7 +100,11 @@ INSTANTIATE_TEST_SUITE_P(
         TableCase{"ReplacedByItself", "##\ncat\tcat\tC\nx\tx\n", {}, 0, "a cat",
                   ":2: warning: replaces \"cat\" by itself, which changes nothing\n"},
         TableCase{"EmptyPhrase", "##\n\tdog\ncat\tdog\n", {}, 0, "a dog",
-                  ":2: warning: no phrase, so the row never matches\n"}),
+                  ":2: warning: no phrase, so the row never matches\n"},
+        TableCase{"SwitchedOffAndExtendedRows", "##\ncat\tdog\tX\na\\x20\tan\\t\tE\n", {}, 0, "an\tcat", ""},
+        TableCase{"InvalidEscapeSkipsTheRow", "##\na\\q\tx\tE\ncat\tdog\n", {}, 0, "a dog",
+                  ":2: warning: phrase: \"\\q\" (character 2) is no escape; the escapes are \\t, \\n, \\r, "
+                  "\\0, \\\\, \\xHH and \\uXXXX; the row is skipped\n"}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST_F(CliTest, StatsCountThePairsThatCanMatch) {
@@ -172,7 +176,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "T:4: no hit across 3 inputs\nT:5: no hit across 3 inputs\nT: 4 rows; 2 have no hit across 3 inputs\n"},
         CheckCase{"ARowWithoutTab", "cat dog\na\tb\n", {}, 1,
                   "T:2: no TAB: the whole line is a phrase replaced by nothing\nT: 2 rows; 1 has no TAB; every one can win\n"},
-        CheckCase{"BothKinds", "a\tx\nab\ty\nz\tw\n", {"a"}, 1,
+        CheckCase{"SwitchedOffRowsAreLeftOut", "a\tx\tX\nab\ty\n", {"ab"}, 0,
+                  "T: 1 row; every one can win and has hits in the input\n"},
+        CheckCase{"ABadEscapeNeverMatches", "\\q\tx\tE\n", {}, 1,
+                  "T:2: never matches: phrase: \"\\q\" (character 1) is no escape; the escapes are \\t, \\n, "
+                  "\XX        CheckCase{"BothKinds", "a\tx\nab\ty\nz\tw\n", {"a"}, 1,
                   "T:3: never wins: line 2 (\"a\") matches first wherever \"ab\" does\nT:4: no hit in the input\n"
                   "T: 3 rows; 1 never wins; 1 has no hit in the input\n"}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });

@@ -20,6 +20,7 @@ using replace_test::EngineConfig;
 using replace_test::PairsOf;
 using replace_test::Row;
 using replace_test::Escaped;
+using replace_test::EscapedForm;
 using replace_test::kCornerUnits;
 using replace_test::kOptionCells;
 using replace_test::SpellingsOf;
@@ -102,6 +103,13 @@ Sample RandomSample(Random& random, const Shape& shape) {
         row.replace =
             random.Chance(25) ? u"" : RandomString(alphabet + u"xy#", random.Below(4), random);
         row.options = kOptionCells[random.Below(std::size(kOptionCells))];
+        if (HasOption(row.options, kOptionExtended)) {
+            // The cells as escapes that expand to what the text holds, now and then a bad one.
+            const auto pick = [&random] { return random.Below(4); };
+            row.search = EscapedForm(row.search, pick);
+            row.replace = EscapedForm(row.replace, pick);
+            if (random.Chance(5)) row.search.insert(random.Below(row.search.size() + 1), u"\\q");
+        }
         sample.rows.push_back(row);
     }
     if (shape.wide) {

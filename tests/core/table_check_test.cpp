@@ -61,6 +61,8 @@ TEST(TableWarnings, NameTheLineOfEachMistake) {
         {"a clean table", u"##\nab\tx\tC,W\ncd\ty\tW C\n\t\t\n", {}},
         {"lower-case and other letters", u"##\na\tb\tc\nb\tc\tcase\nd\te\tC;W 1\n",
          {{Kind::kUnknownOptionLetters, 2, 0, u"c"}, {Kind::kUnknownOptionLetters, 3, 0, u"case"}}},
+        {"extended and switched off are options", u"##\na\tb\tC,E,X\nb\tc\tEXtra\n",
+         {{Kind::kUnknownOptionLetters, 3, 0, u"tra"}}},
         {"a header row", u"##\nsearch\treplace\toptions\n",
          {{Kind::kUnknownOptionLetters, 2, 0, u"optins"}}},
         {"blanked marker before the marker", u"## \n##\na\tb\n", {{Kind::kBlankedMarker, 1, 2, {}}}},
