@@ -228,7 +228,7 @@ std::string EscapeWarningLines(std::string_view program, std::string_view name, 
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
         const std::optional<RowEscapeError> error = FindRowEscapeError(table.rows[r]);
         if (!error) continue;
-        text += std::string(program) + ": " + std::string(name) + Line(table.lines[r]) + ": warning: " +
+        text += std::string(program) + ": " + RowPlace(name, table.lines[r]) + ": warning: " +
                 ToUtf8(RowEscapeErrorText(table.rows[r], *error)) + "; the row is skipped\n";
     }
     return text;

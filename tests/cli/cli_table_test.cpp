@@ -180,7 +180,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "T: 1 row; every one can win and has hits in the input\n"},
         CheckCase{"ABadEscapeNeverMatches", "\\q\tx\tE\n", {}, 1,
                   "T:2: never matches: phrase: \"\\q\" (character 1) is no escape; the escapes are \\t, \\n, "
-                  "\XX        CheckCase{"BothKinds", "a\tx\nab\ty\nz\tw\n", {"a"}, 1,
+                  "\\r, \\0, \\\\, \\xHH and \\uXXXX\nT: 1 row; 1 never wins\n"},
+        CheckCase{"BothKinds", "a\tx\nab\ty\nz\tw\n", {"a"}, 1,
                   "T:3: never wins: line 2 (\"a\") matches first wherever \"ab\" does\nT:4: no hit in the input\n"
                   "T: 3 rows; 1 never wins; 1 has no hit in the input\n"}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
