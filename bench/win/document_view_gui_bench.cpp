@@ -133,7 +133,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     for (char16_t& c : oneLine)
         if (c == u'\r' || c == u'\n') c = u' ';
     view.Load(u"");
-    double longLine = Seconds([&] { view.Load(oneLine); paint(); });
+    double longLine = Seconds([&] { view.Load(std::move(oneLine)); paint(); });
     view.Select(view.Length() / 2, 0);
     paint();
     double longLineKey = Seconds([&] {

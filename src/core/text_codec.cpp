@@ -461,6 +461,21 @@ std::u16string NormalizeLineBreaks(std::u16string_view text) {
     return out;
 }
 
+std::u16string NormalizeLineBreaks(std::u16string&& text) {
+    const size_t n = text.size();
+    for (size_t i = 0; i < n; ++i) {
+        char16_t c = text[i];
+        if (c > kCr && c != kLineSeparator) continue;
+        if (c == kLineSeparator || c == kLf || (c == kCr && (i + 1 == n || text[i + 1] != kLf))) {
+            std::u16string out = NormalizeLineBreaks(std::u16string_view(text));
+            std::u16string().swap(text);  // given away: not held beside its copy
+            return out;
+        }
+        if (c == kCr) ++i;  // a CR LF, as it should be
+    }
+    return std::move(text);
+}
+
 EncodedText EncodeText(std::u16string_view text, TextEncoding encoding,
                        const AnsiCodePage& codePage) {
     switch (encoding) {

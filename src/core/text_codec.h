@@ -83,8 +83,10 @@ struct ByteLook {
 };
 ByteLook LookAtBytes(std::string_view head);
 
-// Every CR LF, lone CR, lone LF and U+2028 becomes CR LF; nothing else changes.
+// Every CR LF, lone CR, lone LF and U+2028 becomes CR LF; nothing else changes. Given a
+// string of its own, text whose breaks are all CR LF already comes back as it is, uncopied.
 std::u16string NormalizeLineBreaks(std::u16string_view text);
+std::u16string NormalizeLineBreaks(std::u16string&& text);
 
 struct EncodedText {
     std::string bytes;

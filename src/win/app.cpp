@@ -8,6 +8,7 @@
 #include "win/system/ansi_code_page.h"
 #include "win/dialog_exception.h"
 #include "win/dlg_progress.h"
+#include "win/ui/editor_view.h"
 #include "win/ui/failure.h"
 #include "win/dlg_about.h"
 #include "win/form_from_to.h"
@@ -122,6 +123,9 @@ void Application::ProcessMessages() {
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
+        // The editor's background work posts itself step after step: run here, wrapping a
+        // large document would hold the command for seconds. Its timer resumes it later.
+        if (EditorView::IsBackgroundWork(msg)) continue;
         ProcessMessage(msg);
     }
     Idle();

@@ -48,7 +48,7 @@ public:
     // The message loop; returns when the main window has closed.
     int Run();
     // Handles every message waiting in the queue through the same path as Run (hook,
-    // accelerators, dialog keys) and returns.
+    // accelerators, dialog keys) and returns; the editor's background work waits for Run.
     void ProcessMessages();
     // One message through the application's path: the hook, the target form's
     // PreTranslateMessage, then translate and dispatch.

@@ -163,7 +163,7 @@ private:
 
     // Replace Many (form_main_replace.cpp).
     void actionReplaceManyExecute();
-    void DeliverReplaceResult(const std::u16string& output);
+    void DeliverReplaceResult(std::u16string output);
 
     // Help (form_main_help.cpp): the application-wide F1 hook and the local help pages.
     bool applicationEventsMessage(MSG& msg);

@@ -69,7 +69,7 @@ bool TFormMain::QuerySaveChanges() {
 void TFormMain::SetDocumentText(std::u16string text) {
     // Setting equal text would clear the modified flag and the undo history for nothing.
     if (text == DocumentText()) return;
-    memo.Load(text);
+    memo.Load(std::move(text));
     memoChange();
 }
 
@@ -131,7 +131,9 @@ void TFormMain::OpenDocument(const std::wstring& path) {
     {
         BusyCursor busy;
         try {
-            SetDocumentText(NormalizeLineBreaks(DecodeTextFile(ReadFileShared(path), SystemAnsiCodePage())));
+            // Each step lets the one before go: a big file is held twice at most, never four times.
+            std::u16string text = DecodeTextFile(ReadFileShared(path), SystemAnsiCodePage());
+            SetDocumentText(NormalizeLineBreaks(std::move(text)));
         } catch (const std::exception&) {
             readFailed = true;  // missing, locked, unreadable or too large
         }

@@ -51,6 +51,7 @@ void TFormMain::ReplaceManyPass(const ReplacementTable& table) {
             },
     };
     ReplaceResult result = engine.Run(source, monitor);
+    std::u16string().swap(source);  // its memory serves the editor's copy of the result
     bool cancelled = CancelRequested || result.cancelled;
     if (!cancelled && result.Delivered()) {
         // The final count and the rate over the whole pass, as the last refresh would show them.
@@ -58,7 +59,7 @@ void TFormMain::ReplaceManyPass(const ReplacementTable& table) {
         int rate = static_cast<int>(RoundedQuotient(std::int64_t{result.found} * 1000, elapsed));
         progress.SetCount(WideView(ProgressLabel({.found = result.found, .rate = rate, .percent = 100})));
         progress.ShowApplying();
-        DeliverReplaceResult(result.output);
+        DeliverReplaceResult(std::move(result.output));
     }
     progress.HideProgress();
     if (cancelled) return;
@@ -69,11 +70,11 @@ void TFormMain::ReplaceManyPass(const ReplacementTable& table) {
                L"s)");
 }
 
-void TFormMain::DeliverReplaceResult(const std::u16string& output) {
+void TFormMain::DeliverReplaceResult(std::u16string output) {
     // One replacement of the whole text, one undo step after the history before it; the caret
     // at the end. The clipboard is never touched.
     BusyCursor busy;
-    memo.ReplaceAll(output);
+    memo.ReplaceAll(std::move(output));
     UpdateCommandStates();
 }
 

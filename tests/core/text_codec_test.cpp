@@ -140,9 +140,14 @@ TEST(TextCodec, NormalizeLineBreaksMakesEveryBreakCrLf) {
         {u"a\u2028b\r\u2028", u"a\r\nb\r\n\r\n"},
         {u"x\0\r"sv, u"x\0\r\n"sv},
         {u"\u2029\u0085\x0B", u"\u2029\u0085\x0B"},  // other separators stay
+        {u"a\r\n\r\nb\r\n", u"a\r\n\r\nb\r\n"},
+        {u"a\r\nb\r", u"a\r\nb\r\n"},
+        {u"\r\n\n", u"\r\n\r\n"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(NormalizeLineBreaks(c.in), c.out) << testing::PrintToString(std::u16string(c.in));
+        // A string of its own, normalized in place when it can be: the same result.
+        EXPECT_EQ(NormalizeLineBreaks(std::u16string(c.in)), c.out) << testing::PrintToString(std::u16string(c.in));
     }
 }
 

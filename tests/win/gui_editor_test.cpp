@@ -153,6 +153,29 @@ TEST_F(EditorTest, ThePlainLookOfAnEditControl) {
     EXPECT_EQ(Text(), L"a\r\nb\r\nc");
 }
 
+// Regression: the pass's message pump ran the editor's background wrapping of the whole
+// document, which posts itself step after step: seconds before the pass began on 10 MB.
+TEST_F(EditorTest, ABusyCommandsPumpLeavesTheBackgroundWrappingToTheIdleLoop) {
+    std::wstring line;
+    while (line.size() < 400) line += L"word ";
+    std::wstring text;
+    const int lines = 3000;
+    for (int i = 0; i < lines; ++i) text += line + L"\r\n";
+    View().SetWordWrap(true);
+    View().Load(std::u16string(U16View(text)));
+    auto displayLines = [&] { return SendMessageW(Memo(), SCI_VISIBLEFROMDOCLINE, lines, 0); };
+    App().ProcessMessages();
+    EXPECT_LT(displayLines(), 2 * lines) << "the pump wrapped every line";
+    // The idle loop still wraps them all, in its own time.
+    const DWORD start = GetTickCount();
+    while (displayLines() < 2 * lines && GetTickCount() - start < 30000) {
+        MSG msg;
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0) continue;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) App().ProcessMessage(msg);
+    }
+    EXPECT_GE(displayLines(), 2 * lines);
+}
+
 // Regression: after the pass the progress dialog stood frozen at its last refresh, with Cancel
 // live but ignored, while the editor took the result.
 TEST_F(EditorTest, TheProgressDialogIsFullAndCancelDisabledWhileTheResultGoesIn) {

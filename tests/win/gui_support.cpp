@@ -520,6 +520,6 @@ void GuiTest::Select(DWORD start, DWORD end) {
     Main().Editor().Select(static_cast<int>(start), static_cast<int>(end - start));
 }
 
-void GuiTest::SetDocument(std::wstring_view text) { Main().Editor().Load(U16View(text)); }
+void GuiTest::SetDocument(std::wstring_view text) { Main().Editor().Load(std::u16string(U16View(text))); }
 
 }  // namespace palimp

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 
 #include "win/ui/fonts.h"
 
@@ -17,29 +18,46 @@ namespace {
 
 // UTF-16 to UTF-8. A lone surrogate has no UTF-8 form: it is written as its three-byte pattern,
 // which Scintilla keeps as it is (and shows as bytes), so that nothing is lost on the way back.
+// Documents run to tens of megabytes: the size is counted first, then the bytes written in
+// place, runs of ASCII in a tight loop.
 std::string ToUtf8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 2);
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        }
+    const size_t n = text.size();
+    auto pairAt = [&](size_t i) {
+        return text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+    };
+    size_t size = 0;
+    for (size_t i = 0; i < n; ++i) {
+        char16_t c = text[i];
         if (c < 0x80) {
-            out += static_cast<char>(c);
+            size += 1;
         } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            size += 2;
+        } else if (pairAt(i)) {
+            size += 4;
+            ++i;
         } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            size += 3;
         }
+    }
+    std::string out(size, '\0');
+    auto* o = reinterpret_cast<unsigned char*>(out.data());
+    for (size_t i = 0; i < n; ++i) {
+        while (i < n && text[i] < 0x80) *o++ = static_cast<unsigned char>(text[i++]);
+        if (i == n) break;
+        char32_t c = text[i];
+        if (pairAt(i)) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+            *o++ = static_cast<unsigned char>(0xF0 | (c >> 18));
+            *o++ = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
+        } else if (c < 0x800) {
+            *o++ = static_cast<unsigned char>(0xC0 | (c >> 6));
+            *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+            continue;
+        } else {
+            *o++ = static_cast<unsigned char>(0xE0 | (c >> 12));
+        }
+        *o++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+        *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
     }
     return out;
 }
@@ -47,11 +65,13 @@ std::string ToUtf8(std::u16string_view text) {
 // UTF-8 back to UTF-16, the inverse of ToUtf8. A byte that starts no sequence (Scintilla holds
 // what the user typed or pasted, always whole) is taken as the character of that code.
 std::u16string ToUtf16(const char* bytes, size_t length) {
-    std::u16string out;
-    out.reserve(length);
+    std::u16string out(length, u'\0');  // never more units than bytes
+    char16_t* o = out.data();
     auto* p = reinterpret_cast<const unsigned char*>(bytes);
     auto continuation = [&](size_t at) { return at < length && (p[at] & 0xC0) == 0x80; };
     for (size_t i = 0; i < length;) {
+        while (i < length && p[i] < 0x80) *o++ = p[i++];
+        if (i == length) break;
         unsigned char lead = p[i];
         char32_t c = lead;
         size_t size = 1;
@@ -68,13 +88,14 @@ std::u16string ToUtf16(const char* bytes, size_t length) {
             if (size == 1) c = lead;
         }
         if (c >= 0x10000) {
-            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+            *o++ = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            *o++ = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
         } else {
-            out += static_cast<char16_t>(c);
+            *o++ = static_cast<char16_t>(c);
         }
         i += size;
     }
+    out.resize(static_cast<size_t>(o - out.data()));
     return out;
 }
 
@@ -96,6 +117,10 @@ COLORREF System(int index) { return GetSysColor(index); }
 
 constexpr UINT_PTR kSubclassId = 1;
 
+// The message Scintilla posts itself for each step of its idle work (private to its Windows
+// platform layer; a step is at most 50 ms, and it posts the next until the work is done).
+constexpr UINT kScintillaIdleStep = 5001;
+
 }  // namespace
 
 HWND EditorView::Create(HWND parent, int id) {
@@ -107,6 +132,11 @@ HWND EditorView::Create(HWND parent, int id) {
     if (!hwnd_) return nullptr;
     SetWindowSubclass(hwnd_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 
+    // A document without style bytes: nothing is styled, and they would double the memory a
+    // document takes and every whole-text step's work.
+    LRESULT document = Call(SCI_CREATEDOCUMENT, 0, SC_DOCUMENTOPTION_STYLES_NONE);
+    Call(SCI_SETDOCPOINTER, 0, document);
+    Call(SCI_RELEASEDOCUMENT, 0, document);  // the view's reference keeps it
     Call(SCI_SETCODEPAGE, SC_CP_UTF8);
     Call(SCI_SETEOLMODE, SC_EOL_CRLF);
     Call(SCI_SETPASTECONVERTENDINGS, TRUE);
@@ -148,6 +178,12 @@ HWND EditorView::Create(HWND parent, int id) {
     return hwnd_;
 }
 
+bool EditorView::IsBackgroundWork(const MSG& msg) {
+    if (msg.message != WM_TIMER && msg.message != kScintillaIdleStep) return false;
+    wchar_t className[16] = {};
+    return GetClassNameW(msg.hwnd, className, 16) && std::wcscmp(className, L"Scintilla") == 0;
+}
+
 // Every call goes through the window procedure, as for any control: the few calls a command
 // makes cost nothing next to its work, and hooks and tests see them.
 LRESULT EditorView::Call(UINT message, WPARAM wParam, LPARAM lParam) const {
@@ -181,8 +217,9 @@ int EditorView::Length() const { return UnitPosition(Call(SCI_GETLENGTH)); }
 
 bool EditorView::Empty() const { return Call(SCI_GETLENGTH) == 0; }
 
-void EditorView::Load(std::u16string_view text) {
+void EditorView::Load(std::u16string text) {
     std::string bytes = ToUtf8(text);
+    std::u16string().swap(text);
     bool readOnly = ReadOnly();
     Call(SCI_SETREADONLY, FALSE);
     Call(SCI_SETUNDOCOLLECTION, FALSE);
@@ -195,8 +232,9 @@ void EditorView::Load(std::u16string_view text) {
     Call(SCI_SETREADONLY, readOnly);
 }
 
-void EditorView::ReplaceAll(std::u16string_view text) {
+void EditorView::ReplaceAll(std::u16string text) {
     std::string bytes = ToUtf8(text);
+    std::u16string().swap(text);
     Call(SCI_BEGINUNDOACTION);
     Call(SCI_SETTARGETRANGE, 0, Call(SCI_GETLENGTH));
     Call(SCI_REPLACETARGET, bytes.size(), reinterpret_cast<LPARAM>(bytes.data()));

@@ -28,16 +28,22 @@ public:
     // no margins, system colours, CR LF line ends. Null when the system refuses it.
     HWND Create(HWND parent, int id);
     HWND Handle() const { return hwnd_; }
+    // A message of the editor's background work (wrapping and laying out a long document in
+    // steps, the caret's blink), which it starts again by its own timer: a busy command that
+    // lets waiting input and paint through may leave such a message out.
+    static bool IsBackgroundWork(const MSG& msg);
 
     // The whole text, U+0000 included.
     std::u16string Text() const;
     int Length() const;
     bool Empty() const;
     // A new document: the text, an empty history, unmodified, the caret at the start.
-    void Load(std::u16string_view text);
+    // Both take the text by value and let it go once converted, before the editor takes its
+    // copy: a document of tens of megabytes is then never held three times over.
+    void Load(std::u16string text);
     // The whole text replaced as one undo step (the history before it kept); the caret at the
     // end, scrolled into view.
-    void ReplaceAll(std::u16string_view text);
+    void ReplaceAll(std::u16string text);
 
     // The selection as start and length; Select puts the caret at its end and scrolls it into
     // view. A position inside a surrogate pair is taken as the pair's start.
