@@ -169,7 +169,7 @@ void TFormMain::sbtnFindOptionsClick() {
     GetWindowRect(shapeFindEdit.Handle(), &shape);
     GetWindowRect(sbtnFindOptions.Handle(), &button);
     POINT at = {shape.left, button.bottom + 1};
-    int command = App().GetPrompter().ShowPopupMenu(Handle(), pmFind, at, TPM_LEFTALIGN | TPM_TOPALIGN);
+    int command = DropMenu(pmFind, at, TPM_LEFTALIGN | TPM_TOPALIGN);
     if (command) Actions().Dispatch(command);
 }
 

@@ -289,6 +289,7 @@ void TFormTable::OnGetMinMaxInfo(MINMAXINFO& info) { info.ptMinTrackSize = {Scal
 void TFormTable::OnDpiChanged(int) {
     LoadPictures();
     ApplyFonts();
+    FitToolsColumn();
     ApplyGridFont(true);
     layout_.Arrange(Handle(), Dpi());
     FormResize();
@@ -313,7 +314,32 @@ bool TFormTable::OnDrawItem(const DRAWITEMSTRUCT& item) {
 
 // ---- The counter and the row commands --------------------------------------------------------
 
-void TFormTable::UpdateCountLabel() { SetWindowTextW(labelCount, ToWide(CountLabelText(table_)).c_str()); }
+void TFormTable::UpdateCountLabel() {
+    FitToolsColumn();
+    SetWindowTextW(labelCount, ToWide(CountLabelText(table_)).c_str());
+}
+
+void TFormTable::FitToolsColumn() {
+    const std::wstring widest = ToWide(WidestCountLabelText(table_.ItemCount()));
+    HDC dc = GetDC(labelCount);
+    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(labelCount, WM_GETFONT, 0, 0)));
+    SIZE text = {};
+    GetTextExtentPoint32W(dc, widest.c_str(), static_cast<int>(widest.size()), &text);
+    SelectObject(dc, oldFont);
+    ReleaseDC(labelCount, dc);
+    // 8 pixels either side, as the buttons have; a pixel more for the rounding to 96 DPI.
+    const int width = std::max(kToolsWidth, dpi::Unscale(text.cx, Dpi()) + 1 + 16);
+    const int before = toolsWidth_ ? toolsWidth_ : kToolsWidth;
+    if (width == toolsWidth_) return;
+    toolsWidth_ = width;
+    layout_.SetBounds(panelTools.Handle(), {0, 0, width, 0});
+    panelTools.GetLayout().SetBounds(labelCount, {8, 2, width - 16, 16});
+    Bounds grid = layout_.GetBounds(sgTable.Handle());
+    grid.width -= width - before;
+    layout_.SetBounds(sgTable.Handle(), grid);
+    layout_.Arrange(Handle(), Dpi());
+    FormResize();
+}
 
 void TFormTable::TableChanged() {
     sgTable.TableChanged();
@@ -335,8 +361,7 @@ void TFormTable::sbtnMoreClick() {
 int TFormTable::DropDown(HMENU menu, HWND button) {
     RECT place;
     GetWindowRect(button, &place);
-    return Host().GetPrompter().ShowPopupMenu(Handle(), menu, {place.right, place.bottom},
-                                              TPM_RIGHTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON);
+    return DropMenu(menu, {place.right, place.bottom}, TPM_RIGHTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON);
 }
 
 void TFormTable::actionAddExecute() {

@@ -84,6 +84,9 @@ private:
     void FormShow();
     void FormResize();
     void UpdateCountLabel();
+    // Widens the tools column (never below its design width) so that the longest counter of
+    // the table fits on one line in the counter's font; the grid gives up the room.
+    void FitToolsColumn();
     void TableChanged();
     void sgTableClick();
     void sgTableDblClick();
@@ -125,6 +128,7 @@ private:
     HMENU popupMenuMore = nullptr;
     HMENU popupMenuOpen = nullptr;
     bool focusGridOnActivate_ = false;
+    int toolsWidth_ = 0;  // the tools column's width now (96 DPI)
 
     Grid sgTable;
     Panel panelTitle;

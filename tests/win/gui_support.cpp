@@ -179,6 +179,49 @@ SIZE TextExtent(HWND control) {
     return size;
 }
 
+::testing::AssertionResult ShowsWholeText(HWND label) {
+    const LONG style = GetWindowLongW(label, GWL_STYLE);
+    const std::wstring text = TextOf(label);
+    const std::string name(ControlName(label));
+    if (style & (SS_ENDELLIPSIS | SS_PATHELLIPSIS | SS_WORDELLIPSIS)) return ::testing::AssertionSuccess();
+    const LONG type = style & SS_TYPEMASK;
+    const bool wraps = (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT) && !(style & SS_CENTERIMAGE);
+    RECT client = {};
+    GetClientRect(label, &client);
+    RECT needed = {0, 0, client.right, 0};
+    UINT format = DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE) | ((style & SS_NOPREFIX) ? DT_NOPREFIX : 0);
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed, format);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    if (needed.right <= client.right && needed.bottom <= client.bottom) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << name << " \"" << Narrow(text) << "\" needs " << needed.right << " x "
+                                         << needed.bottom << " pixels but has " << client.right << " x " << client.bottom;
+}
+
+namespace {
+
+BOOL CALLBACK CollectLabel(HWND child, LPARAM list) {
+    wchar_t className[32] = {};
+    GetClassNameW(child, className, 32);
+    const LONG type = GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK;
+    const bool textual = type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT || type == SS_SIMPLE ||
+                         type == SS_LEFTNOWORDWRAP;
+    if (lstrcmpiW(className, L"Static") == 0 && textual && IsWindowVisible(child) && GetWindowTextLengthW(child) > 0) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> LabelsOf(HWND window) {
+    std::vector<HWND> labels;
+    EnumChildWindows(window, CollectLabel, reinterpret_cast<LPARAM>(&labels));
+    return labels;
+}
+
 HWND Named(Form& form, const char* name) {
     HWND control = form.Control(name);
     EXPECT_NE(control, nullptr) << "no control named " << name;

@@ -126,6 +126,15 @@ RECT PlaceOf(HWND control);
 LOGFONTW FontOf(HWND control);
 SIZE TextExtent(HWND control);
 
+// Whether a label (a static control with text) shows all of its text in its client area, in
+// its font: one line no wider than the client area for a label that cannot wrap, the lines
+// the client height holds for one that wraps. A label that ends in an ellipsis by design
+// (SS_ENDELLIPSIS, SS_PATHELLIPSIS, SS_WORDELLIPSIS) counts as whole.
+::testing::AssertionResult ShowsWholeText(HWND label);
+// Every visible label with text among the descendants of window (panels included), for tables of
+// cases over all windows.
+std::vector<HWND> LabelsOf(HWND window);
+
 // The control of form with this name; the test fails (and gets null) when there is none.
 HWND Named(Form& form, const char* name);
 
