@@ -91,6 +91,8 @@ bool TFormMain::PreTranslateMessage(MSG& msg) {
     if (!focus || !IsChild(Handle(), focus)) return false;
     HWND next = GetNextDlgTabItem(Handle(), focus, (Shortcut::HeldModifiers() & kShift) != 0);
     if (next) SetFocus(next);
+    // As in any dialog, Tab into the find box selects its text, ready to be typed over.
+    if (next == edFind) SendMessageW(edFind, EM_SETSEL, 0, -1);
     return true;
 }
 
@@ -117,14 +119,14 @@ bool TFormMain::OnNotify(NMHDR& header, LRESULT& result) {
     return true;
 }
 
-void TFormMain::OnSize(int, int) { layout_.Arrange(Handle(), Dpi()); }
+void TFormMain::OnSize(int, int) { ArrangeTopPanel(); }
 
 void TFormMain::OnGetMinMaxInfo(MINMAXINFO& info) { info.ptMinTrackSize = {Scale(350), Scale(150)}; }
 
 void TFormMain::OnDpiChanged(int) {
     LoadPictures();
     ApplyFonts();
-    layout_.Arrange(Handle(), Dpi());
+    ArrangeTopPanel();
 }
 
 bool TFormMain::OnCloseQuery() { return FormCloseQuery(); }

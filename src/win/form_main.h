@@ -155,6 +155,11 @@ private:
     // Enter and Escape in the find box; true when the key was taken.
     bool edFindKeyPress(const MSG& msg);
     void FocusFindBox();
+    // Places the toolbar, the find panel and the logo in the top panel for the window's width:
+    // the find panel stands left of the logo; where the row is too narrow the logo gives way,
+    // and where it is too narrow even then the find panel takes a second row under the toolbar,
+    // so the find box always shows whole.
+    void ArrangeTopPanel();
     // The editor's selection as start and length, and showing a search's outcome there.
     std::pair<int, int> MemoSelection() const;
     void ShowSearchOutcome(const SearchOutcome& outcome);

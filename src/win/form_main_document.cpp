@@ -129,6 +129,8 @@ void TFormMain::actionOpenExecute() {
     std::optional<std::wstring> path = App().GetPrompter().OpenFile(Handle(), openDialog);
     if (!path) return;
     OpenDocument(*path);
+    // The user goes on in the document just opened, not where the focus was before the dialog.
+    if (IsWindowVisible(memo) && IsWindowEnabled(memo)) SetFocus(memo);
 }
 
 void TFormMain::OpenDocument(const std::wstring& path) {
