@@ -106,7 +106,12 @@ int TestPrompter::ShowMessageBox(HWND, std::wstring_view text, std::wstring_view
     messages_.push_back({std::wstring(text), std::wstring(caption), flags, HourglassShown()});
     std::optional<Entry> entry = Next(Kind::Message, std::wstring(text));
     if (!entry) return IDCANCEL;
-    EXPECT_EQ(Narrow(text), Narrow(entry->text));
+    const std::wstring_view expected = entry->text;
+    const bool firstLines = text.size() > expected.size() + 2 && text.substr(0, expected.size()) == expected &&
+                            text.substr(expected.size(), 2) == L"\r\n";
+    if (!firstLines) {
+        EXPECT_EQ(Narrow(text), Narrow(entry->text));
+    }
     return entry->number;
 }
 

@@ -45,6 +45,8 @@ public:
     };
 
     // The next prompt is a message box showing text; it answers with button (IDYES, IDNO...).
+    // text may also be the message's first lines when further lines give details (the file and
+    // the system's reason of a file error); Messages() has the whole text.
     void AnswerMessage(std::wstring text, int button);
     // The next prompt is an Open (or Save As) dialog; it chooses path, or is cancelled.
     void ChooseInOpen(std::wstring path);
