@@ -20,6 +20,11 @@ namespace {
 
 constexpr wchar_t kTextFilter[] = L"Text Documents (*.txt)|*.txt|All Files (*.*)|*.*";
 
+std::wstring DroppedFilesMessage(UINT count) {
+    return L"Palimp opens one file at a time, and " + std::to_wstring(count) +
+           L" files were dropped: none of them was opened.\r\nDrop a single file to open it.";
+}
+
 }  // namespace
 
 TFormMain::TFormMain(FormHost& host) : Form(host) {
@@ -152,9 +157,15 @@ void TFormMain::OnDropFiles(HDROP drop) { WMDropFiles(drop); }
 void TFormMain::WMDropFiles(HDROP drop) {
     // The shell's drop data is freed however the handling ends.
     std::unique_ptr<std::remove_pointer_t<HDROP>, decltype(&DragFinish)> guard(drop, &DragFinish);
-    if (!QuerySaveChanges()) return;
-    // Several files at once open nothing: the editor holds one document.
-    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) != 1) return;
+    // Several files at once open nothing, and say so: the editor holds one document, and which of
+    // them the user meant is not for the program to guess (the shell's order is no choice).
+    // Nothing is discarded then, so there is no "Save changes?" question first.
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    if (count > 1) {
+        App().GetPrompter().ShowMessageBox(Handle(), DroppedFilesMessage(count), L"Palimp", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (count == 0 || !QuerySaveChanges()) return;
     UINT length = DragQueryFileW(drop, 0, nullptr, 0);
     std::wstring path(length + 1, L'\0');
     path.resize(DragQueryFileW(drop, 0, path.data(), length + 1));

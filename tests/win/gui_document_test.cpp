@@ -427,11 +427,18 @@ TEST_F(DocumentTest, DroppedFiles) {
     drop({second});
     EXPECT_EQ(Text(), L"!first");
 
-    // Two files: the question comes first, then nothing is opened.
-    prompter_.AnswerMessage(L"Save changes?", IDNO);
-    drop({first, second});
-    EXPECT_EQ(Text(), L"!first");
-    EXPECT_EQ(Caption(), L"first.txt - Palimp 1.2 Free");
+    // Several files: Palimp says that it opens one at a time, opens none and asks nothing, for
+    // nothing is discarded. (A mend: they were dropped without a word, after the question.)
+    for (const auto& files : {std::vector<std::wstring>{first, second}, std::vector<std::wstring>{first, second, first}}) {
+        const std::wstring message = L"Palimp opens one file at a time, and " + std::to_wstring(files.size()) +
+                                     L" files were dropped: none of them was opened.\r\nDrop a single file to open it.";
+        prompter_.AnswerMessage(message, IDOK);
+        drop(files);
+        EXPECT_EQ(prompter_.Messages().back().flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+        EXPECT_EQ(Text(), L"!first");
+        EXPECT_TRUE(Modified());
+        EXPECT_EQ(Caption(), L"first.txt - Palimp 1.2 Free");
+    }
 
     prompter_.AnswerMessage(L"Save changes?", IDNO);
     drop({second});
