@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "core/errors.h"
 #include "core/replacement_table.h"
 #include "win/ui/dpi.h"
 #include "win/ui/fonts.h"
@@ -140,7 +141,10 @@ TEST_F(ViewTest, TheFontDialogSetsFaceAndSizeAndReachesTheTableGrid) {
     prompter_.CancelFontDialog();
     Choose("actionFont");
     ASSERT_EQ(prompter_.FontRequests().size(), 1u);
-    EXPECT_EQ(prompter_.FontRequests()[0].face, L"Lucida Console");
+    // The editor's face where it is installed (see the regression below for where it is not).
+    if (Fonts::IsInstalled(L"Lucida Console")) {
+        EXPECT_EQ(prompter_.FontRequests()[0].face, L"Lucida Console");
+    }
     EXPECT_EQ(prompter_.FontRequests()[0].size, 11);
     EXPECT_EQ(prompter_.FontRequests()[0].minSize, 6);
     EXPECT_EQ(prompter_.FontRequests()[0].maxSize, 30);
@@ -193,6 +197,26 @@ TEST_F(ViewTest, WordWrapRecreatesTheEditorAndKeepsEverything) {
 // Regressions: a word wrap change used to leave the view scrolled right while the bar said 0,
 // and used to throw the undo history away.
 using ViewRegressions = ViewTest;
+
+// With the editor's face not installed, the font dialog opened at the first face it lists
+// ("DejaVu Math TeX Gyre, 6") instead of the face the editor really shows.
+TEST_F(ViewRegressions, TheFontDialogOpenedAtAFaceTheEditorDoesNotShow) {
+    prompter_.ChooseInFontDialog(L"No Such Face Anywhere", 12);
+    Choose("actionFont");
+    prompter_.CancelFontDialog();
+    Choose("actionFont");
+    ASSERT_EQ(prompter_.FontRequests().size(), 2u);
+    const FontRequest& request = prompter_.FontRequests().back();
+    EXPECT_TRUE(Fonts::IsInstalled(request.face)) << ToUtf8(ToU16(request.face));
+    HDC dc = GetDC(Memo());
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(Memo(), WM_GETFONT, 0, 0)));
+    wchar_t drawn[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, drawn);
+    SelectObject(dc, old);
+    ReleaseDC(Memo(), dc);
+    EXPECT_EQ(request.face, drawn);
+    EXPECT_EQ(request.size, 12);
+}
 
 TEST_F(ViewRegressions, WordWrapChangesKeepTheDrawingAndTheScrollBarInStep) {
     OpenFileHolding(std::string(2000, 'a') + "\r\nshort line\r\n");
