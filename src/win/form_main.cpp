@@ -73,6 +73,7 @@ void TFormMain::FormCreate() {
     RunGuarded([] { ReadLocalInfo(); });
     openDialog.initialFolder = ToWide(LocalInfo.DocumentsFolder);
     saveDialog.initialFolder = ToWide(LocalInfo.DocumentsFolder);
+    ApplyKeptSettings(App().KeptSettings());
     OpenCommandLineFile();
     UpdateCommandStates();
 }
@@ -139,7 +140,9 @@ bool TFormMain::OnCloseQuery() { return FormCloseQuery(); }
 bool TFormMain::FormCloseQuery() { return QuerySaveChanges(); }
 
 void TFormMain::OnClose() {
-    // Unlike the other windows, closing the main window ends the program.
+    // Unlike the other windows, closing the main window ends the program. The settings are
+    // gathered first: destroying this window destroys the windows it owns before it.
+    App().SaveSettings();
     DestroyWindow(Handle());
 }
 
@@ -148,7 +151,10 @@ void TFormMain::OnDestroy() {
     App().Terminate();
 }
 
-void TFormMain::FormClose() { DragAcceptFiles(Handle(), FALSE); }
+void TFormMain::FormClose() {
+    DragAcceptFiles(Handle(), FALSE);
+    App().SaveSettings();  // the main window's part again, should it close some other way
+}
 
 void TFormMain::miExitClick() { Close(); }
 

@@ -24,6 +24,7 @@
 namespace palimp {
 
 struct SearchOutcome;
+struct Settings;
 class ReplacementTable;
 
 class TFormMain : public Form {
@@ -69,6 +70,11 @@ public:
 
     bool PreTranslateMessage(MSG& msg) override;
 
+    // Shows the window at start-up, maximised when it was at the end of the last run.
+    void ShowAtStart();
+    // Puts the editor's, the find panel's and the window's settings into settings.
+    void KeepSettings(Settings& settings) const;
+
 protected:
     bool OnNotify(NMHDR& header, LRESULT& result) override;
     void OnSize(int width, int height) override;
@@ -91,6 +97,9 @@ private:
     HWND CreateMemo(bool wordWrap);
     void ApplyFonts();
     void LoadPictures();
+
+    // The kept settings (form_main_settings.cpp): applied in FormCreate.
+    void ApplyKeptSettings(const Settings& settings);
 
     // Creation and closing (form_main.cpp).
     bool FormCloseQuery();
@@ -243,6 +252,7 @@ private:
     bool wantTabs = true;  // Tab in the editor inserts a tab character
     std::function<std::uint32_t()> passClock_;
     int helpMarker_ = 0;  // 1 while Help runs because of the F1 key
+    bool startMaximized_ = false;
 };
 
 }  // namespace palimp

@@ -245,9 +245,34 @@ void TFormTable::FormCreate() {
     std::array<int, kColumnCount> widths{};
     for (int c = 0; c < kColumnCount; ++c) widths[c] = Scale(kInitialColumnWidths[c]);
     sgTable.SetColumnWidths(widths);
+    // The grid font, the window's size and the table of the last run.
+    const Settings& kept = App().KeptSettings();
+    gridFontFace_ = ToWide(kept.tableFontFace);
+    gridFontSize_ = std::clamp(kept.tableFontSize, kGridFontMin, kGridFontMax);
     ApplyGridFont(false);  // the pair editor comes later and takes the grid font itself
+    if (kept.tableWindow) {
+        SetWindowPos(Handle(), nullptr, 0, 0, kept.tableWindow->width, kept.tableWindow->height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        CenterOnScreen();
+    }
     NewTable();
     FormResize();
+    const std::wstring last = ToWide(kept.lastTableFile);
+    if (!last.empty() && GetFileAttributesW(last.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        !(GetFileAttributesW(last.c_str()) & FILE_ATTRIBUTE_DIRECTORY)) {
+        LoadTable(last);
+    }
+}
+
+void TFormTable::KeepSettings(Settings& settings) const {
+    WINDOWPLACEMENT placement = {sizeof(placement)};
+    if (GetWindowPlacement(Handle(), &placement)) {
+        const RECT& r = placement.rcNormalPosition;
+        settings.tableWindow = WindowPlace{0, 0, r.right - r.left, r.bottom - r.top};
+    }
+    settings.tableFontFace = ToU16(gridFontFace_);
+    settings.tableFontSize = gridFontSize_;
+    settings.lastTableFile = ToU16(fileName_);
 }
 
 void TFormTable::FormShow() {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/replacement_table.h"
+#include "core/settings.h"
 #include "win/ui/flat_button.h"
 #include "win/ui/grid.h"
 #include "win/ui/layout.h"
@@ -55,6 +56,10 @@ public:
     // Writes the table to path, asking before it replaces a file; an empty path only beeps. A
     // file that cannot be written gives a message and stays as it was.
     void SaveTable(const std::wstring& path);
+
+    // Puts the window's size, the grid font and the current table file into settings; FormCreate
+    // takes them over from the settings kept at the last run.
+    void KeepSettings(Settings& settings) const;
 
 protected:
     void OnSize(int width, int height) override;

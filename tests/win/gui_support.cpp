@@ -482,8 +482,20 @@ void CALLBACK TimedSteps::Tick(HWND, UINT, UINT_PTR id, DWORD) {
     self.steps_[self.next_++]();
 }
 
+const std::wstring& GuiTest::SettingsKey() {
+    if (settingsKey_.empty()) {
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string(test->test_suite_name()) + "." + test->name();
+        settingsKey_ = L"Software\\Palimp Tests\\" + std::to_wstring(GetCurrentProcessId()) + L"\\" +
+                       std::wstring(name.begin(), name.end());
+        RegDeleteTreeW(HKEY_CURRENT_USER, settingsKey_.c_str());
+    }
+    return settingsKey_;
+}
+
 void GuiTest::Start(const std::wstring& arguments, Prompter* prompter) {
     app_ = std::make_unique<Application>(prompter ? *prompter : prompter_, L"Palimp.exe " + arguments);
+    app_->SetSettingsKey(SettingsKey());
     app_->Initialize();
     Pump();
 }
@@ -496,6 +508,7 @@ void GuiTest::Stop() {
 
 void GuiTest::TearDown() {
     Stop();
+    if (!settingsKey_.empty()) RegDeleteTreeW(HKEY_CURRENT_USER, settingsKey_.c_str());
     BYTE keys[256] = {};
     SetKeyboardState(keys);
     prompter_.VerifyDone();

@@ -256,11 +256,16 @@ protected:
     void TearDown() override;
 
     // Starts the program with these command-line arguments (after the program name), through
-    // the real start-up sequence, with the test prompter (or the given one).
+    // the real start-up sequence, with the test prompter (or the given one). Its settings are
+    // kept under a registry key of the test's own (SettingsKey()), empty at the test's start
+    // and removed at its end, so every test begins with a first run and a restart within a
+    // test finds what the run before kept.
     void Start(const std::wstring& arguments = L"", Prompter* prompter = nullptr);
     // Ends the program the hard way, without any question.
     void Stop();
     Application& App() { return *app_; }
+    // Under HKEY_CURRENT_USER.
+    const std::wstring& SettingsKey();
     TFormMain& Main() { return app_->FormMain(); }
     HWND MainHandle() { return app_->FormMain().Handle(); }
     HWND Memo() { return app_->FormMain().Memo(); }
@@ -297,6 +302,7 @@ protected:
     TestPrompter prompter_;
     TempFolder temp_;
     std::unique_ptr<Application> app_;
+    std::wstring settingsKey_;
 };
 
 }  // namespace palimp
