@@ -37,7 +37,12 @@ std::string EncodingName(OutputEncoding encoding) {
 }
 
 std::vector<std::string> Canonical(const Options& options) {
-    std::vector<std::string> args{"--table=" + options.table, "--encoding=" + EncodingName(options.encoding)};
+    std::vector<std::string> args{"--encoding=" + EncodingName(options.encoding)};
+    if (!options.table.empty()) args.push_back("--table=" + options.table);
+    for (const CommandLinePair& pair : options.pairs) {
+        args.insert(args.end(), {"--pair", pair.search, pair.replace});
+        if (!pair.options.empty()) args.push_back(pair.options);
+    }
     auto flag = [&](bool on, const char* name) {
         if (on) args.push_back(name);
     };
@@ -55,6 +60,8 @@ std::vector<std::string> Canonical(const Options& options) {
     flag(options.check, "--check");
     flag(options.diff, "--diff");
     flag(options.failIfNone, "--fail-if-none");
+    flag(options.quiet, "--quiet");
+    value(options.files0From, "--files0-from");
     args.push_back("--");
     args.insert(args.end(), options.files.begin(), options.files.end());
     return args;
@@ -65,7 +72,11 @@ bool Same(const Options& a, const Options& b) {
            a.backup == b.backup && a.keepLinks == b.keepLinks && a.encoding == b.encoding &&
            a.ansi == b.ansi && a.count == b.count && a.stats == b.stats && a.check == b.check &&
            a.diff == b.diff && a.failIfNone == b.failIfNone && a.help == b.help &&
-           a.version == b.version && a.files == b.files;
+           a.version == b.version && a.files == b.files && a.quiet == b.quiet && a.files0From == b.files0From &&
+           std::equal(a.pairs.begin(), a.pairs.end(), b.pairs.begin(), b.pairs.end(),
+                      [](const CommandLinePair& x, const CommandLinePair& y) {
+                          return x.search == y.search && x.replace == y.replace && x.options == y.options;
+                      });
 }
 
 }  // namespace
@@ -97,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (!parsed.error.empty()) return 0;
     const auto stdinCount = std::count(o.files.begin(), o.files.end(), std::string(kStdinArgument));
-    FUZZ_CHECK(!o.table.empty());
+    FUZZ_CHECK(!o.table.empty() || !o.pairs.empty());  // a table file, or pairs on the command line
     FUZZ_CHECK(o.output.empty() || o.files.size() <= 1);
     FUZZ_CHECK(!(o.inPlace && !o.output.empty()));
     FUZZ_CHECK(!o.inPlace || (!o.files.empty() && stdinCount == 0));

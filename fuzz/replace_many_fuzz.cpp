@@ -104,6 +104,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::vector<ReplacePair> rows;
     for (std::size_t r = 0; r < phrases.size(); ++r) {
+        // Extended rows hold their cells as escapes, or whatever the input gives (bad ones too).
+        if (palimp::HasOption(cells[2 * r + 1], palimp::kOptionExtended) && input.ConsumeBool()) {
+            const auto pick = [&input] { return input.ConsumeIntegral<std::uint32_t>(); };
+            phrases[r] = EscapedForm(phrases[r], pick);
+            cells[2 * r] = EscapedForm(cells[2 * r], pick);
+        }
         rows.push_back({phrases[r], cells[2 * r], cells[2 * r + 1]});
     }
 

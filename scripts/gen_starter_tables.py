@@ -58,15 +58,36 @@ def html_decode():
     write_table("HTML entities (decode)", "HTML entities to characters", rows)
 
 
+# Where a quote opens: after a blank, an opening bracket, a dash or a slash. A line break or a
+# TAB cannot stand in a cell, so a quote after one has nothing a row can name.
+OPENERS = [" ", "\u00a0", "(", "[", "{", "-", "\u2013", "\u2014", "/"]
+# Where a quote closes: after a letter or a closing punctuation mark.
+LETTERS = [chr(c) for c in range(0x41, 0x180) if chr(c).isalpha()]
+CLOSERS = LETTERS + [".", ",", "!", "?", ";", ":", "\u2026", ")", "]", "}"]
+# What follows a quote that stands alone, which may open or close.
+AFTER_LONE = [" ", "\u00a0", ".", ",", ";", ":", "!", "?", ")", "]", "}"]
+
+
 def typographic_quotes():
-    # One pass, first row wins: the contextual opening forms come before the plain closing ones.
+    # Every row that changes a quote names the character before it, so a quote whose neighbour
+    # another row has taken stays as it is, and so does a quote with nothing to go by: at the
+    # start of the text or of a line, after a TAB or a digit (5'10" are feet and inches).
     rows = []
-    for before in [" ", "(", "[", "{"]:
-        rows.append([before + '"', before + "\u201c", ""])
-        rows.append([before + "'", before + "\u2018", ""])
-    rows += [['"', "\u201d", ""], ["'", "\u2019", ""], ["...", "\u2026", ""], [" -- ", " \u2013 ", ""],
-             ["---", "\u2014", ""], ["--", "\u2013", ""]]
-    write_table("Typographic quotes", "Straight quotes, dashes and dots to typographic ones", rows)
+    # A double quote alone between blanks or before punctuation may open or close: kept.
+    rows += [[o + '"' + a, o + '"' + a, "C"] for o in OPENERS for a in AFTER_LONE]
+    rows += [[o + '"', o + "\u201c", "C"] for o in OPENERS]
+    # Three dots before a closing quote: both at once, so that the quote keeps its neighbour.
+    rows += [['..."', "\u2026\u201d", "C"], ["...'", "\u2026\u2019", "C"]]
+    rows += [[c + "'\"", c + "\u2019\u201d", "C"] for c in CLOSERS]
+    rows += [[c + '"', c + "\u201d", "C"] for c in CLOSERS]
+    # After a letter a single quote is an apostrophe or closes: the same character either way.
+    # At the start of a word it may open a quotation or stand for left-out letters ('tis, '90s):
+    # it is left alone.
+    rows += [[c + "'", c + "\u2019", "C"] for c in CLOSERS]
+    # Dashes between blanks and three dots; "--" elsewhere is left alone (command-line options).
+    rows += [["...", "\u2026", ""], [" --- ", " \u2014 ", ""], [" -- ", " \u2013 ", ""]]
+    write_table("Typographic quotes",
+                "Straight quotes to typographic ones where it is clear which; spaced dashes; three dots", rows)
 
 
 def remove_diacritics():
@@ -84,12 +105,15 @@ def remove_diacritics():
 
 
 def tidy_spaces():
-    # Replacements are never rescanned, so longer runs of spaces need rows of their own,
-    # placed before the shorter ones.
-    rows = [[" " * n, " ", ""] for n in range(8, 1, -1)]
-    rows += [[" ,", ",", ""], [" .", ".", ""], [" ;", ";", ""], [" :", ":", ""], [" !", "!", ""],
-             [" ?", "?", ""], ["( ", "(", ""], [" )", ")", ""], ["\u00a0", " ", ""]]
-    write_table("Tidy spaces", "Double spaces and spaces before punctuation", rows)
+    # A run of spaces is made one only after a letter, a digit or punctuation, so that
+    # indentation (spaces after a line break or a TAB, which no cell can hold) stays.
+    # Replacements are never rescanned, so longer runs need rows of their own, placed before
+    # the shorter ones. Spaces before ; : ! ? are French typography, and before a dot they may
+    # begin ".NET" or ".5": left alone; a non-breaking space is meant: left alone.
+    before = CLOSERS + [chr(c) for c in range(0x30, 0x3A)] + ['"', "'", "\u201d", "\u2019"]
+    rows = [[b + " " * n, b + " ", "C"] for n in range(8, 1, -1) for b in before]
+    rows += [[" ,", ",", ""], ["( ", "(", ""], [" )", ")", ""]]
+    write_table("Tidy spaces", "Runs of spaces between words made one; spaces inside brackets and before commas", rows)
 
 
 if __name__ == "__main__":

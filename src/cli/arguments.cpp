@@ -12,65 +12,79 @@ namespace palimp::cli {
 
 namespace {
 
-constexpr std::string_view kUsageHead =
-    "Usage: palimp-replace -t TABLE.palimp [options] [FILE...]\n"
-    "Replace many text phrases at once: applies a Palimp table to text files in one pass.\n"
-    "At every position the first table row that matches wins; replacements are never\n"
-    "scanned again. Without FILE, and for FILE -, standard input is read; results go to\n"
-    "standard output unless -o or -i says otherwise.\n"
-    "\n"
-    "  -t, --table TABLE     the table file (format below)\n"
-    "      --tsv             the table is TAB-separated lines without \"##\", every line a\n"
-    "                        pair, as the editor's Copy All gives them\n"
-    "  -o, --output FILE     write the result of the single input there\n"
-    "  -i, --in-place        rewrite each FILE in place (atomically); a FILE without a\n"
-    "                        replacement is left untouched\n"
-    "      --backup SUFFIX   with -i, keep each rewritten FILE's old content in FILE+SUFFIX\n"
-    "      --keep-links      with -i or -o, a file with other names (hard links) or of\n"
-    "                        another owner is overwritten where it is, which keeps them\n"
-    "                        but is not atomic; without it such a file is not written\n"
-    "      --encoding E      how each result is written, whatever the other inputs are:\n"
-    "                        keep (default): the input's encoding, mark and line breaks;\n"
-    "                        utf16le: what the editor writes (FF FE, CR LF);\n"
-    "                        utf8: UTF-8 without mark (a UTF-16 input becomes UTF-8 too)\n"
-    "      --ansi CODEPAGE   how a file without a byte order mark is read when it is not\n"
-    "                        UTF-8: utf8 refuses it (plain ASCII stays UTF-8), 1252 reads\n"
-    "                        it, and plain ASCII, as Windows-1252\n";
+constexpr std::string_view kUsage = R"(Usage: palimp-replace -t TABLE.palimp [options] [FILE...]
+   or: palimp-replace --pair FROM TO [C|W|C,W] [options] [FILE...]
+Replace many text phrases at once: applies a Palimp table to text in one pass.
+At every position the first table row that matches wins; replacements are never
+scanned again. Without FILE, and for FILE -, standard input is read; results go
+to standard output unless -o or -i says otherwise.
 
-constexpr std::string_view kUsageTail =
-    "      --check           write nothing; list the table rows that can never win and,\n"
-    "                        with FILEs, the rows without a hit in them; exit 1 if any\n"
-    "      --diff            write nothing; show the changes as a unified diff (in UTF-8)\n"
-    "                        and the hits of every table row on standard error\n"
-    "      --count           print the number of replacements (\"N\", or \"PATH<TAB>N\" per\n"
-    "                        input when there are several); alone it writes nothing, with\n"
-    "                        -o or -i the counts go to standard error\n"
-    "      --stats           print to standard error the table's pairs and, per input,\n"
-    "                        \"Found: N; Time: X.Xs\", the hits by table line and the lines\n"
-    "                        without a hit\n"
-    "      --fail-if-none    exit 1 when nothing was replaced\n"
-    "  -h, --help            show this help\n"
-    "      --version         show the version\n"
-    "\n"
-    "The table file: a line or more about the table, a line \"##\", then one line per\n"
-    "pair: the phrase, a TAB, the replacement, a TAB and the options, C for case\n"
-    "sensitive and W for whole words only (both: C,W; none: case is ignored). It is\n"
-    "UTF-16 with a byte order mark, as the editor saves it, or UTF-8. For example:\n"
-    "\n"
-    "    British to American spelling\n"
-    "    ##\n"
-    "    Colour<TAB>Color<TAB>C,W\n"
-    "    colour<TAB>color<TAB>W\n"
-    "    centre<TAB>center<TAB>W\n"
-    "\n"
-    "The first row that matches wins, so \"Colour\" keeps its capital and \"COLOUR\" and\n"
-    "\"colour\" become \"color\". Starter tables come with Palimp: the replace folder\n"
-    "beside Palimp.exe, dist/replace in the sources. Warnings about the table, with its\n"
-    "line numbers, go to standard error; --check finds rows that can never win.\n"
-    "\n"
-    "Exit status: 0 success; 1 an input or output failed, --check found rows or\n"
-    "--fail-if-none found nothing; 2 a usage error or an unusable table (no \"##\" line,\n"
-    "or not UTF-8 in a UTF-8 code page).\n";
+  -t, --table TABLE     the table file (format below)
+      --pair FROM TO    one more pair, after the table's rows: FROM becomes TO;
+                        repeatable, in order; a third word C, W or C,W after TO
+                        gives its options
+      --tsv             the table is TAB-separated lines without "##", every
+                        line a pair, as the editor's Copy All gives them
+  -o, --output FILE     write the result of the single input there
+  -i, --in-place        rewrite each FILE in place (atomically); a FILE without
+                        a replacement is left untouched
+      --backup SUFFIX   with -i, keep each rewritten FILE's old content in
+                        FILE+SUFFIX
+      --keep-links      with -i or -o, a file with other names (hard links) or
+                        of another owner is overwritten where it is, which keeps
+                        them but is not atomic; without it such a file is not
+                        written
+      --files0-from F   the FILEs are the names in F, each ended by a NUL byte,
+                        as find -print0 writes them (F -: standard input)
+      --encoding E      how each result is written, whatever the other inputs:
+                        keep (default): the input's encoding, mark and breaks;
+                        utf16le: what the editor writes (FF FE, CR LF);
+                        utf8: UTF-8 without mark (UTF-16 input becomes UTF-8)
+      --ansi CODEPAGE   how a file without a byte order mark is read when it is
+                        not UTF-8: utf8 refuses it (plain ASCII stays UTF-8),
+                        1252 reads it, and plain ASCII, as Windows-1252
+@DEFAULT@
+      --check           write nothing; list the table rows that can never win
+                        or have no TAB and, with FILEs, the rows without a hit
+                        in them; exit 1 if any
+      --diff            write nothing; show the changes as a unified diff (in
+                        UTF-8) and the hits of every row on standard error
+      --count           print the number of replacements ("N", or "PATH<TAB>N"
+                        per input when there are several); alone it writes
+                        nothing, with -o or -i the counts go to standard error
+      --stats           print to standard error the number of rows and of pairs
+                        that can match and, per input, "Found: N; Time: X.Xs",
+                        the hits by table line and the lines without a hit
+      --fail-if-none    exit 1 when nothing was replaced
+  -q, --quiet           no warnings about the table
+  -h, --help            show this help
+  -V, --version         show the version
+
+The table file: a line or more about the table, a line "##", then one line per
+pair: the phrase, a TAB, the replacement, a TAB and the options, C for case
+sensitive and W for whole words only (both: C,W). It is UTF-16 with a byte order
+mark, as the editor saves it, or UTF-8. For example:
+
+    British to American spelling
+    ##
+    Colour<TAB>Color<TAB>C,W
+    colour<TAB>color<TAB>W
+    centre<TAB>center<TAB>W
+
+Without C, case is ignored, each letter folded alone: ss is no match for ß.
+W: no letter just before or after the match; digits and _ are no letters.
+
+The first row that matches wins, so "Colour" keeps its capital and "COLOUR" and
+"colour" become "color". Starter tables come with Palimp: the replace folder
+beside Palimp.exe, PREFIX/share/palimp/replace once installed, dist/replace in
+the sources. Warnings about the table, with its line numbers, go to standard
+error (-q: none); a line without a TAB is warned about, as its whole text is a
+phrase replaced by nothing. --check finds rows that can never win.
+
+Exit status: 0 success; 1 an input or output failed, --check found rows or
+--fail-if-none found nothing; 2 a usage error or an unusable table (no "##"
+line, not UTF-8 in a UTF-8 code page, UTF-16 without its mark, or binary).
+)";
 
 struct OptionForm {
     std::string_view shortName;  // "-t", or empty
@@ -80,7 +94,7 @@ struct OptionForm {
 
 enum OptionId {
     kTable, kTsv, kOutput, kInPlace, kBackup, kKeepLinks, kEncoding, kAnsi, kCount, kStats, kCheck, kDiff,
-    kFailIfNone, kHelp, kVersion,
+    kFailIfNone, kHelp, kVersion, kQuiet, kFiles0From, kPair,
 };
 
 constexpr OptionForm kOptions[] = {
@@ -89,8 +103,17 @@ constexpr OptionForm kOptions[] = {
     {"", "--encoding", true},
     {"", "--ansi", true},      {"", "--count", false},    {"", "--stats", false},
     {"", "--check", false},    {"", "--diff", false},     {"", "--fail-if-none", false},
-    {"-h", "--help", false},   {"", "--version", false},
+    {"-h", "--help", false},   {"-V", "--version", false}, {"-q", "--quiet", false},
+    {"", "--files0-from", true},
+    {"", "--pair", false},  // its words are taken by the parser itself
 };
+
+// Whether a word after --pair FROM TO is the pair's options rather than a file: only the
+// option letters and commas.
+bool IsPairOptions(std::string_view word) {
+    return !word.empty() && word.find_first_not_of("CW,") == std::string_view::npos &&
+           word.find_first_of("CW") != std::string_view::npos;
+}
 
 // The option an argument names, with its value when it is glued on ("--table=x", "-tx").
 struct Match {
@@ -150,6 +173,9 @@ std::string Apply(int id, const std::string& value, Options& options) {
         case kFailIfNone: options.failIfNone = true; break;
         case kHelp: options.help = true; break;
         case kVersion: options.version = true; break;
+        case kQuiet: options.quiet = true; break;
+        case kFiles0From: options.files0From = value; break;
+        case kPair: break;
     }
     return {};
 }
@@ -158,12 +184,15 @@ std::string Apply(int id, const std::string& value, Options& options) {
 std::string CheckCombination(const Options& options) {
     const auto& files = options.files;
     const auto stdinCount = std::count(files.begin(), files.end(), std::string(kStdinArgument));
-    if (options.table.empty()) return "no table given (-t TABLE.palimp)";
+    if (options.table.empty() && options.pairs.empty()) return "no table given (-t TABLE.palimp or --pair FROM TO)";
+    if (options.tsv && options.table.empty()) return "--tsv says how the table file is read, but -t is not given";
+    if (!options.files0From.empty() && !files.empty())
+        return "--files0-from names the FILEs, so no FILE may be given beside it";
     if (!options.output.empty() && files.size() > 1)
         return "-o takes the result of a single input, but " + std::to_string(files.size()) +
                " files were given";
     if (options.inPlace && !options.output.empty()) return "-i and -o exclude each other";
-    if (options.inPlace && files.empty()) return "-i needs at least one FILE";
+    if (options.inPlace && files.empty() && options.files0From.empty()) return "-i needs at least one FILE";
     if (options.inPlace && stdinCount > 0) return "-i cannot rewrite standard input ('-')";
     if (!options.backup.empty() && !options.inPlace) return "--backup keeps copies of what -i rewrites, but -i is not given";
     if (options.keepLinks && !options.WritesFiles())
@@ -171,8 +200,8 @@ std::string CheckCombination(const Options& options) {
     if (stdinCount > 1) return "standard input ('-') given twice";
     if (options.check && (options.WritesFiles() || options.count || options.diff))
         return "--check writes nothing, so it does not go with -o, -i, --count or --diff";
-    if (options.diff && (!options.output.empty() || options.count))
-        return "--diff shows what -i would do, so it does not go with -o or --count";
+    if (options.diff && (options.WritesFiles() || options.count))
+        return "--diff shows what -i would do and writes nothing, so it does not go with -i, -o or --count";
     return {};
 }
 
@@ -196,6 +225,17 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
         std::optional<Match> match = FindOption(arg);
         if (!match) {
             if (result.error.empty()) result.error = "unknown option '" + arg + "'";
+            continue;
+        }
+        if (match->id == kPair) {
+            if (args.size() - i < 3) {
+                if (result.error.empty()) result.error = "option '--pair' needs FROM and TO";
+                break;
+            }
+            CommandLinePair pair{args[i + 1], args[i + 2], {}};
+            i += 2;
+            if (i + 1 < args.size() && IsPairOptions(args[i + 1])) pair.options = args[++i];
+            options.pairs.push_back(std::move(pair));
             continue;
         }
         std::string value;
@@ -228,8 +268,14 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
 }
 
 std::string UsageText(unsigned defaultCodePage) {
-    return std::string(kUsageHead) + "                        (default here: " +
-           CodePageName(defaultCodePage) + ")\n" + std::string(kUsageTail);
+    return UsageText("(default here: " + CodePageName(defaultCodePage) + ")");
+}
+
+std::string UsageText(std::string_view defaultNote) {
+    std::string text(kUsage);
+    const std::size_t at = text.find("@DEFAULT@");
+    text.replace(at, 9, std::string(24, ' ') + std::string(defaultNote));
+    return text;
 }
 
 }  // namespace palimp::cli

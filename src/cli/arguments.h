@@ -18,8 +18,14 @@ enum class OutputEncoding {
 // The file name that stands for standard input.
 inline constexpr std::string_view kStdinArgument = "-";
 
+// A pair given on the command line: --pair FROM TO [OPTIONS].
+struct CommandLinePair {
+    std::string search, replace, options;  // UTF-8
+};
+
 struct Options {
-    std::string table;                 // -t: the table file
+    std::string table;                 // -t: the table file; empty: the pairs alone
+    std::vector<CommandLinePair> pairs;  // --pair, in order, after the table's rows
     bool tsv = false;                  // --tsv: the table is TAB-separated lines, no marker
     std::string output;                // -o: where the single result goes; empty: no -o
     bool inPlace = false;              // -i
@@ -32,8 +38,10 @@ struct Options {
     bool check = false;                // --check
     bool diff = false;                 // --diff
     bool failIfNone = false;           // --fail-if-none
+    bool quiet = false;                // -q: no warnings about the table
+    std::string files0From;            // --files0-from: NUL-separated input names; "-": stdin
     bool help = false;                 // -h, --help
-    bool version = false;              // --version
+    bool version = false;              // -V, --version
     std::vector<std::string> files;    // none: standard input to standard output; "-" is it too
 
     // Whether results are written to files (-o or -i), so that standard output is free.
@@ -49,14 +57,19 @@ struct ParsedArguments {
 
 // Parses the arguments after the program name. Options and files may be mixed; "--" ends the
 // options. Help and version win over every other check. Otherwise the result is an error when
-// an option is unknown, lacks its value or is given twice, when the table is missing, or when
-// the options contradict each other or the files (-o with several inputs, -i without files or
-// with standard input, -i with -o, --backup without -i, --keep-links without -i or -o,
-// --check with anything that writes, --diff with -o or --count, standard input twice).
+// an option is unknown, lacks its value or is given twice (--pair may be repeated), when
+// there is neither a table nor a pair, or when the options contradict each other or the files
+// (-o with several inputs, -i without files or with standard input, -i with -o, --backup
+// without -i, --keep-links without -i or -o, --check with anything that writes, --diff with -i,
+// -o or --count, standard input twice, --files0-from with FILEs, --tsv without a table).
+// --pair takes FROM and TO, and a third word when it is made of the option letters C and W
+// (and commas): "--pair cat dog W".
 ParsedArguments ParseArguments(std::span<const std::string> args);
 
 // The text of --help, ending in a line break; defaultCodePage is the code page --ansi has when
 // it is not given.
 std::string UsageText(unsigned defaultCodePage);
+// The same with the note that follows --ansi, "(default here: utf8)", given.
+std::string UsageText(std::string_view defaultNote);
 
 }  // namespace palimp::cli

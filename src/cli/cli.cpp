@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <random>
 #include <set>
 #include <stdexcept>
 #include <system_error>
@@ -16,11 +15,14 @@
 #include <vector>
 
 #include "cli/arguments.h"
+#include "cli/diff_tap.h"
+#include "cli/input_list.h"
 #include "cli/table_report.h"
 #include "cli/transcode.h"
 #include "core/errors.h"
 #include "core/file_io.h"
 #include "core/line_diff.h"
+#include "core/pass_rows.h"
 #include "core/product.h"
 #include "core/replace_many.h"
 #include "core/table_check.h"
@@ -47,29 +49,18 @@ fs::path PathFromArgument(const std::string& arg) {
     }
 }
 
-// Every byte left in file.
-std::string ReadToEnd(os::InputFile& file) {
+// Every byte left in file, or (with limit) the first limit + 1 when there are more.
+std::string ReadToEnd(os::InputFile& file, std::size_t limit = std::string::npos) {
     std::string bytes;
     char piece[1 << 16];
-    for (std::size_t got; (got = file.Read(piece, sizeof piece)) > 0;) bytes.append(piece, got);
+    for (std::size_t got; bytes.size() <= limit && (got = file.Read(piece, sizeof piece)) > 0;) {
+        bytes.append(piece, got);
+    }
     return bytes;
 }
 
-// A path that nothing is at yet, beside base and named after it, for a file of our own that no
-// file of the user's may be mistaken for; empty when none was found.
-fs::path UnusedPathBeside(const fs::path& base) {
-    static std::random_device random;
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        fs::path candidate = base;
-        candidate += ".";
-        candidate += std::to_string(random());
-        candidate += ".palimp-tmp";
-        std::error_code error;
-        const fs::file_status status = fs::symlink_status(candidate, error);
-        if (status.type() == fs::file_type::not_found) return candidate;
-    }
-    return {};
-}
+// A table is read whole; a file beyond this is no table (-t /dev/zero would grow without end).
+constexpr std::size_t kMaxTableBytes = std::size_t{256} << 20;
 
 // What a failed write did to the file, for the line that names it.
 std::string WriteFailureText(const os::FileWriteError& error) {
@@ -118,6 +109,8 @@ TextEncoding WrittenEncoding(OutputEncoding mode, TextEncoding input) {
     return input;
 }
 
+std::string RepeatedInPlaceFile(const Options& options, const std::vector<std::string>& files);
+
 class Run {
 public:
     Run(const Options& options, const Environment& environment)
@@ -131,10 +124,14 @@ public:
         if (!ChooseCodePage()) return kExitUsage;
         if (const int status = LoadTable(); status != kExitOk) return status;
         std::vector<std::string> inputs = options_.files;
-        if (inputs.empty() && !options_.check) inputs.emplace_back(kStdinArgument);
+        if (!options_.files0From.empty()) {
+            if (!ReadInputNames(inputs)) return kExitFailure;
+        } else if (inputs.empty() && !options_.check) {
+            inputs.emplace_back(kStdinArgument);
+        }
         severalInputs_ = inputs.size() > 1;
         for (const std::string& input : inputs) {
-            if (input == kStdinArgument) {
+            if (input == kStdinArgument && options_.files0From.empty()) {
                 ProcessInput(std::string(kStdinName), std::nullopt);
             } else {
                 ProcessInput(input, PathFromArgument(input));
@@ -183,22 +180,32 @@ private:
     }
 
     int LoadTable() {
-        const fs::path path = PathFromArgument(options_.table);
-        std::string bytes;
-        try {
-            os::InputFile file(path);
-            bytes = ReadToEnd(file);
-        } catch (const os::FileReadError& error) {
-            Fail(options_.table, "cannot open: " + error.Reason());
-            return kExitFailure;
+        if (!options_.table.empty()) {
+            const fs::path path = PathFromArgument(options_.table);
+            std::string bytes;
+            try {
+                os::InputFile file(path);
+                bytes = ReadToEnd(file, kMaxTableBytes);
+            } catch (const os::FileReadError& error) {
+                Fail(options_.table, "cannot open: " + error.Reason());
+                return kExitFailure;
+            }
+            if (bytes.size() > kMaxTableBytes) {
+                Report(options_.table, "is larger than 256 MiB, too large for a table");
+                return kExitUsage;
+            }
+            TableRead read = ReadTable(bytes, settings_.codePage, options_.tsv);
+            if (!read.refusal.empty()) {
+                Report(options_.table, read.refusal);
+                return kExitUsage;
+            }
+            table_ = std::move(read.table);
         }
-        TableRead read = ReadTable(bytes, settings_.codePage, options_.tsv);
-        if (!read.refusal.empty()) {
-            Report(options_.table, read.refusal);
+        if (const std::string problem = AddPairs(options_.pairs, table_); !problem.empty()) {
+            Report(problem, "is not UTF-8");
             return kExitUsage;
         }
-        table_ = std::move(read.table);
-        if (const std::string warnings = WarningLines(options_.table, table_); !warnings.empty()) {
+        if (const std::string warnings = WarningLines(options_.table, table_); !warnings.empty() && !options_.quiet) {
             std::string text;
             for (std::size_t at = 0; at < warnings.size();) {
                 const std::size_t end = warnings.find('\n', at) + 1;
@@ -207,7 +214,10 @@ private:
             }
             env_.writeStderr(text);
         }
-        if (options_.check || options_.stats) reach_ = FindRowsThatNeverWin(table_.rows);
+        if (const std::string escapes = EscapeWarningLines(kProgram, options_.table, table_); !escapes.empty()) {
+            env_.writeStderr(escapes);
+        }
+        if (options_.check || options_.stats) reach_ = FindRowsThatNeverWin(PassRowsOf(table_.rows));
         const Clock::time_point start = Clock::now();
         engine_.emplace(std::span(table_.rows));
         totalHits_.assign(table_.rows.size(), 0);
@@ -222,8 +232,7 @@ private:
     }
 
     // The input's bytes: a regular file read as the pass needs it, perhaps twice; standard
-    // input, a pipe or a device as a stream, a piece at a time; what a diff needs whole, read
-    // whole first. A file rewritten in place must be a regular file (a FIFO is
+    // input, a pipe or a device as a stream, a piece at a time. A file rewritten in place must be a regular file (a FIFO is
     // refused before a byte is taken from it), and its stamp is what the result replaces.
     std::unique_ptr<ByteSource> OpenInput(const std::string& name, const std::optional<fs::path>& path,
                                           std::optional<os::FileStamp>& stamp) {
@@ -238,7 +247,6 @@ private:
         try {
             os::InputFile file(*path, options_.inPlace);
             if (file.Rewindable()) stamp = file.Stamp();
-            if (options_.diff) return std::make_unique<MemorySource>(ReadToEnd(file));
             return SourceOf(std::move(file));
         } catch (const os::FileReadError& error) {
             Fail(name, "cannot open: " + error.Reason());
@@ -279,25 +287,39 @@ private:
     // Where one input's result goes as the pass hands it out: standard output at once, as a
     // filter does (a failure then stops it where the result stops being right), or a new file
     // that replaces the target only once the result is known to be good, so that a failure
-    // leaves nothing behind.
+    // leaves nothing behind. -o naming the program's own standard output or error is that
+    // stream, never a new file put where the stream leads.
     class Output {
     public:
         Output(Run& run, const std::string& name, const std::optional<fs::path>& inputPath,
                const std::optional<os::FileStamp>& inputStamp)
-            : run_(run), toStdout_(!run.options_.WritesFiles()), discard_(run.options_.DryRun()) {
-            if (toStdout_ || discard_) return;
+            : run_(run), stream_(run.options_.WritesFiles() ? 0 : 1), discard_(run.options_.DryRun()) {
+            if (stream_ != 0 || discard_) return;
             targetName_ = run.options_.inPlace ? name : run.options_.output;
             target_ = run.options_.inPlace ? *inputPath : PathFromArgument(run.options_.output);
+            if (!run.options_.inPlace && run.env_.standardStreamOf) {
+                stream_ = run.env_.standardStreamOf(target_);
+                if (stream_ != 0) return;
+            }
             // In place, the result replaces the file it was computed from, or nothing.
             if (run.options_.inPlace) replace_.expected = inputStamp;
             replace_.overwriteInPlace = run.options_.keepLinks;
+            // The old file itself stays under its name with the suffix.
+            if (run.options_.inPlace && !run.options_.backup.empty()) {
+                replace_.backup = *inputPath;
+                *replace_.backup += PathFromArgument(run.options_.backup);
+            }
         }
 
         void Add(std::string_view bytes) {
             if (discard_) return;
-            if (toStdout_) {
+            if (stream_ != 0) {
                 sent_ = sent_ || !bytes.empty();
-                run_.WriteStdout(bytes);
+                if (stream_ == 1) {
+                    run_.WriteStdout(bytes);
+                } else {
+                    run_.WriteStderrResult(bytes);
+                }
                 return;
             }
             if (failure_) return;
@@ -310,13 +332,12 @@ private:
             }
         }
 
-        // Keeps the file that the result replaces as backup first; true when delivered.
-        bool Deliver(const std::optional<fs::path>& backup) {
-            if (toStdout_) return true;
+        // Puts the result in place, keeping the backup first when asked; true when delivered.
+        bool Deliver() {
+            if (stream_ != 0) return true;
             if (!failure_) {
                 try {
                     if (!writer_) writer_.emplace(target_, replace_);
-                    if (backup && !KeepBackup(*backup)) return false;
                     writer_->Commit();
                     return true;
                 } catch (const os::FileWriteError& error) {
@@ -324,7 +345,12 @@ private:
                     writer_.reset();
                 }
             }
-            run_.Fail(targetName_, WriteFailureText(*failure_));
+            if (failure_->GetKind() == os::FileWriteError::Kind::kBackup) {
+                run_.Fail(targetName_, "cannot keep the old content in " + ToUtf8(PathToUtf16(*replace_.backup)) +
+                                           ": " + failure_->Reason() + "; nothing written");
+            } else {
+                run_.Fail(targetName_, WriteFailureText(*failure_));
+            }
             return false;
         }
 
@@ -332,29 +358,10 @@ private:
         std::string_view Written() const { return sent_ ? "the output stops before it" : "nothing written"; }
 
     private:
-        // The old content goes to a copy beside the backup, which then replaces it, so that a
-        // failed copy leaves an older backup as it was.
-        bool KeepBackup(const fs::path& backup) {
-            std::error_code error;
-            const fs::path copy = UnusedPathBeside(backup);
-            if (copy.empty()) {
-                error = std::make_error_code(std::errc::file_exists);
-            } else if (fs::copy_file(target_, copy, error); !error) {
-                fs::rename(copy, backup, error);
-                if (!error) return true;
-                std::error_code ignored;
-                fs::remove(copy, ignored);
-            }
-            writer_.reset();
-            run_.Fail(targetName_, "cannot keep the old content in " + ToUtf8(PathToUtf16(backup)) +
-                                       ": " + error.message() + "; nothing written");
-            return false;
-        }
-
         Run& run_;
-        bool toStdout_;
+        int stream_;  // 1 standard output, 2 standard error, 0 a file
         bool discard_;
-        bool sent_ = false;  // to standard output
+        bool sent_ = false;  // to a stream
         std::string targetName_;
         fs::path target_;
         os::ReplaceOptions replace_;
@@ -362,17 +369,34 @@ private:
         std::optional<os::FileWriteError> failure_;
     };
 
+    // A result for standard error (-o naming it), with its failure said once, as for output.
+    void WriteStderrResult(std::string_view bytes) {
+        if (stderrBroken_) return;
+        const std::error_code error = env_.writeStderrChecked ? env_.writeStderrChecked(bytes)
+                                                              : (env_.writeStderr(bytes), std::error_code());
+        if (error) {
+            Fail("standard error", "cannot write: " + error.message());
+            stderrBroken_ = true;
+        }
+    }
+
     void ProcessInput(const std::string& name, const std::optional<fs::path>& path) {
+        ++inputsGiven_;
         std::optional<os::FileStamp> stamp;
         std::unique_ptr<ByteSource> source = OpenInput(name, path, stamp);
         if (!source) return;
         Output output(*this, name, path, stamp);
         PassSettings settings = settings_;
-        std::u16string textRead, textWritten;
+        std::optional<DiffTap> diff;
         if (options_.diff) {
-            settings.textRead = &textRead;
-            settings.textWritten = &textWritten;
+            diff.emplace(path ? name : std::string(kStdinArgument), [this](std::string_view hunk) { WriteStdout(hunk); });
+            settings.tap = &*diff;
         }
+        // What a failure leaves for the user; a diff goes out hunk by hunk.
+        const auto leftBehind = [&] {
+            if (diff) return std::string(diff->Wrote() ? "its diff stops before it" : "nothing written");
+            return std::string(output.Written());
+        };
         PassOutcome outcome;
         try {
             outcome = RunPass(*source, *engine_, settings,
@@ -383,17 +407,16 @@ private:
         }
         source.reset();  // closed before the file may be replaced in place
         if (outcome.changedWhileRead) {
-            Fail(name, "changed while it was read; " + std::string(output.Written()));
+            Fail(name, "changed while it was read; " + leftBehind());
             return;
         }
         if (outcome.notUtf8) {
-            Fail(name, "has no byte order mark and is not UTF-8; " + std::string(output.Written()) + " (--ansi 1252 "
-                       "reads it as Windows-1252)");
+            Fail(name, NotUtf8Text(outcome) + "; " + leftBehind() + NotUtf8Advice(outcome));
             return;
         }
-        if (!AcceptDecoding(name, outcome.unfaithful, output.Written())) return;
+        if (!AcceptDecoding(name, outcome.unfaithful, leftBehind())) return;
         if (outcome.tooLarge) {
-            Fail(name, "is too large (more than 2,147,483,647 UTF-16 units); " + std::string(output.Written()));
+            Fail(name, "is too large (more than 2,147,483,647 UTF-16 units); " + leftBehind());
             return;
         }
         totalFound_ += outcome.found;
@@ -407,20 +430,14 @@ private:
         const bool unchanged = options_.encoding == OutputEncoding::kKeep && outcome.found == 0;
         if (options_.inPlace && unchanged) return;
         if (!outcome.unwritable.empty()) {
-            Fail(name, outcome.unwritable + "; " + std::string(output.Written()));
+            Fail(name, outcome.unwritable + "; " + leftBehind());
             return;
         }
-        if (options_.diff) {
-            const std::string label = path ? name : std::string(kStdinArgument);
-            WriteStdout(UnifiedDiff(ToUtf8(textRead), ToUtf8(textWritten), label, label));
+        if (diff) {
+            diff->Finish();
             return;
         }
-        std::optional<fs::path> backup;
-        if (!options_.backup.empty()) {
-            backup = *path;
-            *backup += PathFromArgument(options_.backup);
-        }
-        if (!output.Deliver(backup)) return;
+        if (!output.Deliver()) return;
         const TextEncoding written = WrittenEncoding(options_.encoding, outcome.encoding);
         if (options_.inPlace && written != outcome.encoding) {
             Report(name, "note: " + EncodingTitle(outcome.encoding, codePageNumber_) + " written as " +
@@ -433,13 +450,17 @@ private:
     // --check: the rows that never win and, after inputs, the rows without a hit in them.
     void ReportCheck() {
         std::string text;
-        std::size_t rows = 0, neverWin = 0, withoutHits = 0;
+        std::size_t rows = 0, neverWin = 0, withoutHits = 0, withoutTab = 0;
         const std::string inputs = inputsRead_ == 1 ? std::string("in the input")
                                                     : "across " + std::to_string(inputsRead_) + " inputs";
         for (std::size_t r = 0; r < table_.rows.size(); ++r) {
-            if (IsBlankRow(table_.rows[r])) continue;
-            const std::string where = options_.table + ":" + std::to_string(table_.lines[r]) + ": ";
+            if (IsBlankRow(table_.rows[r]) || IsRowOff(table_.rows[r])) continue;
+            const std::string where = RowPlace(options_.table, table_.lines[r]) + ": ";
             ++rows;
+            if (HasNoTab(table_, r)) {
+                ++withoutTab;
+                text += where + "no TAB: the whole line is a phrase replaced by nothing\n";
+            }
             if (!reach_[r].canWin) {
                 ++neverWin;
                 text += where + NeverWinsText(table_, r, reach_[r]) + "\n";
@@ -448,8 +469,10 @@ private:
                 text += where + "no hit " + inputs + "\n";
             }
         }
-        text += options_.table + ": " + std::to_string(rows) + (rows == 1 ? " row" : " rows");
+        text += TableName() + ": " + std::to_string(rows) + (rows == 1 ? " row" : " rows");
+        if (withoutTab > 0) text += "; " + std::to_string(withoutTab) + (withoutTab == 1 ? " has" : " have") + " no TAB";
         if (neverWin + withoutHits == 0) {
+            if (withoutTab > 0) failed_ = true;
             text += inputsRead_ > 0 ? "; every one can win and has hits " + inputs : "; every one can win";
         } else {
             if (neverWin > 0) text += "; " + std::to_string(neverWin) + (neverWin == 1 ? " never wins" : " never win");
@@ -462,11 +485,45 @@ private:
         WriteStdout(text + "\n");
     }
 
-    // --diff: the hits of every row across the inputs.
+    // --diff: the hits of every row across the inputs, and how many inputs were refused.
     void ReportDiffHits() {
-        env_.writeStderr("Found: " + std::to_string(totalFound_) + " in " + std::to_string(inputsWithHits_) +
-                         " of " + std::to_string(inputsRead_) + (inputsRead_ == 1 ? " input\n" : " inputs\n") +
-                         HitLines(table_, totalHits_, ""));
+        std::string line = "Found: " + std::to_string(totalFound_) + " in " + std::to_string(inputsWithHits_) + " of " +
+                           std::to_string(inputsGiven_) + (inputsGiven_ == 1 ? " input" : " inputs");
+        if (inputsGiven_ > inputsRead_) line += "; " + std::to_string(inputsGiven_ - inputsRead_) + " not read (above)";
+        env_.writeStderr(line + "\n" + HitLines(table_, totalHits_, ""));
+    }
+
+    // The name of the whole table in messages: its file's, or --pair for pairs alone.
+    std::string TableName() const { return options_.table.empty() ? std::string("--pair") : options_.table; }
+
+    // --files0-from: the names of the inputs; false when the list cannot be read.
+    bool ReadInputNames(std::vector<std::string>& inputs) {
+        const bool fromStdin = options_.files0From == kStdinArgument;
+        const std::string listName = fromStdin ? std::string(kStdinName) : options_.files0From;
+        std::string bytes;
+        try {
+            if (fromStdin) {
+                const std::unique_ptr<ByteSource> source = env_.openStdin();
+                char piece[1 << 16];
+                for (std::size_t got; (got = source->Read(piece, sizeof piece)) > 0;) bytes.append(piece, got);
+            } else {
+                os::InputFile file(PathFromArgument(options_.files0From));
+                bytes = ReadToEnd(file);
+            }
+        } catch (const os::FileReadError& error) {
+            Fail(listName, "cannot read: " + error.Reason());
+            return false;
+        }
+        const FileNameList list = SplitFileNames(bytes);
+        for (std::size_t entry : list.emptyEntries) {
+            Fail(listName, "name " + std::to_string(entry) + " is empty");
+        }
+        inputs = list.names;
+        if (const std::string twice = RepeatedInPlaceFile(options_, inputs); !twice.empty()) {
+            Fail(listName, twice);
+            return false;
+        }
+        return true;
     }
 
     const Options& options_;
@@ -479,17 +536,19 @@ private:
     bool severalInputs_ = false;
     bool failed_ = false;
     bool stdoutBroken_ = false;
+    bool stderrBroken_ = false;
     long long totalFound_ = 0;
     std::vector<int> totalHits_;
     int inputsRead_ = 0;
+    int inputsGiven_ = 0;
     int inputsWithHits_ = 0;
 };
 
 // Rewriting one file twice in place would apply the table to its own result.
-std::string RepeatedInPlaceFile(const Options& options) {
+std::string RepeatedInPlaceFile(const Options& options, const std::vector<std::string>& files) {
     if (!options.inPlace) return {};
     std::set<fs::path> seen;
-    for (const std::string& file : options.files) {
+    for (const std::string& file : files) {
         std::error_code error;
         fs::path canonical = fs::weakly_canonical(PathFromArgument(file), error);
         if (error) canonical = PathFromArgument(file);
@@ -511,7 +570,7 @@ void UsageError(const Environment& environment, std::string_view problem) {
 int RunReplaceCli(std::span<const std::string> args, const Environment& environment) {
     ParsedArguments parsed = ParseArguments(args);
     const bool informational = parsed.options.help || parsed.options.version;
-    if (parsed.error.empty() && !informational) parsed.error = RepeatedInPlaceFile(parsed.options);
+    if (parsed.error.empty() && !informational) parsed.error = RepeatedInPlaceFile(parsed.options, parsed.options.files);
     if (!parsed.error.empty()) {
         UsageError(environment, parsed.error);
         return kExitUsage;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <span>
@@ -29,6 +30,13 @@ struct Environment {
     // Writes bytes to standard output; the system's error when that fails.
     std::function<std::error_code(std::string_view bytes)> writeStdout;
     std::function<void(std::string_view bytes)> writeStderr;
+    // Which of the program's own standard streams a path names however it is spelled (1
+    // output, 2 error, 0 neither), so that -o naming one writes to that stream as the filter
+    // does. Unset: none.
+    std::function<int(const std::filesystem::path& path)> standardStreamOf;
+    // Writes a result to standard error (-o naming it); the system's error when that fails.
+    // Unset: writeStderr, whose failures go unseen.
+    std::function<std::error_code(std::string_view bytes)> writeStderrChecked;
     // The code page of files without a mark when --ansi names none.
     unsigned defaultCodePage = kUtf8CodePage;
     // The code page of a number (a null page when there is none); unset: PortableCodePage.

@@ -15,8 +15,9 @@ void PrepareBinaryStdio();
 
 // Writes all bytes to standard output; the system's error when that fails.
 std::error_code WriteStandardOutput(std::string_view bytes);
-// Writes bytes to standard error (best effort: there is nowhere left to report a failure).
-void WriteStandardError(std::string_view bytes);
+// Writes all bytes to standard error; the system's error when that fails (messages ignore it:
+// there is nowhere left to report it).
+std::error_code WriteStandardError(std::string_view bytes);
 
 // The code page of files without a mark when --ansi does not name one: the system's ANSI code
 // page on Windows, as in the editor; elsewhere the one the locale's character set stands for.

@@ -33,7 +33,7 @@ void PrepareBinaryStdio() {}
 
 std::error_code WriteStandardOutput(std::string_view bytes) { return WriteAll(STDOUT_FILENO, bytes); }
 
-void WriteStandardError(std::string_view bytes) { WriteAll(STDERR_FILENO, bytes); }
+std::error_code WriteStandardError(std::string_view bytes) { return WriteAll(STDERR_FILENO, bytes); }
 
 unsigned DefaultCodePage() {
     // The character set of the user's locale; the C library's own locale is put back, so that

@@ -100,7 +100,7 @@ private:
 
 std::error_code WriteStandardOutput(std::string_view bytes) { return WriteAll(1, bytes); }
 
-void WriteStandardError(std::string_view bytes) { WriteAll(2, bytes); }
+std::error_code WriteStandardError(std::string_view bytes) { return WriteAll(2, bytes); }
 
 unsigned DefaultCodePage() { return GetACP(); }
 

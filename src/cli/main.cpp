@@ -7,6 +7,7 @@
 #include "cli/transcode.h"
 #include "core/errors.h"
 #include "os/input_file.h"
+#include "os/standard_streams.h"
 #include "os/termination.h"
 
 namespace {
@@ -20,6 +21,8 @@ int Main(const std::vector<std::string>& args) {
     environment.openStdin = [] { return SourceOf(palimp::os::InputFile::StandardInput()); };
     environment.writeStdout = WriteStandardOutput;
     environment.writeStderr = WriteStandardError;
+    environment.standardStreamOf = palimp::os::StandardStreamNamed;
+    environment.writeStderrChecked = WriteStandardError;
     environment.defaultCodePage = DefaultCodePage();
     environment.codePages = CodePageNumbered;
     try {

@@ -55,8 +55,7 @@ public:
           count_(settings.count),
           encoder_(Target(settings.mode, input), *settings.codePage.page),
           sink_(sink),
-          textRead_(settings.textRead),
-          textWritten_(settings.textWritten) {}
+          tap_(settings.tap) {}
 
     // Room for units of decoded text; Commit takes what was written.
     char16_t* Room(std::size_t units) {
@@ -66,7 +65,7 @@ public:
 
     // Throws std::length_error when the text passes INT_MAX units.
     void Commit(std::size_t units) {
-        if (textRead_) textRead_->append(room_, units);
+        if (tap_) tap_->Read(std::u16string_view(room_, units));
         if (normalize_) {
             char16_t* room = stream_.Room(LineBreakNormalizer::MaxUnits(units)).data();
             units = normalizer_.Normalize(std::u16string_view(scratch_.data(), units), room);
@@ -108,7 +107,7 @@ private:
 
     void Drain() {
         const std::u16string_view output = stream_.Output();
-        if (textWritten_) textWritten_->append(output);
+        if (tap_) tap_->Written(output);
         // Output stops before the first piece the encoding cannot hold: what the sink has is
         // right as far as it goes, even where it cannot be taken back (standard output).
         if (!count_ && !output.empty() && encoder_.Lossless()) {
@@ -129,21 +128,40 @@ private:
     Scratch<char> bytes_;
     double seconds_ = 0;
     char16_t* room_ = nullptr;  // where the text of the next Commit is
-    std::u16string* textRead_;
-    std::u16string* textWritten_;
+    TextTap* tap_;
 };
 
 // The encoding of the whole source, which is then read again from the start. A mark decides
 // at once; without one every byte is looked at.
 // markOnly: only a mark matters, which the first three bytes show.
-TextEncoding FindEncoding(ByteSource& source, Scratch<char>& buffer, bool markOnly) {
+// The UTF-16 units that UTF-8 bytes make (a 4-byte sequence makes two).
+std::uint64_t Utf8Units(std::string_view bytes) {
+    std::uint64_t units = 0;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        units += ((byte & 0xC0) != 0x80) + (byte >= 0xF0);
+    }
+    return units;
+}
+
+// The encoding of the source, which is rewound after. utf8Units, when given, receives the
+// units the source makes as UTF-8 when it was read to its end, else stays unset.
+TextEncoding FindEncoding(ByteSource& source, Scratch<char>& buffer, bool markOnly,
+                          std::optional<std::uint64_t>* utf8Units = nullptr) {
     if (const std::string* whole = source.Whole()) return DetectTextEncoding(*whole);
     EncodingDetector detector;
+    std::uint64_t units = 0;
     for (std::size_t seen = 0;;) {
         const std::size_t got = source.Read(buffer.data(), buffer.size());
-        detector.Feed(std::string_view(buffer.data(), got));
+        const std::string_view piece(buffer.data(), got);
+        detector.Feed(piece);
+        if (utf8Units) units += Utf8Units(piece);
         seen += got;
-        if (got < buffer.size() || detector.HasMark() || (markOnly && seen >= 3)) break;
+        if (got < buffer.size()) {
+            if (utf8Units) *utf8Units = units;
+            break;
+        }
+        if (detector.HasMark() || (markOnly && seen >= 3)) break;
     }
     source.Rewind();
     return detector.Encoding();
@@ -187,10 +205,38 @@ void RunPieces(ByteSource& source, Pipeline& pipeline, const PassSettings& setti
     // changed, or is not UTF-8, if it is not.
     const bool markless = outcome.encoding == TextEncoding::kUtf8;
     const bool stopAtLoss = settings.mode == OutputEncoding::kKeep && !settings.count;
+    // Where UTF-8 without a mark goes wrong, for the message: the bad byte, its offset and
+    // line, and how the bytes look up to there.
+    Utf8Scanner scanner;
+    std::uint64_t offset = 0, lines = 0;
+    std::string head, tail;  // the first bytes; the last few of the piece before
+    const auto noteWhere = [&](std::string_view piece) {
+        const std::uint64_t at = scanner.BadAt();
+        outcome.badByteAt = at;
+        if (at < offset) {  // in a sequence begun in the piece before, which holds no LF
+            outcome.badByte = static_cast<unsigned char>(tail[tail.size() - static_cast<std::size_t>(offset - at)]);
+            outcome.badByteLine = lines + 1;
+        } else {
+            const auto in = static_cast<std::ptrdiff_t>(at - offset);
+            outcome.badByte = static_cast<unsigned char>(piece[static_cast<std::size_t>(in)]);
+            outcome.badByteLine = lines + static_cast<std::uint64_t>(std::count(piece.begin(), piece.begin() + in, '\n')) + 1;
+        }
+        outcome.look = LookAtBytes(head);
+    };
     for (;;) {
         const std::size_t got = source.Read(buffer.data(), buffer.size());
         const std::string_view piece(buffer.data(), got);
         if (readAgain) again.Feed(piece);
+        if (markless) {
+            if (head.size() < 4096) head.append(piece.substr(0, std::min(piece.size(), 4096 - head.size())));
+            scanner.Feed(piece);
+            // A sequence cut off by the piece's end shows as not well-formed until the next.
+            if (!scanner.WellFormed() && scanner.BadAt() < offset + got) noteWhere(piece);
+            lines += static_cast<std::uint64_t>(std::count(piece.begin(), piece.end(), '\n'));
+            offset += got;
+            tail.append(piece.substr(piece.size() - std::min<std::size_t>(piece.size(), 4)));
+            if (tail.size() > 4) tail.erase(0, tail.size() - 4);
+        }
         const std::size_t units =
             decoder.Decode(piece, pipeline.Room(TextDecoder::MaxUnits(piece.size())));
         // Stopped before the piece that cannot be written back, so that what went out holds.
@@ -226,6 +272,19 @@ std::uint64_t UnitsAtLeast(std::uint64_t size, TextEncoding encoding, const Ansi
         case TextEncoding::kAnsi: break;
     }
     return page.DecodesByteByByte() ? size : size / 2;
+}
+
+// The UTF-16 units of the UTF-8 bytes from where the source is to its end; the source is
+// rewound after.
+std::uint64_t Utf8UnitsToEnd(ByteSource& source, Scratch<char>& buffer) {
+    std::uint64_t units = 0;
+    for (;;) {
+        const std::size_t got = source.Read(buffer.data(), buffer.size());
+        units += Utf8Units(std::string_view(buffer.data(), got));
+        if (got < buffer.size()) break;
+    }
+    source.Rewind();
+    return units;
 }
 
 }  // namespace
@@ -300,12 +359,24 @@ PassOutcome RunPass(ByteSource& source, const ReplaceManyEngine& engine,
         outcome.tooLarge = true;
         return outcome;
     }
-    TextEncoding detected = FindEncoding(source, buffer, stream && settings.codePage.utf8);
+    // Between a third of a unit per byte and one, the units of UTF-8 are counted.
+    const bool mayNotFit = size && *size > kMaxUnits && !stream;
+    std::optional<std::uint64_t> utf8Units;
+    TextEncoding detected = FindEncoding(source, buffer, stream && settings.codePage.utf8,
+                                         mayNotFit ? &utf8Units : nullptr);
     if (stream && settings.codePage.utf8 && detected == TextEncoding::kUtf8) detected = TextEncoding::kAnsi;
     // In a UTF-8 code page a file without a mark is UTF-8: plain ASCII, or refused.
     const bool utf8 = detected == TextEncoding::kAnsi && settings.codePage.utf8;
     outcome.encoding = utf8 ? TextEncoding::kUtf8 : detected;
     if (size && UnitsAtLeast(*size, outcome.encoding, *settings.codePage.page) > kMaxUnits) {
+        outcome.tooLarge = true;
+        return outcome;
+    }
+    // UTF-8 of more bytes than a text may have units may still fit: one too large is refused
+    // once its units are counted (while its encoding was found, or in a reading of its own),
+    // before anything is written.
+    const bool utf8Text = outcome.encoding == TextEncoding::kUtf8 || outcome.encoding == TextEncoding::kUtf8Bom;
+    if (mayNotFit && utf8Text && (utf8Units ? *utf8Units : Utf8UnitsToEnd(source, buffer)) > kMaxUnits) {
         outcome.tooLarge = true;
         return outcome;
     }

@@ -92,14 +92,21 @@ private:
 // a stream.
 std::unique_ptr<ByteSource> SourceOf(os::InputFile file);
 
+// What sees the text of a pass go by.
+class TextTap {
+public:
+    virtual ~TextTap() = default;
+    virtual void Read(std::u16string_view text) = 0;
+    virtual void Written(std::u16string_view text) = 0;
+};
+
 struct PassSettings {
     OutputEncoding mode = OutputEncoding::kKeep;
     bool count = false;  // only count: nothing is encoded
     CodePageInfo codePage;
     std::size_t pieceBytes = std::size_t{1} << 17;  // bytes read at a time
-    // When set, the text as read and the text as replaced are appended there, for a diff.
-    std::u16string* textRead = nullptr;
-    std::u16string* textWritten = nullptr;
+    // When set, sees the text as read and the text as replaced, piece by piece, for a diff.
+    TextTap* tap = nullptr;
 };
 
 struct PassOutcome {
@@ -119,8 +126,13 @@ struct PassOutcome {
     bool tooLarge = false;          // more than INT_MAX UTF-16 units; the pass stopped
     bool changedWhileRead = false;  // the second reading of a file did not match the first
     // Without a mark, not UTF-8, and the code page is UTF-8: the pass stopped, as the text
-    // is unknown.
+    // is unknown. Then where: the first byte that is not UTF-8, its offset and line, and how
+    // the bytes up to there look (UTF-16 without its mark, binary).
     bool notUtf8 = false;
+    unsigned char badByte = 0;
+    std::uint64_t badByteAt = 0;
+    std::uint64_t badByteLine = 0;
+    ByteLook look;
 };
 
 // Runs source through engine: decoded as the editor reads files (mark, BOM-less UTF-8, ANSI;

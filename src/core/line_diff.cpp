@@ -1,152 +1,18 @@
-// Line diffs. The alignment is patience diff's: lines that occur once in both texts and keep
-// their order anchor it, the gaps between anchors are aligned the same way, and a gap without
-// such lines is left to Myers' shortest edit script, up to a bound on its cost (beyond it, the
-// gap is shown as replaced whole: still a correct diff, if not the shortest).
+// Line diffs, aligned as the lines come (see LineDiffStream in the header).
 #include "core/line_diff.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <unordered_map>
+#include <utility>
 
 namespace palimp {
 
 namespace {
 
-using Pairs = std::vector<std::pair<std::size_t, std::size_t>>;
-using Ids = std::vector<std::uint32_t>;
-
-struct Region {
-    std::size_t a0, a1, b0, b1;
-};
-
-// Myers' edit distance beyond which a gap is not searched further: the search costs about the
-// square of it in time and memory.
-constexpr std::size_t kMaxEdits = 1000;
-
-// The longest common subsequence of a[a0, a1) and b[b0, b1) by Myers' greedy search; false
-// when it needs more than kMaxEdits insertions and deletions.
-bool Myers(const Ids& a, const Ids& b, const Region& r, Pairs& out) {
-    const auto n = static_cast<std::ptrdiff_t>(r.a1 - r.a0);
-    const auto m = static_cast<std::ptrdiff_t>(r.b1 - r.b0);
-    const std::ptrdiff_t limit = std::min<std::ptrdiff_t>(n + m, kMaxEdits);
-    const std::ptrdiff_t offset = limit + 1;
-    std::vector<std::ptrdiff_t> v(static_cast<std::size_t>(2 * offset + 1), 0);
-    std::vector<std::vector<std::ptrdiff_t>> trace;  // v after each step, over -d-1..d+1
-    const auto at = [&](std::ptrdiff_t k) -> std::ptrdiff_t& { return v[static_cast<std::size_t>(k + offset)]; };
-    std::ptrdiff_t done = -1;
-    for (std::ptrdiff_t d = 0; d <= limit && done < 0; ++d) {
-        for (std::ptrdiff_t k = -d; k <= d; k += 2) {
-            std::ptrdiff_t x = (k == -d || (k != d && at(k - 1) < at(k + 1))) ? at(k + 1) : at(k - 1) + 1;
-            std::ptrdiff_t y = x - k;
-            while (x < n && y < m && a[r.a0 + static_cast<std::size_t>(x)] == b[r.b0 + static_cast<std::size_t>(y)]) {
-                ++x;
-                ++y;
-            }
-            at(k) = x;
-            if (x >= n && y >= m) done = d;
-        }
-        trace.emplace_back(v.begin() + (offset - d - 1), v.begin() + (offset + d + 2));
-    }
-    if (done < 0) return false;
-    Pairs reversed;
-    std::ptrdiff_t x = n, y = m;
-    for (std::ptrdiff_t d = done; d > 0; --d) {
-        const std::vector<std::ptrdiff_t>& prev = trace[static_cast<std::size_t>(d - 1)];
-        const auto before = [&](std::ptrdiff_t k) { return prev[static_cast<std::size_t>(k + d)]; };
-        const std::ptrdiff_t k = x - y;
-        const std::ptrdiff_t prevK = (k == -d || (k != d && before(k - 1) < before(k + 1))) ? k + 1 : k - 1;
-        const std::ptrdiff_t prevX = before(prevK);
-        const std::ptrdiff_t prevY = prevX - prevK;
-        while (x > prevX && y > prevY) {
-            --x;
-            --y;
-            reversed.emplace_back(r.a0 + static_cast<std::size_t>(x), r.b0 + static_cast<std::size_t>(y));
-        }
-        x = prevX;
-        y = prevY;
-    }
-    while (x > 0 && y > 0) {
-        --x;
-        --y;
-        reversed.emplace_back(r.a0 + static_cast<std::size_t>(x), r.b0 + static_cast<std::size_t>(y));
-    }
-    out.insert(out.end(), reversed.rbegin(), reversed.rend());
-    return true;
-}
-
-// Lines that occur exactly once on either side of the region, in the longest run that keeps
-// their order on both sides.
-Pairs UniqueAnchors(const Ids& a, const Ids& b, const Region& r) {
-    struct Seen {
-        std::size_t inA = 0, inB = 0, posA = 0, posB = 0;
-    };
-    std::unordered_map<std::uint32_t, Seen> seen;
-    for (std::size_t i = r.a0; i < r.a1; ++i) {
-        Seen& s = seen[a[i]];
-        ++s.inA;
-        s.posA = i;
-    }
-    for (std::size_t j = r.b0; j < r.b1; ++j) {
-        auto it = seen.find(b[j]);
-        if (it == seen.end()) continue;
-        ++it->second.inB;
-        it->second.posB = j;
-    }
-    Pairs unique;
-    for (std::size_t i = r.a0; i < r.a1; ++i) {
-        const Seen& s = seen[a[i]];
-        if (s.inA == 1 && s.inB == 1) unique.emplace_back(i, s.posB);
-    }
-    // Longest increasing run of new positions (patience sorting with back links).
-    std::vector<std::size_t> tails, link(unique.size());
-    for (std::size_t u = 0; u < unique.size(); ++u) {
-        const auto it = std::lower_bound(tails.begin(), tails.end(), unique[u].second,
-                                         [&](std::size_t t, std::size_t pos) { return unique[t].second < pos; });
-        link[u] = it == tails.begin() ? SIZE_MAX : *(it - 1);
-        if (it == tails.end()) {
-            tails.push_back(u);
-        } else {
-            *it = u;
-        }
-    }
-    Pairs anchors;
-    for (std::size_t u = tails.empty() ? SIZE_MAX : tails.back(); u != SIZE_MAX; u = link[u]) {
-        anchors.push_back(unique[u]);
-    }
-    std::reverse(anchors.begin(), anchors.end());
-    return anchors;
-}
-
-Pairs Align(const Ids& a, const Ids& b) {
-    Pairs matches;
-    std::vector<Region> work = {{0, a.size(), 0, b.size()}};
-    while (!work.empty()) {
-        Region r = work.back();
-        work.pop_back();
-        while (r.a0 < r.a1 && r.b0 < r.b1 && a[r.a0] == b[r.b0]) matches.emplace_back(r.a0++, r.b0++);
-        while (r.a0 < r.a1 && r.b0 < r.b1 && a[r.a1 - 1] == b[r.b1 - 1]) matches.emplace_back(--r.a1, --r.b1);
-        if (r.a0 == r.a1 || r.b0 == r.b1) continue;
-        const Pairs anchors = UniqueAnchors(a, b, r);
-        if (anchors.empty()) {
-            Myers(a, b, r, matches);
-            continue;
-        }
-        std::size_t a0 = r.a0, b0 = r.b0;
-        for (const auto& [i, j] : anchors) {
-            matches.emplace_back(i, j);
-            work.push_back({a0, i, b0, j});
-            a0 = i + 1;
-            b0 = j + 1;
-        }
-        work.push_back({a0, r.a1, b0, r.b1});
-    }
-    std::sort(matches.begin(), matches.end());
-    return matches;
-}
+std::uint64_t HashOf(std::string_view line) { return std::hash<std::string_view>{}(line); }
 
 // diff's numbering of a range: its first line and its count, the count left out when it is
 // one, and the line before the range when it is empty.
-std::string Range(std::size_t from, std::size_t count) {
+std::string Range(std::uint64_t from, std::uint64_t count) {
     if (count == 0) return std::to_string(from) + ",0";
     if (count == 1) return std::to_string(from + 1);
     return std::to_string(from + 1) + "," + std::to_string(count);
@@ -172,63 +38,193 @@ std::vector<std::string_view> SplitDiffLines(std::string_view text) {
     return lines;
 }
 
-Pairs AlignLines(std::span<const std::string_view> oldLines, std::span<const std::string_view> newLines) {
-    std::unordered_map<std::string_view, std::uint32_t> ids;
-    const auto idsOf = [&ids](std::span<const std::string_view> lines) {
-        Ids out;
-        out.reserve(lines.size());
-        for (std::string_view line : lines) {
-            out.push_back(ids.try_emplace(line, static_cast<std::uint32_t>(ids.size())).first->second);
+void LineDiffStream::Side::Add(std::string_view bytes) {
+    // Drop what is aligned once it is most of the buffer, so that it does not grow.
+    const auto dropped = static_cast<std::size_t>(start_ - base_);
+    if (dropped > (std::size_t{1} << 16) && dropped * 2 > text_.size()) {
+        text_.erase(0, dropped);
+        scanned_ -= dropped;
+        base_ = start_;
+    }
+    text_.append(bytes);
+    for (std::size_t lf; (lf = text_.find('\n', scanned_)) != std::string::npos;) {
+        ends_.push_back(base_ + lf + 1);
+        scanned_ = lf + 1;
+    }
+    scanned_ = text_.size();
+}
+
+void LineDiffStream::Side::End() {
+    const std::uint64_t last = ends_.empty() ? start_ : ends_.back();
+    if (base_ + text_.size() > last) ends_.push_back(base_ + text_.size());
+    ended_ = true;
+}
+
+std::string_view LineDiffStream::Side::Line(std::size_t i) const {
+    const std::uint64_t begin = i == 0 ? start_ : ends_[i - 1];
+    return std::string_view(text_).substr(static_cast<std::size_t>(begin - base_),
+                                          static_cast<std::size_t>(ends_[i] - begin));
+}
+
+void LineDiffStream::Side::Drop(std::size_t lines) {
+    if (lines == 0) return;
+    start_ = ends_[lines - 1];
+    ends_.erase(ends_.begin(), ends_.begin() + static_cast<std::ptrdiff_t>(lines));
+}
+
+LineDiffStream::LineDiffStream(std::string_view oldLabel, std::string_view newLabel,
+                               std::function<void(std::string_view)> sink, std::size_t context)
+    : oldLabel_(oldLabel), newLabel_(newLabel), sink_(std::move(sink)), context_(context) {}
+
+void LineDiffStream::AddOld(std::string_view bytes) {
+    old_.Add(bytes);
+    Align();
+}
+
+void LineDiffStream::AddNew(std::string_view bytes) {
+    new_.Add(bytes);
+    Align();
+}
+
+void LineDiffStream::Finish() {
+    old_.End();
+    new_.End();
+    Align();
+    if (inHunk_) CloseHunk();
+}
+
+void LineDiffStream::Align() {
+    for (;;) {
+        if (!inStretch_) {
+            while (old_.Lines() > 0 && new_.Lines() > 0 && old_.Line(0) == new_.Line(0)) {
+                Common(old_.Line(0));
+                old_.Drop(1);
+                new_.Drop(1);
+            }
+            const bool bothHaveLines = old_.Lines() > 0 && new_.Lines() > 0;
+            const bool oneIsOver = (old_.Ended() && new_.Lines() > 0) || (new_.Ended() && old_.Lines() > 0);
+            if (!bothHaveLines && !oneIsOver) return;
+            inStretch_ = true;
+            depth_ = 0;
+            oldSeen_.clear();
+            newSeen_.clear();
         }
-        return out;
-    };
-    const Ids a = idsOf(oldLines);
-    const Ids b = idsOf(newLines);
-    return Align(a, b);
+        if (!FindStretchEnd()) return;
+    }
+}
+
+// Looks one line further on both sides at a time; at depth d the old line d is compared with
+// the new lines before it and the other way round. True when the stretch is over.
+bool LineDiffStream::FindStretchEnd() {
+    for (;; ++depth_) {
+        const std::size_t d = depth_;
+        const bool oldHas = d < old_.Lines(), newHas = d < new_.Lines();
+        if ((!oldHas && !old_.Ended()) || (!newHas && !new_.Ended())) return false;  // more to come
+        if (!oldHas && !newHas) {
+            // Both texts end inside the stretch.
+            Change(old_.Lines(), new_.Lines());
+            inStretch_ = false;
+            return true;
+        }
+        std::size_t bestOld = SIZE_MAX, bestNew = SIZE_MAX;
+        const auto consider = [&](std::size_t i, std::size_t j) {
+            if (old_.Line(i) != new_.Line(j)) return;  // a hash collision
+            if (bestOld == SIZE_MAX || i + j < bestOld + bestNew || (i + j == bestOld + bestNew && i < bestOld)) {
+                bestOld = i;
+                bestNew = j;
+            }
+        };
+        const std::uint64_t oldHash = oldHas ? HashOf(old_.Line(d)) : 0;
+        const std::uint64_t newHash = newHas ? HashOf(new_.Line(d)) : 0;
+        if (oldHas) {
+            if (const auto it = newSeen_.find(oldHash); it != newSeen_.end()) consider(d, it->second);
+        }
+        if (newHas) {
+            if (const auto it = oldSeen_.find(newHash); it != oldSeen_.end()) consider(it->second, d);
+        }
+        if (oldHas && newHas && oldHash == newHash) consider(d, d);
+        if (bestOld != SIZE_MAX) {
+            Change(bestOld, bestNew);
+            inStretch_ = false;
+            return true;
+        }
+        if (oldHas) oldSeen_.try_emplace(oldHash, d);
+        if (newHas) newSeen_.try_emplace(newHash, d);
+    }
+}
+
+std::string& LineDiffStream::HunkPiece() {
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    if (hunk_.empty() || hunk_.back().size() >= kPiece) {
+        hunk_.emplace_back();
+        hunk_.back().reserve(kPiece + 4096);
+    }
+    return hunk_.back();
+}
+
+void LineDiffStream::ContextLine(std::string_view line) {
+    AppendLine(HunkPiece(), ' ', line);
+    ++hunkOldCount_;
+    ++hunkNewCount_;
+}
+
+void LineDiffStream::Common(std::string_view line) {
+    ++oldLine_;
+    ++newLine_;
+    if (inHunk_) {
+        ++gap_;
+        if (gap_ <= context_) {
+            ContextLine(line);
+            return;
+        }
+    }
+    lead_.emplace_back(line);
+    if (lead_.size() > context_) lead_.pop_front();
+    // Changes more than twice the context apart go to hunks of their own.
+    if (inHunk_ && gap_ > 2 * context_) CloseHunk();
+}
+
+void LineDiffStream::Change(std::size_t oldLines, std::size_t newLines) {
+    if (!inHunk_) {
+        inHunk_ = true;
+        hunkOld_ = oldLine_ - lead_.size();
+        hunkNew_ = newLine_ - lead_.size();
+        hunkOldCount_ = hunkNewCount_ = 0;
+    }
+    for (const std::string& line : lead_) ContextLine(line);
+    lead_.clear();
+    for (std::size_t i = 0; i < oldLines; ++i) AppendLine(HunkPiece(), '-', old_.Line(i));
+    for (std::size_t j = 0; j < newLines; ++j) AppendLine(HunkPiece(), '+', new_.Line(j));
+    hunkOldCount_ += oldLines;
+    hunkNewCount_ += newLines;
+    oldLine_ += oldLines;
+    newLine_ += newLines;
+    old_.Drop(oldLines);
+    new_.Drop(newLines);
+    gap_ = 0;
+}
+
+void LineDiffStream::CloseHunk() {
+    std::string out;
+    if (!wrote_) out = "--- " + oldLabel_ + "\n+++ " + newLabel_ + "\n";
+    out += "@@ -" + Range(hunkOld_, hunkOldCount_) + " +" + Range(hunkNew_, hunkNewCount_) + " @@\n";
+    if (hunk_.size() == 1) out += hunk_.front();  // small hunks go out in one write
+    sink_(out);
+    if (hunk_.size() > 1) {
+        for (const std::string& piece : hunk_) sink_(piece);
+    }
+    hunk_.clear();
+    inHunk_ = false;
+    wrote_ = true;
 }
 
 std::string UnifiedDiff(std::string_view oldText, std::string_view newText,
                         std::string_view oldLabel, std::string_view newLabel, std::size_t context) {
-    if (oldText == newText) return {};
-    const std::vector<std::string_view> a = SplitDiffLines(oldText);
-    const std::vector<std::string_view> b = SplitDiffLines(newText);
-    Pairs matches = AlignLines(a, b);
-    matches.emplace_back(a.size(), b.size());  // a sentinel behind the last lines
-
-    // The changes: the lines between two consecutive matches.
-    struct Change {
-        std::size_t a0, a1, b0, b1;
-    };
-    std::vector<Change> changes;
-    std::size_t i = 0, j = 0;
-    for (const auto& [mi, mj] : matches) {
-        if (mi > i || mj > j) changes.push_back({i, mi, j, mj});
-        i = mi + 1;
-        j = mj + 1;
-    }
-
-    std::string out = "--- " + std::string(oldLabel) + "\n+++ " + std::string(newLabel) + "\n";
-    for (std::size_t first = 0; first < changes.size();) {
-        // Changes closer than twice the context share a hunk.
-        std::size_t last = first;
-        while (last + 1 < changes.size() && changes[last + 1].a0 - changes[last].a1 <= 2 * context) ++last;
-        const Change& head = changes[first];
-        const Change& tail = changes[last];
-        const std::size_t lead = std::min(context, head.a0);
-        const std::size_t trail = std::min(context, a.size() - tail.a1);
-        const std::size_t a0 = head.a0 - lead, a1 = tail.a1 + trail;
-        const std::size_t b0 = head.b0 - lead, b1 = tail.b1 + trail;
-        out += "@@ -" + Range(a0, a1 - a0) + " +" + Range(b0, b1 - b0) + " @@\n";
-        std::size_t at = a0;
-        for (std::size_t c = first; c <= last; ++c) {
-            for (; at < changes[c].a0; ++at) AppendLine(out, ' ', a[at]);
-            for (std::size_t k = changes[c].a0; k < changes[c].a1; ++k) AppendLine(out, '-', a[k]);
-            for (std::size_t k = changes[c].b0; k < changes[c].b1; ++k) AppendLine(out, '+', b[k]);
-            at = changes[c].a1;
-        }
-        for (; at < a1; ++at) AppendLine(out, ' ', a[at]);
-        first = last + 1;
-    }
+    std::string out;
+    LineDiffStream diff(oldLabel, newLabel, [&out](std::string_view hunk) { out += hunk; }, context);
+    diff.AddOld(oldText);
+    diff.AddNew(newText);
+    diff.Finish();
     return out;
 }
 

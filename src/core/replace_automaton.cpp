@@ -5,7 +5,7 @@
 #include "core/replace_automaton.h"
 
 #include <algorithm>
-#include <stdexcept>
+#include <string_view>
 
 namespace palimp::replace_detail {
 
@@ -24,15 +24,11 @@ constexpr std::size_t kKeysPerLane = 4;
 // Dense states are compared as signed 32-bit numbers (CandidateFlags), so they stay below 2^31.
 constexpr std::size_t kMaxDenseStates = 0x7FFFFFFFu;
 
-char16_t KeyUnit(char16_t unit, PhraseTrie::Keys keys) {
-    return keys == PhraseTrie::Keys::kFolded ? FoldUnit(unit) : unit;
-}
-
 // Each text unit gets the class of its key unit: the unit itself, or what it folds to; every
 // other unit class 0.
 template <class ClassT>
 void FillClasses(std::vector<ClassT>& classes, const std::vector<std::uint32_t>& keyClass,
-                 PhraseTrie::Keys keys) {
+                 Keys keys) {
     classes.assign(0x10000, 0);
     for (unsigned key = 0; key < 0x10000; ++key) {
         if (keyClass[key] == 0) continue;
@@ -50,22 +46,36 @@ void Release(std::vector<T>& v) {
 }
 
 // Key unit -> class from 1 up, 0 for units no key holds.
-std::vector<std::uint32_t> KeyClasses(std::span<const TrieRow> rows, PhraseTrie::Keys keys,
+std::vector<std::uint32_t> KeyClasses(std::span<const TrieRow> rows, Keys keys,
                                       std::uint32_t& count) {
     std::vector<std::uint32_t> keyClass(0x10000, 0);
     count = 1;
     for (const TrieRow& row : rows) {
         for (char16_t unit : row.phrase) {
-            std::uint32_t& c = keyClass[KeyUnit(unit, keys)];
-            if (c == 0) c = count++;
+            std::uint32_t& unitClass = keyClass[KeyUnit(unit, keys)];
+            if (unitClass == 0) unitClass = count++;
         }
     }
     return keyClass;
 }
 
+// Sorts items into groups by their node (of nodes), keeping their order within a group:
+// returns the groups' offsets, node's items going to [offsets[node], offsets[node + 1]), and
+// calls place(item, at) with each item's place.
+template <class Item, class NodeOf, class Place>
+std::vector<std::uint32_t> GroupByNode(const std::vector<Item>& items, std::size_t nodes,
+                                       const NodeOf& nodeOf, const Place& place) {
+    std::vector<std::uint32_t> offsets(nodes + 1, 0);
+    for (const Item& item : items) ++offsets[nodeOf(item) + 1];
+    for (std::size_t node = 0; node < nodes; ++node) offsets[node + 1] += offsets[node];
+    std::vector<std::uint32_t> fill(offsets.begin(), offsets.end() - 1);
+    for (const Item& item : items) place(item, fill[nodeOf(item)]++);
+    return offsets;
+}
+
 }  // namespace
 
-std::size_t PhraseAutomaton::ClassCount(std::span<const TrieRow> rows, PhraseTrie::Keys keys) {
+std::size_t PhraseAutomaton::ClassCount(std::span<const TrieRow> rows, Keys keys) {
     std::uint32_t count = 0;
     KeyClasses(rows, keys, count);
     return count;
@@ -75,235 +85,270 @@ std::size_t PhraseAutomaton::Block() const {
     return std::max(std::clamp(kKeysPerBlock * longest_, kMinBlock, kMaxBlock), 2 * longest_);
 }
 
-std::unique_ptr<PhraseAutomaton> PhraseAutomaton::Build(std::span<const TrieRow> rows,
-                                                        PhraseTrie::Keys keys, Layout layout,
-                                                        std::size_t maxDenseEntries) {
-    std::unique_ptr<PhraseAutomaton> automaton(new PhraseAutomaton());
-    PhraseAutomaton& a = *automaton;
-    a.keys_ = keys;
-    a.verifyFlags_ = kWordFlag | (keys == PhraseTrie::Keys::kFolded ? kCaseFlag : 0u);
+// The trie of the reversed keys with one unit per edge, its nodes numbered in the order the
+// sorted keys reach them (the root 0): node's edges are labels and targets[edgeBegin[node],
+// edgeBegin[node + 1]), sorted by label, and the terms of the keys that end there, lowest row
+// first, terms[termBegin[node], termBegin[node + 1]).
+struct PhraseAutomaton::UnitTrie {
+    std::vector<std::uint32_t> depth;  // by node
+    std::vector<std::uint32_t> edgeBegin;
+    std::vector<char16_t> labels;
+    std::vector<std::uint32_t> targets;
+    std::vector<std::uint32_t> termBegin;
+    std::vector<std::uint32_t> terms;
 
-    // The reversed keys back to back, and the rows with a phrase sorted by them (equal keys in
-    // table order, so that each node's terms come out sorted).
-    std::size_t totalUnits = 0;
-    for (const TrieRow& row : rows) totalUnits += row.phrase.size();
-    if (totalUnits >= kNone - 1) throw std::length_error("table phrases too long");
-    std::vector<char16_t> reversed;
-    reversed.reserve(totalUnits);
-    std::vector<std::uint32_t> keyBegin(rows.size() + 1, 0);
-    std::vector<std::uint32_t> sorted;
-    a.phrases_.resize(rows.size());
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        const std::u16string_view phrase = rows[r].phrase;
-        a.phrases_[r] = phrase;
-        keyBegin[r] = static_cast<std::uint32_t>(reversed.size());
-        if (phrase.empty()) continue;
-        sorted.push_back(static_cast<std::uint32_t>(r));
-        for (std::size_t u = phrase.size(); u-- > 0;) reversed.push_back(KeyUnit(phrase[u], keys));
-        a.longest_ = std::max(a.longest_, phrase.size());
+    explicit UnitTrie(const SortedKeys& keys);
+    std::uint32_t NodeCount() const { return static_cast<std::uint32_t>(edgeBegin.size() - 1); }
+    bool HasTerms(std::uint32_t node) const { return termBegin[node] != termBegin[node + 1]; }
+    // node's child by label, or kNone.
+    std::uint32_t Child(std::uint32_t node, char16_t label) const {
+        const std::uint32_t at = FindSortedLabel(labels.data(), edgeBegin[node],
+                                                 edgeBegin[node + 1], label);
+        return at == kNone ? kNone : targets[at];
     }
-    keyBegin[rows.size()] = static_cast<std::uint32_t>(reversed.size());
-    if (sorted.empty()) return nullptr;
-    const auto keyOf = [&](std::uint32_t row) {
-        return std::u16string_view(reversed.data() + keyBegin[row],
-                                   keyBegin[row + 1] - keyBegin[row]);
-    };
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [&](std::uint32_t x, std::uint32_t y) { return keyOf(x) < keyOf(y); });
+    // What only the outputs need: long keys make these as long as the key units.
+    void ReleaseDepthsAndTerms() {
+        Release(depth);
+        Release(termBegin);
+        Release(terms);
+    }
+};
 
-    // The trie of the sorted keys: each key shares the path of its common prefix with the key
-    // before it and adds nodes for the rest. Edges come out in key order, so every node's
-    // edges are sorted by unit.
-    std::vector<std::uint32_t> depth(1, 0);
+// By node: the failure link, the node of the longest proper suffix of node's key prefix, and
+// the dictionary link, the nearest node down the failure chain where keys end (kNone if none);
+// and the nodes in breadth-first order, the root first, which has every node's failure ahead
+// of it.
+struct PhraseAutomaton::Failures {
+    std::vector<std::uint32_t> breadthFirst;
+    std::vector<std::uint32_t> failure;
+    std::vector<std::uint32_t> dictionary;
+
+    explicit Failures(const UnitTrie& trie);
+};
+
+// The automaton's number of each node: the states without outputs first, then those with
+// outputs, each part in breadth-first order, so that one comparison tells a candidate.
+struct PhraseAutomaton::Numbering {
+    std::vector<std::uint32_t> stateOf;  // by node
+    std::uint32_t plainCount = 0;        // states without outputs
+
+    Numbering(const UnitTrie& trie, const Failures& failures);
+    // The Output record of a node with outputs.
+    std::uint32_t OutputOf(std::uint32_t node) const { return stateOf[node] - plainCount; }
+};
+
+PhraseAutomaton::UnitTrie::UnitTrie(const SortedKeys& keys) {
+    // Each key shares the path of its common prefix with the key before it and adds nodes for
+    // the rest. Edges come out in key order, so every node's edges are sorted by unit, and
+    // each node's terms by row.
     struct Edge {
         std::uint32_t parent;
         char16_t label;
         std::uint32_t child;
     };
-    std::vector<Edge> edges;
     struct End {
         std::uint32_t node, term;
     };
-    std::vector<End> ends;  // sorted by node, then by row
+    std::vector<Edge> edges;
+    std::vector<End> ends;
     std::vector<std::uint32_t> path(1, 0);  // the previous key's nodes by depth
     // At most one node per key unit: reserved, since doubling would hold up to three times
     // the room while the vectors grow.
-    depth.reserve(totalUnits + 1);
-    edges.reserve(totalUnits);
-    path.reserve(a.longest_ + 1);
-    ends.reserve(sorted.size());
+    depth.reserve(keys.TotalUnits() + 1);
+    depth.push_back(0);
+    edges.reserve(keys.TotalUnits());
+    path.reserve(keys.Longest() + 1);
+    ends.reserve(keys.Count());
     std::u16string_view previous;
-    for (std::uint32_t r : sorted) {
-        const std::u16string_view key = keyOf(r);
+    for (std::uint32_t place = 0; place < keys.Count(); ++place) {
+        const std::u16string_view key = keys.Key(place);
         std::size_t common = 0;
         const std::size_t most = std::min(previous.size(), key.size());
         while (common < most && previous[common] == key[common]) ++common;
         path.resize(common + 1);
-        for (std::size_t d = common; d < key.size(); ++d) {
+        for (std::size_t at = common; at < key.size(); ++at) {
             const auto node = static_cast<std::uint32_t>(depth.size());
-            depth.push_back(static_cast<std::uint32_t>(d + 1));
-            edges.push_back({path[d], key[d], node});
+            depth.push_back(static_cast<std::uint32_t>(at + 1));
+            edges.push_back({path[at], key[at], node});
             path.push_back(node);
         }
-        ends.push_back({path[key.size()], r << 2 | (rows[r].caseSensitive ? kCaseFlag : 0u) |
-                                              (rows[r].wholeWord ? kWordFlag : 0u)});
+        ends.push_back({path[key.size()], keys.Term(place)});
         previous = key;
     }
-    const std::size_t nodes = depth.size();
-    std::vector<std::uint32_t> edgeBegin(nodes + 1, 0);
-    for (const Edge& e : edges) ++edgeBegin[e.parent + 1];
-    for (std::size_t u = 0; u < nodes; ++u) edgeBegin[u + 1] += edgeBegin[u];
-    std::vector<char16_t> labels(edges.size());
-    std::vector<std::uint32_t> targets(edges.size());
-    {
-        std::vector<std::uint32_t> fill(edgeBegin.begin(), edgeBegin.end() - 1);
-        for (const Edge& e : edges) {
-            labels[fill[e.parent]] = e.label;
-            targets[fill[e.parent]++] = e.child;
-        }
-    }
+    labels.resize(edges.size());
+    targets.resize(edges.size());
+    edgeBegin = GroupByNode(
+        edges, depth.size(), [](const Edge& edge) { return edge.parent; },
+        [&](const Edge& edge, std::uint32_t at) {
+            labels[at] = edge.label;
+            targets[at] = edge.child;
+        });
     Release(edges);
-    const auto child = [&](std::uint32_t u, char16_t label) {
-        const auto first = labels.begin() + edgeBegin[u];
-        const auto last = labels.begin() + edgeBegin[u + 1];
-        const auto at = std::lower_bound(first, last, label);
-        return at != last && *at == label ? targets[at - labels.begin()] : kNone;
+    terms.resize(ends.size());
+    termBegin = GroupByNode(
+        ends, depth.size(), [](const End& end) { return end.node; },
+        [&](const End& end, std::uint32_t at) { terms[at] = end.term; });
+}
+
+PhraseAutomaton::Failures::Failures(const UnitTrie& trie)
+    : failure(trie.NodeCount(), 0), dictionary(trie.NodeCount(), kNone) {
+    // The failure of parent's child by label: the first node down parent's failure chain
+    // with an edge by label, that edge's target; the root if none has one.
+    const auto failureOf = [&](std::uint32_t parent, char16_t label) -> std::uint32_t {
+        if (parent == 0) return 0;
+        for (std::uint32_t suffix = failure[parent];; suffix = failure[suffix]) {
+            const std::uint32_t child = trie.Child(suffix, label);
+            if (child != kNone) return child;
+            if (suffix == 0) return 0;
+        }
     };
-    // Each node's terms: node u's are termList[termBegin[u], termBegin[u + 1]).
-    std::vector<std::uint32_t> termBegin(nodes + 1, 0);
-    for (const End& end : ends) ++termBegin[end.node + 1];
-    for (std::size_t u = 0; u < nodes; ++u) termBegin[u + 1] += termBegin[u];
-    std::vector<std::uint32_t> termList(ends.size());
-    {
-        std::vector<std::uint32_t> fill(termBegin.begin(), termBegin.end() - 1);
-        for (const End& end : ends) termList[fill[end.node]++] = end.term;
-    }
-    const auto hasTerms = [&](std::uint32_t u) { return termBegin[u] != termBegin[u + 1]; };
-
-    // Breadth first: each node's failure is the longest proper suffix that is a node, found
-    // from its parent's failure; dictionary links skip to the nearest suffix with terms.
-    std::vector<std::uint32_t> fail(nodes, 0);
-    std::vector<std::uint32_t> dict(nodes, kNone);
-    std::vector<std::uint32_t> order;  // the root first
-    order.reserve(nodes);
-    order.push_back(0);
-    for (std::size_t q = 0; q < order.size(); ++q) {
-        const std::uint32_t u = order[q];
-        for (std::uint32_t e = edgeBegin[u]; e < edgeBegin[u + 1]; ++e) {
-            const std::uint32_t v = targets[e];
-            std::uint32_t f = 0;
-            if (u != 0) {
-                for (std::uint32_t s = fail[u];; s = fail[s]) {
-                    const std::uint32_t w = child(s, labels[e]);
-                    if (w != kNone) {
-                        f = w;
-                        break;
-                    }
-                    if (s == 0) break;
-                }
-            }
-            fail[v] = f;
-            dict[v] = hasTerms(f) ? f : dict[f];
-            order.push_back(v);
+    breadthFirst.reserve(trie.NodeCount());
+    breadthFirst.push_back(0);
+    for (std::size_t next = 0; next < breadthFirst.size(); ++next) {
+        const std::uint32_t parent = breadthFirst[next];
+        for (std::uint32_t edge = trie.edgeBegin[parent]; edge < trie.edgeBegin[parent + 1];
+             ++edge) {
+            const std::uint32_t node = trie.targets[edge];
+            const std::uint32_t link = failureOf(parent, trie.labels[edge]);
+            failure[node] = link;
+            dictionary[node] = trie.HasTerms(link) ? link : dictionary[link];
+            breadthFirst.push_back(node);
         }
     }
+}
 
-    // States with outputs go last; their Output records follow breadth-first order, so a
-    // record's chain points to records already filled.
-    std::vector<std::uint32_t> renumber(nodes);
-    std::vector<std::uint32_t> outputIndex(nodes, kNone);
-    std::uint32_t plain = 0;
-    std::uint32_t outputs = 0;
-    for (std::uint32_t u : order) {
-        if (!hasTerms(u) && dict[u] == kNone) {
-            renumber[u] = plain++;
-        } else {
-            outputIndex[u] = outputs++;
-        }
+PhraseAutomaton::Numbering::Numbering(const UnitTrie& trie, const Failures& failures)
+    : stateOf(trie.NodeCount()) {
+    const auto hasOutput = [&](std::uint32_t node) {
+        return trie.HasTerms(node) || failures.dictionary[node] != kNone;
+    };
+    for (std::uint32_t node : failures.breadthFirst) {
+        if (!hasOutput(node)) stateOf[node] = plainCount++;
     }
-    for (std::uint32_t u : order) {
-        if (outputIndex[u] != kNone) renumber[u] = plain + outputIndex[u];
+    std::uint32_t state = plainCount;
+    for (std::uint32_t node : failures.breadthFirst) {
+        if (hasOutput(node)) stateOf[node] = state++;
     }
-    a.outputs_.resize(outputs);
-    for (std::uint32_t u : order) {
-        if (outputIndex[u] == kNone) continue;
-        Output& out = a.outputs_[outputIndex[u]];
-        out.termsBegin = static_cast<std::uint32_t>(a.terms_.size());
-        a.terms_.insert(a.terms_.end(), termList.begin() + termBegin[u],
-                        termList.begin() + termBegin[u + 1]);
-        out.termsEnd = static_cast<std::uint32_t>(a.terms_.size());
-        out.depth = depth[u];
-        out.next = dict[u] == kNone ? kNone : outputIndex[dict[u]];
+}
+
+void PhraseAutomaton::FillOutputs(const UnitTrie& trie, const Failures& failures,
+                                  const Numbering& numbering) {
+    // The records follow breadth-first order, so a record's chain points to records already
+    // filled.
+    outputs_.resize(trie.NodeCount() - numbering.plainCount);
+    for (std::uint32_t node : failures.breadthFirst) {
+        if (numbering.stateOf[node] < numbering.plainCount) continue;
+        Output& out = outputs_[numbering.OutputOf(node)];
+        out.termsBegin = static_cast<std::uint32_t>(terms_.size());
+        terms_.insert(terms_.end(), trie.terms.begin() + trie.termBegin[node],
+                      trie.terms.begin() + trie.termBegin[node + 1]);
+        out.termsEnd = static_cast<std::uint32_t>(terms_.size());
+        out.depth = trie.depth[node];
+        const std::uint32_t below = failures.dictionary[node];
+        out.next = below == kNone ? kNone : numbering.OutputOf(below);
         out.lowest = kNone;
-        if (hasTerms(u)) {
-            out.lowest = termList[termBegin[u]];
-            out.lowestLength = depth[u];
+        if (trie.HasTerms(node)) {
+            out.lowest = trie.terms[trie.termBegin[node]];
+            out.lowestLength = trie.depth[node];
         }
         if (out.next != kNone) {
-            const Output& below = a.outputs_[out.next];
-            if ((below.lowest >> 2) < (out.lowest >> 2) || out.lowest == kNone) {
-                out.lowest = below.lowest;
-                out.lowestLength = below.lowestLength;
+            const Output& next = outputs_[out.next];
+            if (RowOf(next.lowest) < RowOf(out.lowest) || out.lowest == kNone) {
+                out.lowest = next.lowest;
+                out.lowestLength = next.lowestLength;
             }
         }
     }
+}
 
-    // What only the outputs needed goes now: long keys make these as long as the key units.
-    Release(depth);
-    Release(dict);
-    Release(outputIndex);
-    Release(termBegin);
-    Release(termList);
+void PhraseAutomaton::FillDenseRows(const UnitTrie& trie, const Failures& failures,
+                                    const Numbering& numbering,
+                                    const std::vector<std::uint32_t>& keyClass,
+                                    std::uint32_t classCount) {
+    // A state's row is its failure's row with its own edges written over it; breadth-first
+    // order fills every failure's row first. States are premultiplied by the row width.
+    const std::size_t width = classCount;
+    classCount_ = classCount;
+    classReciprocal_ = ((std::uint64_t{1} << 32) + width - 1) / width;
+    firstOutput_ = static_cast<std::uint32_t>(numbering.plainCount * width);
+    next_.assign(trie.NodeCount() * width, 0);
+    for (std::uint32_t node : failures.breadthFirst) {
+        std::uint32_t* row = next_.data() + numbering.stateOf[node] * width;
+        if (node != 0) {
+            std::copy_n(next_.data() + numbering.stateOf[failures.failure[node]] * width, width,
+                        row);
+        }
+        for (std::uint32_t edge = trie.edgeBegin[node]; edge < trie.edgeBegin[node + 1]; ++edge) {
+            row[keyClass[trie.labels[edge]]] =
+                static_cast<std::uint32_t>(numbering.stateOf[trie.targets[edge]] * width);
+        }
+    }
+    if (width <= 0x100) {
+        FillClasses(narrowClasses_, keyClass, keys_);
+    } else {
+        FillClasses(wideClasses_, keyClass, keys_);
+    }
+}
 
+void PhraseAutomaton::FillSparseRows(const UnitTrie& trie, const Failures& failures,
+                                     const Numbering& numbering) {
+    // The same states and outputs, with the edges and failure links renumbered.
+    const std::uint32_t states = trie.NodeCount();
+    firstOutput_ = numbering.plainCount;
+    std::vector<std::uint32_t> nodeOf(states);
+    for (std::uint32_t node = 0; node < states; ++node) nodeOf[numbering.stateOf[node]] = node;
+    fail_.resize(states);
+    edgeBegin_.resize(states + 1);
+    edgeLabels_.reserve(trie.labels.size());
+    edgeTargets_.reserve(trie.targets.size());
+    for (std::uint32_t state = 0; state < states; ++state) {
+        const std::uint32_t node = nodeOf[state];
+        fail_[state] = numbering.stateOf[failures.failure[node]];
+        edgeBegin_[state] = static_cast<std::uint32_t>(edgeLabels_.size());
+        for (std::uint32_t edge = trie.edgeBegin[node]; edge < trie.edgeBegin[node + 1]; ++edge) {
+            edgeLabels_.push_back(trie.labels[edge]);
+            edgeTargets_.push_back(numbering.stateOf[trie.targets[edge]]);
+        }
+    }
+    edgeBegin_[states] = static_cast<std::uint32_t>(edgeLabels_.size());
+    rootNext_.assign(0x10000, 0);
+    for (std::uint32_t edge = trie.edgeBegin[0]; edge < trie.edgeBegin[1]; ++edge) {
+        rootNext_[trie.labels[edge]] = numbering.stateOf[trie.targets[edge]];
+    }
+}
+
+// Building takes the steps above in turn: the sorted keys, their trie, its failure links, the
+// states' numbers, the outputs, then the dense or the sparse transitions.
+std::unique_ptr<PhraseAutomaton> PhraseAutomaton::Build(std::span<const TrieRow> rows,
+                                                        Keys keys, Layout layout,
+                                                        std::size_t maxDenseEntries) {
+    const SortedKeys sorted(rows, keys, SortedKeys::Direction::kReversed);
+    if (sorted.Empty()) return nullptr;
+    std::unique_ptr<PhraseAutomaton> automaton(new PhraseAutomaton());
+    automaton->keys_ = keys;
+    automaton->verifyFlags_ = kWordFlag | (keys == Keys::kFolded ? kCaseFlag : 0u);
+    automaton->longest_ = sorted.Longest();
+    automaton->phrases_ = PhrasesOf(rows);
+
+    UnitTrie trie(sorted);
+    Failures failures(trie);
+    const Numbering numbering(trie, failures);
+    automaton->FillOutputs(trie, failures, numbering);
+    trie.ReleaseDepthsAndTerms();
+    Release(failures.dictionary);
+
+    // Dense where the table fits (or the caller asks for it and it can be numbered).
     std::uint32_t classCount = 0;
     const std::vector<std::uint32_t> keyClass = KeyClasses(rows, keys, classCount);
-    const std::size_t k = classCount;
-    const bool fits = nodes <= kMaxDenseStates / k && classCount <= 0xFFFF;
-    a.dense_ = fits && (layout == Layout::kDense ||
-                        (layout == Layout::kAuto && nodes <= maxDenseEntries / k));
-    if (a.dense_) {
-        // A state's row is its failure's row with its own edges written over it; breadth-first
-        // order fills every failure's row first.
-        a.classCount_ = classCount;
-        a.classReciprocal_ = ((std::uint64_t{1} << 32) + k - 1) / k;
-        a.firstOutput_ = static_cast<std::uint32_t>(plain * k);
-        a.next_.assign(nodes * k, 0);
-        for (std::uint32_t u : order) {
-            std::uint32_t* row = a.next_.data() + renumber[u] * k;
-            if (u != 0) std::copy_n(a.next_.data() + renumber[fail[u]] * k, k, row);
-            for (std::uint32_t e = edgeBegin[u]; e < edgeBegin[u + 1]; ++e) {
-                row[keyClass[labels[e]]] = static_cast<std::uint32_t>(renumber[targets[e]] * k);
-            }
-        }
-        if (k <= 0x100) {
-            FillClasses(a.narrowClasses_, keyClass, keys);
-        } else {
-            FillClasses(a.wideClasses_, keyClass, keys);
-        }
-        return automaton;
-    }
-
-    // Sparse: the same states and outputs, with the edges and failure links renumbered.
-    a.firstOutput_ = plain;
-    std::vector<std::uint32_t> byNumber(nodes);
-    for (std::uint32_t u = 0; u < nodes; ++u) byNumber[renumber[u]] = u;
-    a.fail_.resize(nodes);
-    a.edgeBegin_.resize(nodes + 1);
-    a.edgeLabels_.reserve(labels.size());
-    a.edgeTargets_.reserve(targets.size());
-    for (std::uint32_t s = 0; s < nodes; ++s) {
-        const std::uint32_t u = byNumber[s];
-        a.fail_[s] = renumber[fail[u]];
-        a.edgeBegin_[s] = static_cast<std::uint32_t>(a.edgeLabels_.size());
-        for (std::uint32_t e = edgeBegin[u]; e < edgeBegin[u + 1]; ++e) {
-            a.edgeLabels_.push_back(labels[e]);
-            a.edgeTargets_.push_back(renumber[targets[e]]);
-        }
-    }
-    a.edgeBegin_[nodes] = static_cast<std::uint32_t>(a.edgeLabels_.size());
-    a.rootNext_.assign(0x10000, 0);
-    for (std::uint32_t e = edgeBegin[0]; e < edgeBegin[1]; ++e) {
-        a.rootNext_[labels[e]] = renumber[targets[e]];
+    const std::size_t nodes = trie.NodeCount();
+    const bool fits = nodes <= kMaxDenseStates / classCount && classCount <= 0xFFFF;
+    automaton->dense_ =
+        fits && (layout == Layout::kDense ||
+                 (layout == Layout::kAuto && nodes <= maxDenseEntries / classCount));
+    if (automaton->dense_) {
+        automaton->FillDenseRows(trie, failures, numbering, keyClass, classCount);
+    } else {
+        automaton->FillSparseRows(trie, failures, numbering);
     }
     return automaton;
 }
@@ -314,9 +359,9 @@ inline std::uint32_t PhraseAutomaton::SparseChild(std::uint32_t state, char16_t 
     return at == kNone ? kNone : edgeTargets_[at];
 }
 
-template <PhraseTrie::Keys K>
+template <Keys K>
 inline std::uint32_t PhraseAutomaton::SparseStep(std::uint32_t state, char16_t unit) const {
-    const char16_t key = K == PhraseTrie::Keys::kFolded ? FoldUnit(unit) : unit;
+    const char16_t key = K == Keys::kFolded ? FoldUnit(unit) : unit;
     for (std::uint32_t s = state; s != 0; s = fail_[s]) {
         const std::uint32_t next = SparseChild(s, key);
         if (next != kNone) return next;
@@ -335,13 +380,13 @@ void PhraseAutomaton::WithStep(Body&& body) const {
             const std::uint16_t* classes = wideClasses_.data();
             body([next, classes](std::uint32_t s, char16_t u) { return next[s + classes[u]]; });
         }
-    } else if (keys_ == PhraseTrie::Keys::kFolded) {
+    } else if (keys_ == Keys::kFolded) {
         body([this](std::uint32_t s, char16_t u) {
-            return SparseStep<PhraseTrie::Keys::kFolded>(s, u);
+            return SparseStep<Keys::kFolded>(s, u);
         });
     } else {
         body([this](std::uint32_t s, char16_t u) {
-            return SparseStep<PhraseTrie::Keys::kExact>(s, u);
+            return SparseStep<Keys::kExact>(s, u);
         });
     }
 }
@@ -458,10 +503,10 @@ bool PhraseAutomaton::Verify(std::uint32_t term, const char16_t* t, std::size_t 
         if (i > 0 && IsWordUnit(t[i - 1])) return false;
         if (i + length < n && IsWordUnit(t[i + length])) return false;
     }
-    if (keys_ == PhraseTrie::Keys::kFolded && (term & kCaseFlag)) {
-        const char16_t* phrase = phrases_[term >> 2].data();
-        for (std::size_t u = 0; u < length; ++u) {
-            if (phrase[u] != t[i + u]) return false;
+    if (keys_ == Keys::kFolded && (term & kCaseFlag)) {
+        const char16_t* phrase = phrases_[RowOf(term)].data();
+        for (std::size_t at = 0; at < length; ++at) {
+            if (phrase[at] != t[i + at]) return false;
         }
     }
     return true;
@@ -477,7 +522,7 @@ bool PhraseAutomaton::Resolve(const char16_t* t, std::size_t n, std::size_t i,
                : std::size_t{offset};
     const Output* out = &outputs_[index];
     if ((out->lowest & verifyFlags_) == 0) {
-        hit.row = out->lowest >> 2;
+        hit.row = RowOf(out->lowest);
         hit.length = out->lowestLength;
         return true;
     }
@@ -487,16 +532,16 @@ bool PhraseAutomaton::Resolve(const char16_t* t, std::size_t n, std::size_t i,
     for (;;) {
         for (std::uint32_t k = out->termsBegin; k < out->termsEnd; ++k) {
             const std::uint32_t term = terms_[k];
-            if ((term >> 2) >= best) break;
+            if (RowOf(term) >= best) break;
             if ((term & verifyFlags_) == 0 || Verify(term, t, n, i, out->depth)) {
-                best = term >> 2;
+                best = RowOf(term);
                 hit.length = out->depth;
                 break;
             }
         }
         if (out->next == kNone) break;
         out = &outputs_[out->next];
-        if ((out->lowest >> 2) >= best) break;
+        if (RowOf(out->lowest) >= best) break;
     }
     if (best == kNone) return false;
     hit.row = best;

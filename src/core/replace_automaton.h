@@ -14,9 +14,10 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string_view>
 #include <vector>
 
-#include "core/replace_trie.h"
+#include "core/replace_keys.h"
 
 namespace palimp::replace_detail {
 
@@ -33,14 +34,14 @@ public:
     // has a phrase. kAuto is dense when its table holds at most maxDenseEntries entries, else
     // sparse. Rows must outlive it.
     static std::unique_ptr<PhraseAutomaton> Build(std::span<const TrieRow> rows,
-                                                  PhraseTrie::Keys keys, Layout layout,
+                                                  Keys keys, Layout layout,
                                                   std::size_t maxDenseEntries);
 
     // The columns a dense table of these rows' keys would have: one per distinct key unit and
     // one for every other unit. Times the trie's UnitNodes, about the dense table's size.
-    static std::size_t ClassCount(std::span<const TrieRow> rows, PhraseTrie::Keys keys);
+    static std::size_t ClassCount(std::span<const TrieRow> rows, Keys keys);
 
-    PhraseTrie::Keys KeyMode() const { return keys_; }
+    Keys KeyMode() const { return keys_; }
     bool Dense() const { return dense_; }
     // The longest key, in units.
     std::size_t Longest() const { return longest_; }
@@ -69,10 +70,6 @@ public:
     bool AnyKeyIn(const char16_t* t, std::size_t n, std::size_t from, std::size_t to) const;
 
 private:
-    static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
-    static constexpr std::uint32_t kCaseFlag = 1;
-    static constexpr std::uint32_t kWordFlag = 2;
-
     // A state at which keys begin: the keys that end exactly at its node (terms, rows in
     // order) and the next state down its failure chain that has keys of its own.
     struct Output {
@@ -84,20 +81,32 @@ private:
         std::uint32_t next;   // Output index further down the chain, or kNone
     };
 
+    // What building passes from step to step (replace_automaton.cpp).
+    struct UnitTrie;
+    struct Failures;
+    struct Numbering;
+
     PhraseAutomaton() = default;
+    // The building steps after the trie, its failure links and the states' numbers: the
+    // outputs of the states that have them, then the dense or the sparse transitions.
+    void FillOutputs(const UnitTrie& trie, const Failures& failures, const Numbering& numbering);
+    void FillDenseRows(const UnitTrie& trie, const Failures& failures, const Numbering& numbering,
+                       const std::vector<std::uint32_t>& keyClass, std::uint32_t classCount);
+    void FillSparseRows(const UnitTrie& trie, const Failures& failures,
+                        const Numbering& numbering);
     // Calls body with the step function of this automaton's layout: (state, unit) -> state.
     template <class Body>
     void WithStep(Body&& body) const;
     template <class Step>
     void Walk(const Step& step, const char16_t* t, std::size_t n, std::size_t from,
               std::size_t to, std::uint32_t* states) const;
-    template <PhraseTrie::Keys K>
+    template <Keys K>
     std::uint32_t SparseStep(std::uint32_t state, char16_t unit) const;
     std::uint32_t SparseChild(std::uint32_t state, char16_t key) const;
     bool Verify(std::uint32_t term, const char16_t* t, std::size_t n, std::size_t i,
                 std::size_t length) const;
 
-    PhraseTrie::Keys keys_ = PhraseTrie::Keys::kExact;
+    Keys keys_ = Keys::kExact;
     bool dense_ = true;
     std::size_t longest_ = 0;
     // States with outputs are numbered last, from firstOutput_ on, so one comparison tells a
@@ -122,7 +131,7 @@ private:
     std::vector<std::uint32_t> edgeTargets_;
 
     std::vector<Output> outputs_;
-    std::vector<std::uint32_t> terms_;  // row << 2 | flags
+    std::vector<std::uint32_t> terms_;  // TermOf each row
     std::uint32_t verifyFlags_ = 0;     // term flags that call for a check against the text
     std::vector<std::u16string_view> phrases_;  // by row, for the exact comparison
 };

@@ -12,12 +12,14 @@
 #include <string>
 
 #include "core/errors.h"
+#include "core/escapes.h"
 #include "core/replace_automaton.h"
 #include "core/replace_trie.h"
 #include "core/replacement_table.h"
 
 namespace palimp {
 
+using replace_detail::Keys;
 using replace_detail::PhraseAutomaton;
 using replace_detail::PhraseTrie;
 using replace_detail::TrieHit;
@@ -155,13 +157,13 @@ public:
             return pair ? AutomatonSegment<false, true>(i, end)
                         : AutomatonSegment<false, false>(i, end);
         }
-        const bool exact = engine_.trie_->KeyMode() == PhraseTrie::Keys::kExact;
+        const bool exact = engine_.trie_->KeyMode() == Keys::kExact;
         if (engine_.skipInsideWords_) {
-            return exact ? TrieSegment<PhraseTrie::Keys::kExact, true>(i, end)
-                         : TrieSegment<PhraseTrie::Keys::kFolded, true>(i, end);
+            return exact ? TrieSegment<Keys::kExact, true>(i, end)
+                         : TrieSegment<Keys::kFolded, true>(i, end);
         }
-        return exact ? TrieSegment<PhraseTrie::Keys::kExact, false>(i, end)
-                     : TrieSegment<PhraseTrie::Keys::kFolded, false>(i, end);
+        return exact ? TrieSegment<Keys::kExact, false>(i, end)
+                     : TrieSegment<Keys::kFolded, false>(i, end);
     }
 
     // The text before i that no match replaced goes out unchanged, in one piece.
@@ -174,7 +176,7 @@ public:
     void Shift(std::size_t units) { copyFrom_ -= units; }
 
 private:
-    template <PhraseTrie::Keys K, bool kWordStartsOnly>
+    template <Keys K, bool kWordStartsOnly>
     std::size_t TrieSegment(std::size_t i, std::size_t end) {
         const PhraseTrie& trie = *engine_.trie_;
         TrieHit hit;
@@ -333,7 +335,28 @@ ReplaceManyEngine::ReplaceManyEngine(ReplaceManyEngine&&) noexcept = default;
 ReplaceManyEngine& ReplaceManyEngine::operator=(ReplaceManyEngine&&) noexcept = default;
 ReplaceManyEngine::~ReplaceManyEngine() = default;
 
-ReplaceManyEngine::ReplaceManyEngine(std::span<const ReplacePair> rows, Tuning tuning) {
+ReplaceManyEngine::ReplaceManyEngine(std::span<const ReplacePair> cells, Tuning tuning) {
+    // The rows as the pass sees them: a switched-off row, or an extended one with an invalid
+    // escape, has no phrase; an extended row's cells are expanded (into expanded, reserved so
+    // that the views stay valid).
+    std::vector<ReplacePair> seen(cells.begin(), cells.end());
+    std::vector<std::u16string> expanded;
+    expanded.reserve(2 * cells.size());
+    for (ReplacePair& pair : seen) {
+        if (HasOption(pair.options, kOptionOff)) {
+            pair.search = {};
+        } else if (HasOption(pair.options, kOptionExtended)) {
+            std::optional<std::u16string> search = ExpandEscapes(pair.search);
+            std::optional<std::u16string> replace = ExpandEscapes(pair.replace);
+            if (!search || !replace) {
+                pair.search = {};
+                continue;
+            }
+            pair.search = expanded.emplace_back(std::move(*search));
+            pair.replace = expanded.emplace_back(std::move(*replace));
+        }
+    }
+    const std::span<const ReplacePair> rows(seen);
     std::size_t totalUnits = 0;
     for (const ReplacePair& pair : rows) totalUnits += pair.search.size() + pair.replace.size();
     if (totalUnits > UINT32_MAX) throw std::length_error("table cells too long");
@@ -370,8 +393,7 @@ ReplaceManyEngine::ReplaceManyEngine(std::span<const ReplacePair> rows, Tuning t
     skipInsideWords_ = tuning.skipInsideWords && allWholeWord;
 
     // Exact keys spare the scan folding every unit, but they can serve only case-sensitive rows.
-    const auto keys = tuning.exactKeys && allCaseSensitive ? PhraseTrie::Keys::kExact
-                                                           : PhraseTrie::Keys::kFolded;
+    const auto keys = tuning.exactKeys && allCaseSensitive ? Keys::kExact : Keys::kFolded;
     // With folded keys a case-sensitive row is checked unit by unit where its key occurs;
     // long phrases make that slow, so those rows get exact keys in an automaton of their own.
     const bool caseRowsApart = tuning.exactKeys && !allCaseSensitive &&
@@ -380,14 +402,14 @@ ReplaceManyEngine::ReplaceManyEngine(std::span<const ReplacePair> rows, Tuning t
     if (tuning.finder == Finder::kTrie) {
         trie_ = std::make_unique<PhraseTrie>(trieRows, keys);
     } else if (tuning.finder != Finder::kAuto || longestPhrase_ > kTrieLongestPhrase) {
-        BuildAutomata(trieRows, keys == PhraseTrie::Keys::kExact, caseRowsApart, tuning.finder);
+        BuildAutomata(trieRows, keys == Keys::kExact, caseRowsApart, tuning.finder);
     } else {
         // Short phrases: the automaton pays while its table stays in the processor's caches;
         // beyond that the trie does better. The reversed keys have about as many distinct
         // prefixes as the keys themselves, so the trie tells which tables are too large.
         trie_ = std::make_unique<PhraseTrie>(trieRows, keys);
         if (trie_->UnitNodes() <= kAutomatonMaxEntries / PhraseAutomaton::ClassCount(trieRows, keys)) {
-            BuildAutomata(trieRows, keys == PhraseTrie::Keys::kExact, caseRowsApart, Finder::kAuto);
+            BuildAutomata(trieRows, keys == Keys::kExact, caseRowsApart, Finder::kAuto);
             if (automaton_->Dense() && (!exactAutomaton_ || exactAutomaton_->Dense())) {
                 trie_.reset();
             } else {
@@ -410,7 +432,7 @@ void ReplaceManyEngine::BuildAutomata(std::span<const TrieRow> rows, bool exactK
                           : finder == Finder::kSparseAutomaton ? Layout::kSparse
                                                                : Layout::kAuto;
     if (!caseRowsApart) {
-        const auto keys = exactKeys ? PhraseTrie::Keys::kExact : PhraseTrie::Keys::kFolded;
+        const auto keys = exactKeys ? Keys::kExact : Keys::kFolded;
         automaton_ = PhraseAutomaton::Build(rows, keys, layout, kAutomatonMaxEntries);
         return;
     }
@@ -420,9 +442,9 @@ void ReplaceManyEngine::BuildAutomata(std::span<const TrieRow> rows, bool exactK
     for (std::size_t r = 0; r < rows.size(); ++r) {
         (rows[r].caseSensitive ? ignoringCase : caseSensitive)[r].phrase = {};
     }
-    automaton_ = PhraseAutomaton::Build(ignoringCase, PhraseTrie::Keys::kFolded, layout,
+    automaton_ = PhraseAutomaton::Build(ignoringCase, Keys::kFolded, layout,
                                         kAutomatonMaxEntries);
-    exactAutomaton_ = PhraseAutomaton::Build(caseSensitive, PhraseTrie::Keys::kExact, layout,
+    exactAutomaton_ = PhraseAutomaton::Build(caseSensitive, Keys::kExact, layout,
                                              kAutomatonMaxEntries);
 }
 
@@ -444,9 +466,9 @@ public:
         if (!trie_ && !automaton_) {
             const std::vector<TrieRow> rows = engine.TrieRows();
             if (engine.trie_) {
-                trie_ = std::make_unique<PhraseTrie>(rows, PhraseTrie::Keys::kFolded);
+                trie_ = std::make_unique<PhraseTrie>(rows, Keys::kFolded);
             } else {
-                automaton_ = PhraseAutomaton::Build(rows, PhraseTrie::Keys::kFolded,
+                automaton_ = PhraseAutomaton::Build(rows, Keys::kFolded,
                                                     PhraseAutomaton::Layout::kAuto,
                                                     kAutomatonMaxEntries);
             }
@@ -468,11 +490,11 @@ bool ReplaceManyEngine::AnyOccurrence(const char16_t* t, std::size_t n, std::siz
     bool exactSomewhere = false;
     if (trie_) {
         if (trie_->AnyKeyIn(t, n, from, to)) return true;
-        exactSomewhere = trie_->KeyMode() == PhraseTrie::Keys::kExact;
+        exactSomewhere = trie_->KeyMode() == Keys::kExact;
     } else {
         if (automaton_->AnyKeyIn(t, n, from, to)) return true;
         if (exactAutomaton_ && exactAutomaton_->AnyKeyIn(t, n, from, to)) return true;
-        exactSomewhere = exactAutomaton_ || automaton_->KeyMode() == PhraseTrie::Keys::kExact;
+        exactSomewhere = exactAutomaton_ || automaton_->KeyMode() == Keys::kExact;
     }
     // Exact keys found no phrase as written; ask again with case ignored.
     return exactSomewhere && folded.AnyKeyIn(*this, t, n, from, to);

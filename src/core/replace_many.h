@@ -49,7 +49,9 @@ private:
 
 // One item row of the replacement table, cells exactly as stored. The option cell makes the
 // pair case sensitive when it contains the capital C and whole-words-only when it contains the
-// capital W; lower-case letters and everything else are ignored.
+// capital W; with the capital X the row is switched off and never matches; with the capital E
+// its phrase and replacement are read with their escapes expanded (ExpandEscapes), and an
+// invalid escape makes the row never match. Lower-case letters and everything else are ignored.
 struct ReplacePair {
     std::u16string_view search;
     std::u16string_view replace;
@@ -125,7 +127,8 @@ private:
     friend class ReplaceManyTestAccess;
     friend class ReplaceStream;
 
-    // How the scan finds the winning row at a position; the tests force each one.
+    // How the scan finds the winning row at a position; the tests force each one. Which one
+    // kAuto picks, and why, is in docs/engine.md.
     enum class Finder {
         kAuto,             // the fastest for the table
         kTrie,             // filters, then a walk down the phrase trie at each candidate position

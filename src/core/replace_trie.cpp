@@ -1,209 +1,147 @@
-// Building the phrase trie: keys sorted once, then laid out depth first with shared runs on
-// single edges, so that building costs one sort and one pass over the key units.
+// Building the phrase trie: the sorted keys laid out depth first with shared runs on single
+// edges, so that building costs one sort and one pass over the key units; then each node's
+// lowest row, the ASCII tables of wide nodes, the root table and the filters.
 #include "core/replace_trie.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 namespace palimp::replace_detail {
 
+PhraseTrie::PhraseTrie(std::span<const TrieRow> rows, Keys keys)
+    : keys_(keys), pairBits_(0x10000 / 64, 0), tripleBits_(0x10000 / 64, 0) {
+    const SortedKeys sorted(rows, keys, SortedKeys::Direction::kForward);
+    phrases_ = PhrasesOf(rows);
+    empty_ = sorted.Empty();
+    allWholeWord_ = !empty_;
+    for (std::uint32_t key = 0; key < sorted.Count(); ++key) {
+        if ((sorted.Term(key) & kWordFlag) == 0) allWholeWord_ = false;
+        AddToFilters(sorted.Key(key));
+    }
+    BuildNodes(sorted);
+    FillMinRows();
+    BuildAsciiTables();
+    BuildRootTable();
+}
+
 namespace {
 
-// For every folded unit, the units that fold to it ('k': 'k', 'K', U+212A), so that the
-// filters, which look at raw text units, can be filled from folded keys.
-struct FoldPreimages {
-    std::vector<std::uint32_t> begin;  // units of k are units[begin[k], begin[k + 1])
-    std::vector<char16_t> units;
-
-    FoldPreimages() : begin(0x10001, 0), units(0x10000) {
-        for (unsigned u = 0; u < 0x10000; ++u) ++begin[FoldUnit(static_cast<char16_t>(u)) + 1];
-        for (unsigned k = 0; k < 0x10000; ++k) begin[k + 1] += begin[k];
-        std::vector<std::uint32_t> fill(begin.begin(), begin.end() - 1);
-        for (unsigned u = 0; u < 0x10000; ++u) {
-            units[fill[FoldUnit(static_cast<char16_t>(u))]++] = static_cast<char16_t>(u);
-        }
-    }
-};
-
-const FoldPreimages& Preimages() {
-    static const FoldPreimages preimages;
-    return preimages;
+// The end of the run of sorted keys from first on, and before end, whose unit at depth is
+// first's.
+std::uint32_t GroupEnd(const SortedKeys& keys, std::uint32_t first, std::uint32_t end,
+                       std::uint32_t depth) {
+    const char16_t unit = keys.Key(first)[depth];
+    std::uint32_t last = first + 1;
+    while (last < end && keys.Key(last)[depth] == unit) ++last;
+    return last;
 }
 
 }  // namespace
 
-std::span<const char16_t> RawUnitsOf(const char16_t& key, PhraseTrie::Keys keys) {
-    if (keys == PhraseTrie::Keys::kExact) return std::span<const char16_t>(&key, 1);
-    const FoldPreimages& pre = Preimages();
-    return std::span<const char16_t>(pre.units.data() + pre.begin[key],
-                                     pre.begin[key + 1] - pre.begin[key]);
-}
-
-PhraseTrie::PhraseTrie(std::span<const TrieRow> rows, Keys keys)
-    : keys_(keys), pairBits_(0x10000 / 64, 0), tripleBits_(0x10000 / 64, 0) {
-    Build(rows);
-    BuildRootTable();
-}
-
-void PhraseTrie::Build(std::span<const TrieRow> rows) {
-    if (rows.size() >= kMaxRows) throw std::length_error("too many table rows");
-
-    // The keys of all rows with a phrase, back to back.
-    std::size_t totalUnits = 0;
-    for (const TrieRow& row : rows) totalUnits += row.phrase.size();
-    if (totalUnits >= kNone - 2) throw std::length_error("table phrases too long");
-    std::vector<char16_t> keyText;
-    keyText.reserve(totalUnits);
-    std::vector<std::uint32_t> keyBegin(rows.size() + 1, 0);
-    std::vector<std::uint32_t> order;
-    order.reserve(rows.size());
-    phrases_.resize(rows.size());
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        const std::u16string_view phrase = rows[r].phrase;
-        phrases_[r] = phrase;
-        keyBegin[r] = static_cast<std::uint32_t>(keyText.size());
-        if (phrase.empty()) continue;
-        order.push_back(static_cast<std::uint32_t>(r));
-        if (!rows[r].wholeWord) allWholeWord_ = false;
-        for (char16_t unit : phrase) {
-            keyText.push_back(keys_ == Keys::kFolded ? FoldUnit(unit) : unit);
-        }
-        AddToFilters(std::u16string_view(keyText.data() + keyBegin[r], phrase.size()));
-    }
-    keyBegin[rows.size()] = static_cast<std::uint32_t>(keyText.size());
-    empty_ = order.empty();
-    if (empty_) allWholeWord_ = false;
-
-    // Sorting compares the first four units packed in one integer and looks at the keys
-    // themselves only when those agree; equal keys keep table order, so each node's rows come
-    // out sorted by row.
-    const auto keyOf = [&](std::uint32_t row) {
-        return std::u16string_view(keyText.data() + keyBegin[row],
-                                   keyBegin[row + 1] - keyBegin[row]);
-    };
-    struct SortItem {
-        std::uint64_t prefix;
-        std::uint32_t row;
-    };
-    std::vector<SortItem> items;
-    items.reserve(order.size());
-    for (std::uint32_t row : order) {
-        const std::u16string_view k = keyOf(row);
-        std::uint64_t prefix = 0;
-        for (std::size_t u = 0; u < 4; ++u) prefix = prefix << 16 | (u < k.size() ? k[u] : 0u);
-        items.push_back({prefix, row});
-    }
-    std::sort(items.begin(), items.end(), [&](const SortItem& a, const SortItem& b) {
-        if (a.prefix != b.prefix) return a.prefix < b.prefix;
-        const int c = keyOf(a.row).compare(keyOf(b.row));
-        return c != 0 ? c < 0 : a.row < b.row;
-    });
-    // The keys again, now in sorted order, so that building reads them front to back.
-    std::vector<char16_t> sortedText;
-    sortedText.reserve(keyText.size());
-    std::vector<std::uint32_t> sortedBegin;
-    sortedBegin.reserve(order.size() + 1);
-    for (std::size_t k = 0; k < items.size(); ++k) {
-        order[k] = items[k].row;
-        sortedBegin.push_back(static_cast<std::uint32_t>(sortedText.size()));
-        const std::u16string_view k16 = keyOf(items[k].row);
-        sortedText.insert(sortedText.end(), k16.begin(), k16.end());
-    }
-    sortedBegin.push_back(static_cast<std::uint32_t>(sortedText.size()));
-    const auto key = [&](std::uint32_t k) {  // k-th key in sorted order
-        return std::u16string_view(sortedText.data() + sortedBegin[k],
-                                   sortedBegin[k + 1] - sortedBegin[k]);
-    };
-    const auto unitAt = [&](std::uint32_t k, std::uint32_t depth) { return key(k)[depth]; };
-    const auto termOf = [&](std::uint32_t row) {
-        return row << 2 | (rows[row].caseSensitive ? kCaseFlag : 0u) |
-               (rows[row].wholeWord ? kWordFlag : 0u);
-    };
-
-    // Depth first: a node covers the sorted keys order[lo, hi) that share its prefix of length
-    // depth. Keys that end there come first in sorted order and become its rows; the rest split
-    // into groups by their next unit, one child per group, and the edge into the child takes
-    // on every further unit its whole group shares. A node's children get their records when
-    // the node is opened, so they are consecutive.
+void PhraseTrie::BuildNodes(const SortedKeys& keys) {
+    // Depth first: a node covers the sorted keys [first, end) that share its prefix of length
+    // depth. Keys that end there come first in sorted order and become its terms; the rest
+    // split into groups by their next unit, one child per group. A node's children get their
+    // records when the node is opened, so they are consecutive; a frame on the stack is an
+    // opened node whose children are still to be opened.
     struct Frame {
-        std::uint32_t next;  // first key of the next group still to visit
-        std::uint32_t hi;
+        std::uint32_t nextKey;  // first key of the next group still to visit
+        std::uint32_t end;
         std::uint32_t depth;
-        std::uint32_t child;  // record of that group
+        std::uint32_t nextChild;  // record of that group
     };
     std::vector<Frame> stack;
-    std::vector<std::uint32_t> depthAt;  // by node: the prefix length its edge ends at
-    nodes_.reserve(order.size() * 2);
-    labels_.reserve(order.size() * 2);
-    depthAt.reserve(order.size() * 2);
-    // Records node's rows (kNone: the root, which has none), then its children.
-    const auto open = [&](std::uint32_t node, std::uint32_t lo, std::uint32_t hi,
+    std::vector<std::uint32_t> edgeDepths;  // by node: the prefix length its edge ends at
+    nodes_.reserve(keys.Count() * 2);
+    labels_.reserve(keys.Count() * 2);
+    edgeDepths.reserve(keys.Count() * 2);
+    // The root (kNone) has no record and no terms: no key is empty.
+    const auto open = [&](std::uint32_t node, std::uint32_t first, std::uint32_t end,
                           std::uint32_t depth) {
-        std::uint32_t k = lo;
-        if (node != kNone && k < hi && key(k).size() == depth) {
-            nodes_[node].firstTerm = termOf(order[k++]);
-            if (k < hi && key(k).size() == depth) {
-                nodes_[node].moreTerms = static_cast<std::uint32_t>(terms_.size());
-                for (; k < hi && key(k).size() == depth; ++k) terms_.push_back(termOf(order[k]));
-                terms_.push_back(kNone);
-            }
-        }
-        const auto childBegin = static_cast<std::uint32_t>(nodes_.size());
-        for (std::uint32_t g = k; g < hi;) {
-            const char16_t unit = unitAt(g, depth);
-            std::uint32_t end = g + 1;
-            while (end < hi && unitAt(end, depth) == unit) ++end;
-            // Sorted keys with a common prefix share the next unit when the first and the last
-            // do; the shortest comes first, so none ends on the way while the first goes on.
-            const auto tailBegin = static_cast<std::uint32_t>(tails_.size());
-            std::uint32_t d = depth + 1;
-            while (key(g).size() > d && unitAt(g, d) == unitAt(end - 1, d)) {
-                tails_.push_back(unitAt(g, d++));
-            }
-            nodes_.push_back({tailBegin, d - depth - 1, kNone, kNone, kNone, 0, 0, kNone});
-            labels_.push_back(unit);
-            depthAt.push_back(d);
-            g = end;
-        }
+        const std::uint32_t goesOn = node == kNone ? first : AddTerms(node, keys, first, end, depth);
+        const std::uint32_t childBegin = AddChildren(keys, goesOn, end, depth, edgeDepths);
         if (node != kNone) {
             nodes_[node].childBegin = childBegin;
             nodes_[node].childCount = static_cast<std::uint32_t>(nodes_.size()) - childBegin;
         }
-        stack.push_back({k, hi, depth, childBegin});
+        stack.push_back({goesOn, end, depth, childBegin});
     };
-    open(kNone, 0, static_cast<std::uint32_t>(order.size()), 0);
+    open(kNone, 0, keys.Count(), 0);
     rootCount_ = static_cast<std::uint32_t>(nodes_.size());
     while (!stack.empty()) {
         Frame& frame = stack.back();
-        if (frame.next >= frame.hi) {
+        if (frame.nextKey >= frame.end) {
             stack.pop_back();
             continue;
         }
-        const std::uint32_t lo = frame.next;
-        const char16_t unit = unitAt(lo, frame.depth);
-        std::uint32_t end = lo + 1;
-        while (end < frame.hi && unitAt(end, frame.depth) == unit) ++end;
-        frame.next = end;
-        const std::uint32_t child = frame.child++;
-        open(child, lo, end, depthAt[child]);  // pushes onto the stack: frame is dead
+        const std::uint32_t first = frame.nextKey;
+        const std::uint32_t end = GroupEnd(keys, first, frame.end, frame.depth);
+        frame.nextKey = end;
+        const std::uint32_t child = frame.nextChild++;
+        open(child, first, end, edgeDepths[child]);  // pushes onto the stack: frame is dead
     }
+}
 
-    // Children have higher numbers than their parent, so one backward pass fills minRow.
+std::uint32_t PhraseTrie::AddTerms(std::uint32_t node, const SortedKeys& keys,
+                                   std::uint32_t first, std::uint32_t end, std::uint32_t depth) {
+    std::uint32_t key = first;
+    const auto endsHere = [&] { return key < end && keys.Key(key).size() == depth; };
+    if (endsHere()) {
+        nodes_[node].firstTerm = keys.Term(key++);
+        if (endsHere()) {
+            nodes_[node].moreTerms = static_cast<std::uint32_t>(terms_.size());
+            for (; endsHere(); ++key) terms_.push_back(keys.Term(key));
+            terms_.push_back(kNone);
+        }
+    }
+    return key;
+}
+
+std::uint32_t PhraseTrie::AddChildren(const SortedKeys& keys, std::uint32_t first,
+                                      std::uint32_t end, std::uint32_t depth,
+                                      std::vector<std::uint32_t>& edgeDepths) {
+    const auto childBegin = static_cast<std::uint32_t>(nodes_.size());
+    for (std::uint32_t group = first; group < end;) {
+        const std::uint32_t groupEnd = GroupEnd(keys, group, end, depth);
+        const std::u16string_view lowest = keys.Key(group);
+        const std::u16string_view highest = keys.Key(groupEnd - 1);
+        // Sorted keys with a common prefix share the next unit when the first and the last
+        // do; the shortest comes first, so none ends on the way while the first goes on.
+        const auto tailBegin = static_cast<std::uint32_t>(tails_.size());
+        std::uint32_t edgeEnd = depth + 1;
+        while (lowest.size() > edgeEnd && lowest[edgeEnd] == highest[edgeEnd]) {
+            tails_.push_back(lowest[edgeEnd++]);
+        }
+        nodes_.push_back({tailBegin, edgeEnd - depth - 1, kNone, kNone, kNone, 0, 0, kNone});
+        labels_.push_back(lowest[depth]);
+        edgeDepths.push_back(edgeEnd);
+        group = groupEnd;
+    }
+    return childBegin;
+}
+
+void PhraseTrie::FillMinRows() {
+    // Children have higher numbers than their parent, so one backward pass does.
     for (std::uint32_t id = static_cast<std::uint32_t>(nodes_.size()); id-- > 0;) {
         Node& node = nodes_[id];
-        std::uint32_t low = node.firstTerm == kNone ? kNone : node.firstTerm >> 2;
-        for (std::uint32_t c = node.childBegin; c < node.childBegin + node.childCount; ++c) {
-            low = std::min(low, nodes_[c].minRow);
+        std::uint32_t lowest = node.firstTerm == kNone ? kNone : RowOf(node.firstTerm);
+        for (std::uint32_t child = node.childBegin; child < node.childBegin + node.childCount;
+             ++child) {
+            lowest = std::min(lowest, nodes_[child].minRow);
         }
-        node.minRow = low;
-        if (node.childCount > 8 && node.childCount < 256) {
-            node.asciiTable = static_cast<std::uint32_t>(asciiChildren_.size());
-            asciiChildren_.resize(asciiChildren_.size() + 128, 0);
-            for (std::uint32_t place = 0; place < node.childCount; ++place) {
-                const char16_t label = labels_[node.childBegin + place];
-                if (label < 128) {
-                    asciiChildren_[node.asciiTable + label] = static_cast<std::uint8_t>(place + 1);
-                }
+        node.minRow = lowest;
+    }
+}
+
+void PhraseTrie::BuildAsciiTables() {
+    for (std::uint32_t id = static_cast<std::uint32_t>(nodes_.size()); id-- > 0;) {
+        Node& node = nodes_[id];
+        if (node.childCount <= 8 || node.childCount >= 256) continue;
+        node.asciiTable = static_cast<std::uint32_t>(asciiChildren_.size());
+        asciiChildren_.resize(asciiChildren_.size() + 128, 0);
+        for (std::uint32_t place = 0; place < node.childCount; ++place) {
+            const char16_t label = labels_[node.childBegin + place];
+            if (label < 128) {
+                asciiChildren_[node.asciiTable + label] = static_cast<std::uint8_t>(place + 1);
             }
         }
     }
@@ -223,20 +161,20 @@ void PhraseTrie::AddToFilters(std::u16string_view key) {
             }
         }
     };
-    for (char16_t a : RawUnitsOf(key[0], keys_)) {
+    for (char16_t first : RawUnitsOf(key[0], keys_)) {
         if (key.size() == 1) {
-            setRun(pairBits_, PairIndex(a, 0), 256);
-            setRun(tripleBits_, TripleIndex(a, 0, 0), 1024);
+            setRun(pairBits_, PairIndex(first, 0), 256);
+            setRun(tripleBits_, TripleIndex(first, 0, 0), 1024);
             continue;
         }
-        for (char16_t b : RawUnitsOf(key[1], keys_)) {
-            setRun(pairBits_, PairIndex(a, b), 1);
+        for (char16_t second : RawUnitsOf(key[1], keys_)) {
+            setRun(pairBits_, PairIndex(first, second), 1);
             if (key.size() == 2) {
-                setRun(tripleBits_, TripleIndex(a, b, 0), 32);
+                setRun(tripleBits_, TripleIndex(first, second, 0), 32);
                 continue;
             }
-            for (char16_t c : RawUnitsOf(key[2], keys_)) {
-                setRun(tripleBits_, TripleIndex(a, b, c), 1);
+            for (char16_t third : RawUnitsOf(key[2], keys_)) {
+                setRun(tripleBits_, TripleIndex(first, second, third), 1);
             }
         }
     }
@@ -245,7 +183,7 @@ void PhraseTrie::AddToFilters(std::u16string_view key) {
 void PhraseTrie::BuildRootTable() {
     rootChild_.assign(0x10000, 0);
     for (std::uint32_t id = 0; id < rootCount_; ++id) {
-        for (char16_t u : RawUnitsOf(labels_[id], keys_)) rootChild_[u] = id + 1;
+        for (char16_t raw : RawUnitsOf(labels_[id], keys_)) rootChild_[raw] = id + 1;
     }
 }
 

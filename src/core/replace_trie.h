@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/unicode_lookup.h"
+#include "core/replace_keys.h"
 
 namespace palimp::replace_detail {
 
@@ -22,48 +22,8 @@ inline void Prefetch(const void* address) {
 #endif
 }
 
-// Where key stands among the sorted labels[begin, end), or 0xFFFFFFFF when it is not there:
-// a scan for a few labels, a binary search for more.
-inline std::uint32_t FindSortedLabel(const char16_t* labels, std::uint32_t begin,
-                                     std::uint32_t end, char16_t key) {
-    if (end - begin <= 8) {
-        for (std::uint32_t c = begin; c < end; ++c) {
-            if (labels[c] == key) return c;
-        }
-        return 0xFFFFFFFFu;
-    }
-    std::uint32_t low = begin, high = end;
-    while (low < high) {
-        const std::uint32_t mid = low + (high - low) / 2;
-        if (labels[mid] < key) {
-            low = mid + 1;
-        } else {
-            high = mid;
-        }
-    }
-    return low < end && labels[low] == key ? low : 0xFFFFFFFFu;
-}
-
-// One table row as the trie sees it; the view must outlive the trie. A row with an empty
-// phrase takes no part in matching.
-struct TrieRow {
-    std::u16string_view phrase;
-    bool caseSensitive = false;
-    bool wholeWord = false;
-};
-
-// The row that wins at a text position and the length of its phrase.
-struct TrieHit {
-    std::uint32_t row = 0;
-    std::size_t length = 0;
-};
-
 class PhraseTrie {
 public:
-    // Exact keys compare units as they stand and may serve only tables whose every row is case
-    // sensitive; folded keys compare FoldCase of each unit and serve any table.
-    enum class Keys { kExact, kFolded };
-
     PhraseTrie(std::span<const TrieRow> rows, Keys keys);
 
     Keys KeyMode() const { return keys_; }
@@ -92,12 +52,6 @@ public:
     bool AnyKeyIn(const char16_t* t, std::size_t n, std::size_t from, std::size_t to) const;
 
 private:
-    static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
-    // A row ending at a node is stored as row << 2 | flags, so rows compare by value.
-    static constexpr std::uint32_t kCaseFlag = 1;
-    static constexpr std::uint32_t kWordFlag = 2;
-    static constexpr std::uint32_t kMaxRows = 1u << 30;
-
     // A node with the edge that leads to it: the root has no record, and every other node has
     // exactly one incoming edge. Nodes exist only where a key ends or keys part; a run of units
     // that every key below shares sits on one edge: its first unit in labels_, the rest in
@@ -117,10 +71,23 @@ private:
             asciiTable;  // a wide node's child by ASCII key: asciiChildren_ offset, or kNone
     };
 
-    void Build(std::span<const TrieRow> rows);
-    void BuildRootTable();
+    // The building steps, in the order the constructor takes them.
     // Marks the first units of key in the filters.
     void AddToFilters(std::u16string_view key);
+    // Lays the nodes out depth first from the sorted keys.
+    void BuildNodes(const SortedKeys& keys);
+    // Gives node the terms of the keys among [first, end) that end at depth, which come first;
+    // returns the first key that goes on.
+    std::uint32_t AddTerms(std::uint32_t node, const SortedKeys& keys, std::uint32_t first,
+                           std::uint32_t end, std::uint32_t depth);
+    // Adds one record per group of the keys [first, end) that share their unit at depth, with
+    // the run the whole group shares after it on the edge, and notes at which depth each edge
+    // ends in edgeDepths; returns the first record's number.
+    std::uint32_t AddChildren(const SortedKeys& keys, std::uint32_t first, std::uint32_t end,
+                              std::uint32_t depth, std::vector<std::uint32_t>& edgeDepths);
+    void FillMinRows();
+    void BuildAsciiTables();
+    void BuildRootTable();
     // The child of node reached by key, or kNone.
     std::uint32_t FindChild(const Node& node, char16_t key) const;
     // Matches the edge units of node after its first against t from j; false when they differ
@@ -135,9 +102,11 @@ private:
     // The filters hash two and three units to 16 bits each: the pair by the low bytes, the
     // triple by the low 6, 5 and 5 bits (which keep ASCII letters apart and put both cases of
     // a letter together).
-    static unsigned PairIndex(unsigned a, unsigned b) { return ((a & 0xFFu) << 8) | (b & 0xFFu); }
-    static unsigned TripleIndex(unsigned a, unsigned b, unsigned c) {
-        return ((a & 0x3Fu) << 10) | ((b & 0x1Fu) << 5) | (c & 0x1Fu);
+    static unsigned PairIndex(unsigned first, unsigned second) {
+        return ((first & 0xFFu) << 8) | (second & 0xFFu);
+    }
+    static unsigned TripleIndex(unsigned first, unsigned second, unsigned third) {
+        return ((first & 0x3Fu) << 10) | ((second & 0x1Fu) << 5) | (third & 0x1Fu);
     }
     static bool Bit(const std::vector<std::uint64_t>& bits, unsigned index) {
         return (bits[index >> 6] >> (index & 63)) & 1u;
@@ -160,10 +129,6 @@ private:
     std::vector<std::uint64_t> pairBits_;    // 65,536 bits
     std::vector<std::uint64_t> tripleBits_;  // 65,536 bits
 };
-
-// The raw text units that match the key unit: itself for exact keys, every unit that folds to
-// it for folded ones. The span may point at key.
-std::span<const char16_t> RawUnitsOf(const char16_t& key, PhraseTrie::Keys keys);
 
 template <bool kWordStartsOnly>
 inline std::size_t PhraseTrie::NextCandidate(const char16_t* t, std::size_t n, std::size_t from,
@@ -194,7 +159,7 @@ inline std::uint32_t PhraseTrie::FindChild(const Node& node, char16_t key) const
     return FindSortedLabel(labels_.data(), begin, end, key);
 }
 
-template <PhraseTrie::Keys K>
+template <Keys K>
 inline bool PhraseTrie::MatchTail(const Node& node, const char16_t* t, std::size_t n,
                                   std::size_t j) const {
     const std::size_t length = node.tailLength;
@@ -208,7 +173,7 @@ inline bool PhraseTrie::MatchTail(const Node& node, const char16_t* t, std::size
     return true;
 }
 
-template <PhraseTrie::Keys K>
+template <Keys K>
 inline bool PhraseTrie::Verify(std::uint32_t term, const char16_t* t, std::size_t n, std::size_t i,
                                std::size_t length) const {
     if (term & kWordFlag) {
@@ -216,7 +181,7 @@ inline bool PhraseTrie::Verify(std::uint32_t term, const char16_t* t, std::size_
         if (i + length < n && IsWordUnit(t[i + length])) return false;
     }
     if (K == Keys::kFolded && (term & kCaseFlag)) {
-        const char16_t* phrase = phrases_[term >> 2].data();
+        const char16_t* phrase = phrases_[RowOf(term)].data();
         for (std::size_t k = 0; k < length; ++k) {
             if (phrase[k] != t[i + k]) return false;
         }
@@ -224,13 +189,13 @@ inline bool PhraseTrie::Verify(std::uint32_t term, const char16_t* t, std::size_
     return true;
 }
 
-template <PhraseTrie::Keys K>
+template <Keys K>
 inline bool PhraseTrie::BestAt(const char16_t* t, std::size_t n, std::size_t i,
                                TrieHit& hit) const {
     const std::uint32_t first = rootChild_[t[i]];
     if (first == 0) return false;
     std::uint32_t id = first - 1;
-    std::uint32_t best = kNone;  // as a term: row << 2, flags clear
+    std::uint32_t best = kNone;  // as a term, flags clear
     std::size_t depth = 0;       // units matched before the edge into node id
     for (;;) {
         // The edge's first unit matches t[i + depth]; the rest of it must match too.
@@ -241,14 +206,14 @@ inline bool PhraseTrie::BestAt(const char16_t* t, std::size_t n, std::size_t i,
         Prefetch(labels_.data() + node.childBegin);
         if (!MatchTail<K>(node, t, n, i + depth + 1)) break;
         depth += 1 + node.tailLength;
-        if ((node.minRow << 2) >= best) break;
+        if (TermOf(node.minRow, false, false) >= best) break;
         // Rows ending here, lowest first: the first one verified wins over all below.
         std::uint32_t term = node.firstTerm;
         const std::uint32_t* more =
             node.moreTerms == kNone ? nullptr : terms_.data() + node.moreTerms;
-        while (term != kNone && (term | 3u) < (best | 3u)) {
+        while (term != kNone && (term | kFlagBits) < (best | kFlagBits)) {
             if (Verify<K>(term, t, n, i, depth)) {
-                best = term & ~3u;
+                best = term & ~kFlagBits;
                 hit.length = depth;
                 break;
             }
@@ -260,11 +225,11 @@ inline bool PhraseTrie::BestAt(const char16_t* t, std::size_t n, std::size_t i,
         if (id == kNone) break;
     }
     if (best == kNone) return false;
-    hit.row = best >> 2;
+    hit.row = RowOf(best);
     return true;
 }
 
-template <PhraseTrie::Keys K>
+template <Keys K>
 inline bool PhraseTrie::AnyKeyAt(const char16_t* t, std::size_t n, std::size_t i) const {
     const std::uint32_t first = rootChild_[t[i]];
     if (first == 0) return false;

@@ -23,13 +23,34 @@ bool HasOption(std::u16string_view options, char16_t letter) {
 
 std::u16string ComposeOptions(std::u16string_view oldOptions, bool changeCase, bool newCase,
                               bool changeWord, bool newWord) {
-    const bool caseOn = changeCase ? newCase : HasOption(oldOptions, kOptionCase);
-    const bool wordOn = changeWord ? newWord : HasOption(oldOptions, kOptionWord);
-    if (caseOn && wordOn) return u"C,W";
-    if (caseOn) return u"C";
-    if (wordOn) return u"W";
-    return u"";
+    const bool on[] = {changeCase ? newCase : HasOption(oldOptions, kOptionCase),
+                       changeWord ? newWord : HasOption(oldOptions, kOptionWord),
+                       HasOption(oldOptions, kOptionExtended), HasOption(oldOptions, kOptionOff)};
+    const char16_t letters[] = {kOptionCase, kOptionWord, kOptionExtended, kOptionOff};
+    std::u16string result;
+    for (int i = 0; i < 4; ++i) {
+        if (!on[i]) continue;
+        if (!result.empty()) result += u',';
+        result += letters[i];
+    }
+    return result;
 }
+
+std::u16string WithOption(std::u16string_view options, char16_t letter, bool on) {
+    std::u16string written = ComposeOptions(options, false, false, false, false);
+    if (HasOption(written, letter) == on) return written;
+    if (letter == kOptionCase || letter == kOptionWord) {
+        return ComposeOptions(written, letter == kOptionCase, on, letter == kOptionWord, on);
+    }
+    // E and X: rebuild from the flags with the letter changed.
+    std::u16string flags;
+    for (char16_t l : {kOptionCase, kOptionWord, kOptionExtended, kOptionOff}) {
+        if (l == letter ? on : HasOption(written, l)) flags += l;
+    }
+    return ComposeOptions(flags, false, false, false, false);
+}
+
+bool IsRowOff(const TableRow& row) { return HasOption(row[kOptionsColumn], kOptionOff); }
 
 ReplacementTable::ReplacementTable() : rows_{HeaderRow(), TableRow{}} {}
 

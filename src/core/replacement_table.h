@@ -19,18 +19,29 @@ inline constexpr int kSearchColumn = 0;
 inline constexpr int kReplaceColumn = 1;
 inline constexpr int kOptionsColumn = 2;
 
-// The option letters: case sensitive and whole words only.
+// The option letters: case sensitive and whole words only; extended (the phrase and the
+// replacement hold escapes, see escapes.h) and switched off (the row is kept but takes no part
+// in the pass). Readers that know only C and W ignore the other two, so a table with them stays
+// readable everywhere.
 inline constexpr char16_t kOptionCase = u'C';
 inline constexpr char16_t kOptionWord = u'W';
+inline constexpr char16_t kOptionExtended = u'E';
+inline constexpr char16_t kOptionOff = u'X';
 
 // Whether the option string holds the capital letter (exact, case-sensitive containment; a
 // lower-case letter is no option, other characters are ignored).
 bool HasOption(std::u16string_view options, char16_t letter);
 
-// The option string as the table writes it: "", "C", "W" or "C,W". Each option keeps its value
-// in oldOptions unless its change flag is set, in which case it takes the new value.
+// The option string as the table writes it: "", "C", "W" or "C,W", followed by ",E" and ",X"
+// for extended and switched-off rows (without the leading comma when alone). Each option keeps
+// its value in oldOptions unless its change flag is set, in which case it takes the new value;
+// E and X always keep theirs.
 std::u16string ComposeOptions(std::u16string_view oldOptions, bool changeCase, bool newCase,
                               bool changeWord, bool newWord);
+// The option string in the written form with one letter (C, W, E or X) set or cleared.
+std::u16string WithOption(std::u16string_view options, char16_t letter, bool on);
+// Whether the row is switched off (its option cell holds X).
+bool IsRowOff(const TableRow& row);
 
 // Header row 0 holds the captions, item rows are 1..RowCount()-1, and there is always at least
 // one item row. The selection is one contiguous range Top()..Bottom() of item rows; the current

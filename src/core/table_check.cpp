@@ -274,6 +274,56 @@ private:
     std::vector<std::size_t> blockers_;
 };
 
+// Whether a row that replaces its phrase by itself still keeps later rows from matching
+// where it matches: a guard ("a b" -> "a b" before "a" -> "x" keeps the "a" of "a b"). It
+// does when a later row's folded phrase and the folded rest of its phrase from some offset
+// on begin alike. Phrases are compared up to kReach units; a longer identity row counts as a
+// guard, so that no warning is given that might be wrong.
+class GuardFinder {
+public:
+    explicit GuardFinder(std::span<const TableRow> rows) {
+        bool anyIdentity = false;
+        for (const TableRow& row : rows) {
+            anyIdentity = anyIdentity || (!row[kSearchColumn].empty() && row[kSearchColumn] == row[kReplaceColumn]);
+        }
+        if (!anyIdentity) return;  // the common case costs nothing
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            const std::u16string folded = Folded(rows[r][kSearchColumn]);
+            if (folded.empty()) continue;
+            last_[folded] = r;
+            for (std::size_t length = 1; length <= std::min(folded.size(), kReach); ++length) {
+                lastByPrefix_[folded.substr(0, length)] = r;
+            }
+        }
+    }
+
+    bool Guards(std::size_t row, std::u16string_view phrase) const {
+        if (phrase.size() > kReach) return true;
+        const std::u16string folded = Folded(phrase);
+        for (std::size_t k = 0; k < folded.size(); ++k) {
+            const std::u16string rest = folded.substr(k);
+            // A later phrase that the rest begins with, or that begins with the rest.
+            for (std::size_t length = 1; length <= rest.size(); ++length) {
+                const auto it = last_.find(rest.substr(0, length));
+                if (it != last_.end() && it->second > row) return true;
+            }
+            const auto it = lastByPrefix_.find(rest);
+            if (it != lastByPrefix_.end() && it->second > row) return true;
+        }
+        return false;
+    }
+
+private:
+    static constexpr std::size_t kReach = 64;
+    static std::u16string Folded(std::u16string_view text) {
+        std::u16string folded(text);
+        for (char16_t& unit : folded) unit = FoldCase(unit);
+        return folded;
+    }
+    std::unordered_map<std::u16string, std::size_t> last_;          // the last row of each phrase
+    std::unordered_map<std::u16string, std::size_t> lastByPrefix_;  // ... of each phrase's start
+};
+
 }  // namespace
 
 LinedTable ReadLinedTable(std::u16string_view text, bool tsv) {
@@ -291,9 +341,14 @@ LinedTable ReadLinedTable(std::u16string_view text, bool tsv) {
     for (std::size_t i = first; i < lines.size(); ++i) {
         table.rows.push_back(ParsePairLine(lines[i]));
         table.lines.push_back(static_cast<int>(i + 1));
+        table.fields.push_back(static_cast<int>(std::count(lines[i].begin(), lines[i].end(), u'\t')) + 1);
         if (!tsv && IsBlankedMarker(lines[i])) table.blankedMarkers.push_back(static_cast<int>(i + 1));
     }
     return table;
+}
+
+bool HasNoTab(const LinedTable& table, std::size_t row) {
+    return row < table.fields.size() && table.fields[row] == 1 && !table.rows[row][kSearchColumn].empty();
 }
 
 bool IsBlankRow(const TableRow& row) {
@@ -307,17 +362,25 @@ std::vector<TableWarning> FindTableWarnings(const LinedTable& table) {
     }
     std::unordered_map<std::u16string_view, int> firstLine;
     bool anyPhrase = false;
+    const GuardFinder guards(table.rows);
     for (std::size_t i = 0; i < table.rows.size(); ++i) {
         const TableRow& row = table.rows[i];
         const int line = table.lines[i];
         const std::u16string& phrase = row[kSearchColumn];
         std::u16string unknown;
         for (char16_t unit : row[kOptionsColumn]) {
-            if (unit == kOptionCase || unit == kOptionWord || !IsWordChar(unit)) continue;
+            if (unit == kOptionCase || unit == kOptionWord || unit == kOptionExtended || unit == kOptionOff ||
+                !IsWordChar(unit)) {
+                continue;
+            }
             if (unknown.find(unit) == std::u16string::npos) unknown += unit;
         }
         if (!unknown.empty()) {
             warnings.push_back({TableWarningKind::kUnknownOptionLetters, line, 0, unknown});
+        }
+        if (HasNoTab(table, i)) warnings.push_back({TableWarningKind::kNoTab, line, 0, {}});
+        if (i < table.fields.size() && table.fields[i] > 3) {
+            warnings.push_back({TableWarningKind::kExtraFields, line, 0, {}, table.fields[i]});
         }
         if (phrase.empty()) {
             if (!IsBlankRow(row)) warnings.push_back({TableWarningKind::kEmptyPhrase, line, 0, {}});
@@ -329,7 +392,8 @@ std::vector<TableWarning> FindTableWarnings(const LinedTable& table) {
         // A case-insensitive row that replaces a phrase by itself still evens out its case.
         const bool caseless = std::all_of(phrase.begin(), phrase.end(),
                                           [](char16_t u) { return Classes().Of(u).size() == 1; });
-        if (row[kReplaceColumn] == phrase && (FlagsOf(row).caseSensitive || caseless)) {
+        if (row[kReplaceColumn] == phrase && (FlagsOf(row).caseSensitive || caseless) &&
+            !guards.Guards(i, phrase)) {
             warnings.push_back({TableWarningKind::kReplacesByItself, line, 0, phrase});
         }
     }

@@ -17,6 +17,7 @@ namespace palimp {
 struct LinedTable {
     std::vector<TableRow> rows;
     std::vector<int> lines;            // 1-based line of rows[i]
+    std::vector<int> fields;           // TAB-separated fields on the line of rows[i]
     int markerLine = 0;                // the "##" line; 0 when there is none
     std::vector<int> blankedMarkers;   // lines that are "##" with blanks around them
 };
@@ -26,6 +27,10 @@ struct LinedTable {
 // marker with nothing after it. With tsv the text is plain TAB-separated lines, as Copy All
 // writes them: every line is a row and no line is a marker.
 LinedTable ReadLinedTable(std::u16string_view text, bool tsv);
+
+// Whether the row came from a line with text but without a TAB, so that its whole text is a
+// phrase replaced by nothing. Rows without a line (fields 0) never are.
+bool HasNoTab(const LinedTable& table, std::size_t row);
 
 // A row without any text in its three cells: a blank line between pairs, or the empty row a
 // new table starts with. It is no pair and no mistake.
@@ -38,6 +43,8 @@ enum class TableWarningKind {
     kReplacesByItself,      // the replacement is the phrase and the row can change nothing
     kEmptyPhrase,           // a row with a replacement or options but no phrase
     kNoPairs,               // no row has a phrase; line: the marker line, 0 for TSV
+    kNoTab,                 // a line with text but no TAB: a phrase replaced by nothing
+    kExtraFields,           // count: the fields on the line, more than three
 };
 
 struct TableWarning {
@@ -45,6 +52,7 @@ struct TableWarning {
     int line = 0;
     int otherLine = 0;
     std::u16string detail;
+    int count = 0;
 
     bool operator==(const TableWarning&) const = default;
 };

@@ -33,7 +33,8 @@ bool HasSearchPhrase(const ReplacementTable& table) {
 }
 
 PairEditState PairEditStateForAdd() {
-    return {.changeSearch = true, .changeReplace = true, .changeCase = true, .changeWord = true};
+    return {.changeSearch = true, .changeReplace = true, .changeCase = true, .changeWord = true,
+            .changeExtended = true};
 }
 
 PairEditState PairEditStateForEdit(const ReplacementTable& table) {
@@ -48,7 +49,9 @@ PairEditState PairEditStateForEdit(const ReplacementTable& table) {
                         .changeSearch = true,
                         .changeReplace = true,
                         .changeCase = true,
-                        .changeWord = true};
+                        .changeWord = true,
+                        .extended = HasOption(options, kOptionExtended),
+                        .changeExtended = true};
     for (int r = top + 1; r <= bottom; ++r) {
         if (state.changeSearch && table.Cell(kSearchColumn, r) != state.searchText) {
             state.changeSearch = false;
@@ -61,23 +64,28 @@ PairEditState PairEditStateForEdit(const ReplacementTable& table) {
         const std::u16string& rowOptions = table.Cell(kOptionsColumn, r);
         if (state.changeCase && HasOption(rowOptions, kOptionCase) != state.caseSensitive) state.changeCase = false;
         if (state.changeWord && HasOption(rowOptions, kOptionWord) != state.wholeWords) state.changeWord = false;
+        if (state.changeExtended && HasOption(rowOptions, kOptionExtended) != state.extended) {
+            state.changeExtended = false;
+        }
     }
     return state;
 }
 
 void AddPair(ReplacementTable& table, const PairEditState& state) {
     table.AppendRow(state.searchText, state.replaceText,
-                    ComposeOptions(u"", true, state.caseSensitive, true, state.wholeWords));
+                    WithOption(ComposeOptions(u"", true, state.caseSensitive, true, state.wholeWords),
+                               kOptionExtended, state.extended));
 }
 
 void ApplyPairEdit(ReplacementTable& table, const PairEditState& state) {
     for (int r = table.Top(); r <= table.Bottom(); ++r) {
         if (state.changeSearch) table.SetCell(kSearchColumn, r, state.searchText);
         if (state.changeReplace) table.SetCell(kReplaceColumn, r, state.replaceText);
-        if (state.changeCase || state.changeWord) {
-            table.SetCell(kOptionsColumn, r,
-                          ComposeOptions(table.Cell(kOptionsColumn, r), state.changeCase, state.caseSensitive,
-                                         state.changeWord, state.wholeWords));
+        if (state.changeCase || state.changeWord || state.changeExtended) {
+            std::u16string options = ComposeOptions(table.Cell(kOptionsColumn, r), state.changeCase,
+                                                    state.caseSensitive, state.changeWord, state.wholeWords);
+            if (state.changeExtended) options = WithOption(options, kOptionExtended, state.extended);
+            table.SetCell(kOptionsColumn, r, std::move(options));
         }
     }
 }

@@ -34,6 +34,8 @@ struct PairEditState {
     bool changeReplace = false;
     bool changeCase = false;
     bool changeWord = false;
+    bool extended = false;  // the texts hold escapes (\t, \n, ...)
+    bool changeExtended = false;
 
     bool operator==(const PairEditState&) const = default;
 };
@@ -46,7 +48,8 @@ PairEditState PairEditStateForEdit(const ReplacementTable& table);
 // After Add: a new last row with the pair, current.
 void AddPair(ReplacementTable& table, const PairEditState& state);
 // After Edit: writes the fields whose change flag is set into every selected row; each row's
-// options keep the option that is not changed. The selection stays.
+// options keep the options that are not changed (a switched-off row stays off). The selection
+// stays.
 void ApplyPairEdit(ReplacementTable& table, const PairEditState& state);
 
 // Whether text is among items, exactly (unit for unit, case-sensitive).

@@ -380,6 +380,31 @@ bool IsWellFormedUtf8(std::string_view bytes) {
     return scanner.WellFormed();
 }
 
+ByteLook LookAtBytes(std::string_view head) {
+    ByteLook look;
+    look.firstNul = head.find('\0');
+    std::size_t nulEven = 0, nulOdd = 0, controls = 0;
+    for (std::size_t i = 0; i < head.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(head[i]);
+        if (byte == 0) {
+            ++(i % 2 == 0 ? nulEven : nulOdd);
+        } else if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r' && byte != '\f' &&
+                   byte != 0x1B) {
+            ++controls;
+        }
+    }
+    // Mostly Latin text in UTF-16 has a NUL in most units, always on the same side.
+    const std::size_t units = head.size() / 2;
+    if (units > 0 && nulOdd * 2 > units && nulEven * 20 < units) {
+        look.kind = ByteLook::Kind::kUtf16Le;
+    } else if (units > 0 && nulEven * 2 > units && nulOdd * 20 < units) {
+        look.kind = ByteLook::Kind::kUtf16Be;
+    } else if (nulEven + nulOdd > 0 || controls * 100 > head.size()) {
+        look.kind = ByteLook::Kind::kBinary;
+    }
+    return look;
+}
+
 TextEncoding DetectTextEncoding(std::string_view bytes) {
     // Without a mark, only text that cannot be anything but UTF-8 is read as UTF-8: it must be
     // well-formed and hold a multi-byte sequence. Accented 8-bit text is almost never
@@ -467,7 +492,10 @@ std::string EncodeUtf16LeFile(std::u16string_view text) {
 
 void Utf8Scanner::Feed(std::string_view bytes) {
     if (!wellFormed_) return;  // nothing further can change the answers that matter
+    const std::uint64_t fedBefore = fed_;
+    fed_ += bytes.size();
     auto p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto start = p;
     const auto end = p + bytes.size();
     if (pendingSize_ > 0) {
         // Finish the sequence an earlier piece began, with as many bytes as it may need.
@@ -482,6 +510,7 @@ void Utf8Scanner::Feed(std::string_view bytes) {
         }
         if (sequence.status == Sequence::kIllFormed) {
             wellFormed_ = false;
+            badAt_ = fedBefore - pendingSize_;
             return;
         }
         hasMultiByte_ = true;
@@ -490,6 +519,7 @@ void Utf8Scanner::Feed(std::string_view bytes) {
     }
     if (!ScanUtf8Run(p, end, hasMultiByte_)) {
         wellFormed_ = false;
+        badAt_ = fedBefore + static_cast<std::uint64_t>(p - start);
         return;
     }
     pendingSize_ = static_cast<size_t>(end - p);

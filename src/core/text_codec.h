@@ -72,6 +72,17 @@ std::u16string DecodeUtf8(std::string_view bytes);
 // Whether bytes are well-formed UTF-8 (an empty string is).
 bool IsWellFormedUtf8(std::string_view bytes);
 
+// What bytes without a mark look like when they are not text in any 8-bit code page, for a
+// message that says what is really wrong with a file: UTF-16 without its mark (NUL bytes at
+// most odd or most even offsets), or binary (NUL bytes elsewhere, or control codes that text
+// does not hold). firstNul is the offset of the first NUL byte, or npos.
+struct ByteLook {
+    enum class Kind { kText, kUtf16Le, kUtf16Be, kBinary };
+    Kind kind = Kind::kText;
+    std::size_t firstNul = std::string_view::npos;
+};
+ByteLook LookAtBytes(std::string_view head);
+
 // Every CR LF, lone CR, lone LF and U+2028 becomes CR LF; nothing else changes.
 std::u16string NormalizeLineBreaks(std::u16string_view text);
 
@@ -102,8 +113,13 @@ public:
     // Whether everything fed so far is well-formed, a sequence cut off at the end included.
     bool WellFormed() const { return wellFormed_ && pendingSize_ == 0; }
     bool HasMultiByte() const { return hasMultiByte_; }
+    // Unless WellFormed: the offset of the first byte of the first ill-formed or cut-off
+    // sequence, counted over everything fed.
+    std::uint64_t BadAt() const { return wellFormed_ ? fed_ - pendingSize_ : badAt_; }
 
 private:
+    std::uint64_t fed_ = 0;
+    std::uint64_t badAt_ = 0;
     bool wellFormed_ = true;
     bool hasMultiByte_ = false;
     std::array<unsigned char, 4> pending_{};  // a sequence begun in an earlier piece

@@ -60,20 +60,24 @@ namespace {
 struct Fault {
     std::atomic<int> error{0};
     std::atomic<int> skip{0};
+    std::atomic<std::size_t> part{0};
 };
 Fault faults[static_cast<int>(Step::kCount)];
 }  // namespace
 
-void InjectFault(Step step, int error, int skip) noexcept {
+void InjectFault(Step step, int error, int skip, std::size_t part) noexcept {
     Fault& fault = faults[static_cast<int>(step)];
     fault.skip = skip;
+    fault.part = part;
     fault.error = error;
 }
 
-int TakeFault(Step step) noexcept {
+int TakeFault(Step step, std::size_t* part) noexcept {
     Fault& fault = faults[static_cast<int>(step)];
+    if (part) *part = 0;
     if (fault.error.load() == 0) return 0;
     if (fault.skip.fetch_sub(1) > 0) return 0;
+    if (part) *part = fault.part.load();
     return fault.error.exchange(0);
 }
 

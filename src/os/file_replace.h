@@ -19,12 +19,15 @@
 namespace palimp::os {
 
 // Which file a name led to and the state of its content: the identity of the file (device and
-// inode; volume serial and file index on Windows), its size and its modification time.
+// inode; volume serial and file index on Windows), its size, its modification time and its
+// change time, which no program can set back (a writer that restores the modification time
+// still moves it).
 struct FileStamp {
     std::uint64_t device = 0;
     std::uint64_t file = 0;
     std::uint64_t size = 0;
     std::int64_t modified = 0;  // nanoseconds since 1970 (POSIX), 100 ns units since 1601 (Windows)
+    std::int64_t changed = 0;   // the same units; 0 where the system does not tell it
     bool operator==(const FileStamp&) const = default;
 };
 
@@ -42,6 +45,7 @@ public:
         kOwner,          // the file's owner or group cannot be given to a new file by us
         kPartlyWritten,  // an in-place overwrite failed midway; Reason() says where the result is
         kNotDurable,     // the result replaced the file but the system could not flush its folder
+        kBackup,         // the backup could not be made; Reason() is the system's text
     };
     FileWriteError(Kind kind, const std::filesystem::path& path, std::string reason);
     Kind GetKind() const noexcept { return kind_; }
@@ -65,6 +69,13 @@ struct ReplaceOptions {
     // first flushed to a file beside it, then copied over the file's own bytes with the
     // termination signals held off, and a failure midway keeps that copy (kPartlyWritten).
     bool overwriteInPlace = false;
+    // Before the new content replaces the file, the file as it is gets this name too (an older
+    // file of that name is replaced): the file itself, by a hard link, so that it keeps its
+    // owner, mode, ACL, extended attributes and times; where no link can be made (another file
+    // system, links not allowed, or the result written in place) a copy that keeps them
+    // (set-user-ID and set-group-ID dropped when the owner cannot be kept, as cp does), flushed
+    // to disk first. A failure leaves the target and an older backup as they were (kBackup).
+    std::optional<std::filesystem::path> backup;
 };
 
 // Writes a file's new content a piece at a time and puts it in place at Commit, all at once.
@@ -79,6 +90,9 @@ struct ReplaceOptions {
 // the target is checked to be unchanged, the new file is renamed over it, and the folder is
 // flushed, so that a power loss leaves the old content or the new. A file that did not exist
 // is created with the permissions a new file gets in that folder.
+//
+// Under Wine an existing file is always written in place (as overwriteInPlace describes): a new
+// file there cannot take the old one's Unix owner, group, mode and extended attributes.
 //
 // Every failure throws FileWriteError, removes the new file, and leaves the target as it was.
 class FileReplacer {
@@ -107,6 +121,10 @@ private:
     // The two ways Commit puts the content in place, once it is complete and flushed.
     void RenameOver();
     void OverwriteInPlace();
+    // Gives the target the backup's name too, by a link when mayLink, else by a copy.
+    void KeepBackup(bool mayLink);
+    // Removes the backup KeepBackup made, when the content could not replace the target.
+    void DropBackup() noexcept;
 
     std::filesystem::path path_;    // as given, for messages
     std::filesystem::path target_;  // where links led
@@ -127,9 +145,13 @@ namespace detail {
 // The steps at which tests make the writer fail as the system would, with an error code of
 // the platform (errno, or a Win32 error code), to reach errors no test can provoke for real
 // (EDQUOT without quotas, EIO on a healthy disk).
-enum class Step { kCreate, kWrite, kFlush, kAttributes, kRename, kFlushFolder, kCount };
-// Makes a call of step fail with error, after skip calls that succeed; 0 clears it. Tests only.
-void InjectFault(Step step, int error, int skip = 0) noexcept;
+// kExtend is the growing of a file to the result's size before it is written in place;
+// kBackup the hard link that makes a backup, or the writing of its copy.
+enum class Step { kCreate, kWrite, kFlush, kAttributes, kRename, kFlushFolder, kExtend, kBackup, kCount };
+// Makes a call of step fail with error, after skip calls that succeed; 0 clears it. With part, a
+// failing write first writes that many bytes for real, as a disk that fills midway does.
+// Tests only.
+void InjectFault(Step step, int error, int skip = 0, std::size_t part = 0) noexcept;
 }  // namespace detail
 
 }  // namespace palimp::os

@@ -5,8 +5,10 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -115,27 +117,52 @@ private:
     sigset_t previous_;
 };
 
+// Writes every byte, at *offset when given (which then counts every byte written, also of a
+// write that stopped midway); false with errno set otherwise.
 bool WriteAll(int fd, const char* data, std::size_t size, off_t* offset, Step step) {
     while (size > 0) {
-        const ssize_t put = Attempt(step, [&] {
-            return offset ? pwrite(fd, data, size, *offset) : write(fd, data, size);
-        });
+        std::size_t part = 0;
+        const int fault = detail::TakeFault(step, &part);
+        if (fault && part == 0) {
+            errno = fault;
+            return false;
+        }
+        const std::size_t now = fault ? std::min(part, size) : size;
+        const ssize_t put = offset ? pwrite(fd, data, now, *offset) : write(fd, data, now);
         if (put < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR && !fault) continue;
             return false;
         }
         data += put;
         size -= static_cast<std::size_t>(put);
         if (offset) *offset += put;
+        if (fault) {
+            errno = fault;  // the disk filled after part of the buffer
+            return false;
+        }
     }
     return true;
+}
+
+// Closes a descriptor, if any, when it goes.
+struct Closer {
+    int fd;
+    ~Closer() {
+        if (fd >= 0) close(fd);
+    }
+};
+
+// The open folder of path's parent, or -1 with errno set.
+int OpenParent(const fs::path& path) {
+    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    return AboveStandardStreams(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
 }  // namespace
 
 struct FileReplacer::State {
     ~State() {
-        for (int fd : {folder, temporary, target}) {
+        for (int fd : {folder, temporary, target, backupFolder}) {
             if (fd >= 0) close(fd);
         }
     }
@@ -149,11 +176,25 @@ struct FileReplacer::State {
     int target = -1;            // the target, opened to read what it carries and to lock it
     bool readable = false;      // whether target is open for reading, not just a path
     bool inPlace = false;       // the result is written into the target itself
+    off_t size = 0;             // bytes written to the new file
+    // The backup being made: its folder, its name there, and the name of the copy or link
+    // that becomes it (empty once renamed or removed).
+    int backupFolder = -1;
+    std::string backupName;
+    std::string backupTemporary;
+    int backupSlot = -1;
+    bool backupPlaced = false;  // the backup's name leads to the target itself
 };
 
 FileReplacer::FileReplacer(const fs::path& path, const ReplaceOptions& options)
     : path_(path), options_(options), state_(new State) {
     State& state = *state_;
+    // What the name leads to, also where no path does (a descriptor under /proc naming a
+    // pipe or a terminal): a device or a pipe is never replaced.
+    struct stat named;
+    if (stat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode) && !S_ISDIR(named.st_mode)) {
+        Fail(Kind::kNotRegular, "not a regular file");
+    }
     int error = 0;
     target_ = FollowLinks(path, error);
     if (error) Fail(Kind::kSystem, detail::SystemErrorText(error));
@@ -161,8 +202,7 @@ FileReplacer::FileReplacer(const fs::path& path, const ReplaceOptions& options)
     if (state.name.empty() || state.name == "." || state.name == "..") {
         Fail(Kind::kNotRegular, detail::SystemErrorText(EISDIR));
     }
-    const fs::path folder = target_.has_parent_path() ? target_.parent_path() : fs::path(".");
-    state.folder = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    state.folder = OpenParent(target_);
     if (state.folder < 0) Fail(Kind::kSystem, detail::SystemErrorText(errno));
 
     struct stat& found = state.found;
@@ -190,10 +230,12 @@ FileReplacer::FileReplacer(const fs::path& path, const ReplaceOptions& options)
             state.inPlace = true;
         }
         const char* name = state.name.c_str();
-        state.target = openat(state.folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        state.target = AboveStandardStreams(openat(state.folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         state.readable = state.target >= 0;
 #if defined(O_PATH)
-        if (!state.readable) state.target = openat(state.folder, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        if (!state.readable) {
+            state.target = AboveStandardStreams(openat(state.folder, name, O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        }
 #endif
     }
 
@@ -204,10 +246,10 @@ FileReplacer::FileReplacer(const fs::path& path, const ReplaceOptions& options)
             std::string name = detail::TemporaryName(static_cast<unsigned long long>(getpid()), attempt);
             // Private while the content is incomplete; a new file gets the folder's defaults.
             const mode_t mode = state.exists ? 0600 : 0666;
-            state.temporary = Attempt(Step::kCreate, [&] {
+            state.temporary = AboveStandardStreams(Attempt(Step::kCreate, [&] {
                 return openat(state.folder, name.c_str(),
                               O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-            });
+            }));
             if (state.temporary >= 0) {
                 state.temporaryName = std::move(name);
                 state.slot = Register(state.folder, state.temporaryName.c_str());
@@ -231,7 +273,7 @@ FileReplacer::FileReplacer(const fs::path& path, const ReplaceOptions& options)
 
 void FileReplacer::Write(std::string_view bytes) {
     if (!state_) throw FileWriteError(Kind::kSystem, path_, detail::SystemErrorText(EBADF));
-    if (!WriteAll(state_->temporary, bytes.data(), bytes.size(), nullptr, Step::kWrite)) {
+    if (!WriteAll(state_->temporary, bytes.data(), bytes.size(), &state_->size, Step::kWrite)) {
         Fail(Kind::kSystem, detail::SystemErrorText(errno));
     }
 }
@@ -338,7 +380,126 @@ bool TargetUnchanged(const FileReplacer::State& state, const ReplaceOptions& opt
            named.st_dev == now.st_dev && named.st_ino == now.st_ino;
 }
 
+// Copies the bytes of from (read with pread, so its offset stays) to the start of to; an error
+// text or empty.
+std::string CopyContent(int from, int to) {
+    std::vector<char> buffer(std::size_t{1} << 20);
+    off_t read = 0, written = 0;
+    for (;;) {
+        const ssize_t got = pread(from, buffer.data(), buffer.size(), read);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return detail::SystemErrorText(errno);
+        if (got == 0) return {};
+        read += got;
+        if (!WriteAll(to, buffer.data(), static_cast<std::size_t>(got), &written, Step::kBackup)) {
+            return detail::SystemErrorText(errno);
+        }
+    }
+}
+
 }  // namespace
+
+void FileReplacer::KeepBackup(bool mayLink) {
+    State& state = *state_;
+    const fs::path& backup = *options_.backup;
+    auto fail = [&](std::string reason) {
+        DropBackup();
+        Fail(Kind::kBackup, std::move(reason));
+    };
+    state.backupName = backup.filename().native();
+    if (state.backupName.empty() || state.backupName == "." || state.backupName == "..") {
+        fail(detail::SystemErrorText(EISDIR));
+    }
+    state.backupFolder = OpenParent(backup);
+    if (state.backupFolder < 0) fail(detail::SystemErrorText(errno));
+
+    // The link or copy is made under a name of its own, registered for removal on a signal, so
+    // that an older backup stays until the new one is complete.
+    int copy = -1;
+    for (int attempt = 0; attempt < 100 && state.backupTemporary.empty(); ++attempt) {
+        std::string name = detail::TemporaryName(static_cast<unsigned long long>(getpid()), attempt);
+        SignalsHeld held;
+        int made = -1;
+        if (mayLink) {
+            made = Attempt(Step::kBackup, [&] {
+                return linkat(state.folder, state.name.c_str(), state.backupFolder, name.c_str(), 0);
+            });
+            // Another file system, or one without links: a copy will do.
+            if (made != 0 && (errno == EXDEV || errno == EPERM || errno == EMLINK || errno == ENOTSUP ||
+                              errno == EOPNOTSUPP)) {
+                mayLink = false;
+            }
+        }
+        if (!mayLink) {
+            copy = AboveStandardStreams(openat(state.backupFolder, name.c_str(),
+                                               O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+            made = copy >= 0 ? 0 : -1;
+        }
+        if (made == 0) {
+            state.backupTemporary = std::move(name);
+            state.backupSlot = Register(state.backupFolder, state.backupTemporary.c_str());
+        } else if (errno != EEXIST) {
+            fail(detail::SystemErrorText(errno));
+        }
+    }
+    if (state.backupTemporary.empty()) fail(detail::SystemErrorText(EEXIST));
+
+    if (!mayLink) {
+        Closer closer{copy};
+        // The target's own descriptor when it is open for reading, else one for the copy.
+        const int opened = state.readable ? -1
+                                          : AboveStandardStreams(openat(state.folder, state.name.c_str(),
+                                                                        O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        if (!state.readable && opened < 0) fail(detail::SystemErrorText(errno));
+        Closer openedCloser{opened};
+        const int from = state.readable ? state.target : opened;
+        const struct stat& found = state.found;
+        std::string problem = CopyContent(from, copy);
+        // The owner first (it clears set-user-ID bits and capabilities), then the attributes,
+        // the mode and the times; a file whose owner cannot be kept loses set-user-ID and
+        // set-group-ID, so that the copy grants nobody else's rights.
+        mode_t mode = found.st_mode & 07777;
+        if (problem.empty() && fchown(copy, found.st_uid, found.st_gid) != 0) {
+            if (errno != EPERM) problem = detail::SystemErrorText(errno);
+            mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
+        }
+        if (problem.empty()) problem = CopyExtendedAttributes(from, true, copy);
+        if (problem.empty() && fchmod(copy, mode) != 0) problem = detail::SystemErrorText(errno);
+        const struct timespec times[2] = {found.st_atim, found.st_mtim};
+        if (problem.empty() && futimens(copy, times) != 0) problem = detail::SystemErrorText(errno);
+        if (problem.empty() && Attempt(Step::kFlush, [&] { return fsync(copy); }) != 0) {
+            problem = detail::SystemErrorText(errno);
+        }
+        if (!problem.empty()) fail(problem);
+    }
+    {
+        SignalsHeld held;
+        if (renameat(state.backupFolder, state.backupTemporary.c_str(), state.backupFolder,
+                     state.backupName.c_str()) != 0) {
+            fail(detail::SystemErrorText(errno));
+        }
+        Unregister(state.backupSlot);
+        state.backupTemporary.clear();
+        state.backupPlaced = mayLink;
+    }
+    // On disk before the file it keeps is replaced.
+    fsync(state.backupFolder);
+}
+
+void FileReplacer::DropBackup() noexcept {
+    State& state = *state_;
+    if (!state.backupTemporary.empty()) unlinkat(state.backupFolder, state.backupTemporary.c_str(), 0);
+    state.backupTemporary.clear();
+    Unregister(state.backupSlot);
+    // A link to the target that stays would give it a second name.
+    struct stat backup, target;
+    if (state.backupPlaced && fstatat(state.backupFolder, state.backupName.c_str(), &backup, AT_SYMLINK_NOFOLLOW) == 0 &&
+        fstatat(state.folder, state.name.c_str(), &target, AT_SYMLINK_NOFOLLOW) == 0 &&
+        backup.st_dev == target.st_dev && backup.st_ino == target.st_ino) {
+        unlinkat(state.backupFolder, state.backupName.c_str(), 0);
+    }
+    state.backupPlaced = false;
+}
 
 void FileReplacer::RenameOver() {
     State& state = *state_;
@@ -346,10 +507,19 @@ void FileReplacer::RenameOver() {
     const char* to = state.name.c_str();
     int renamed;
     if (state.exists) {
+        // The check, the backup and the rename at once, with the lock held: a signal waits
+        // until the file is replaced and has its backup, or neither.
+        SignalsHeld held;
         if (state.target >= 0 && !TargetUnchanged(state, options_, state.target, state.readable)) {
             Fail(Kind::kChanged, "it was changed by another program meanwhile");
         }
+        if (options_.backup) KeepBackup(true);
         renamed = Attempt(Step::kRename, [&] { return renameat(state.folder, from, state.folder, to); });
+        if (renamed != 0) {
+            const int error = errno;
+            DropBackup();
+            errno = error;
+        }
     } else {
         // A file that appeared meanwhile is somebody else's: it is not replaced.
 #if defined(__linux__)
@@ -378,36 +548,55 @@ void FileReplacer::RenameOver() {
 
 void FileReplacer::OverwriteInPlace() {
     State& state = *state_;
-    const int out = openat(state.folder, state.name.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int out = AboveStandardStreams(openat(state.folder, state.name.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
     if (out < 0) Fail(Kind::kSystem, detail::SystemErrorText(errno));
-    struct Closer {
-        int fd;
-        ~Closer() { close(fd); }
-    } closer{out};
+    Closer closer{out};
     if (!TargetUnchanged(state, options_, out, true)) Fail(Kind::kChanged, "it was changed by another program meanwhile");
+    // The file itself is about to change: the backup is a copy, complete before it does.
+    if (options_.backup) KeepBackup(false);
 
     SignalsHeld held;
+    const off_t original = state.found.st_size;  // as checked
+    bool touched = false;  // whether the file differs from what it was
+    bool ok = true;
+    int error = 0;
+    // Room for the whole result first, so that a full disk fails before a byte changes.
+    if (state.size > original) {
+        int reserved = detail::TakeFault(Step::kExtend);
+        if (reserved == 0) reserved = posix_fallocate(out, 0, state.size);
+        struct stat now;
+        touched = fstat(out, &now) != 0 || now.st_size != original;
+        if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL && reserved != ENOSYS) {
+            ok = false;
+            error = reserved;
+        }
+    }
     off_t read = 0, written = 0;
     std::vector<char> buffer(std::size_t{1} << 20);
-    bool ok = true;
-    for (;;) {
+    while (ok) {
         const ssize_t got = pread(state.temporary, buffer.data(), buffer.size(), read);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) {
             ok = got == 0;
+            error = errno;
             break;
         }
         read += got;
-        if (!WriteAll(out, buffer.data(), static_cast<std::size_t>(got), &written, Step::kWrite)) {
-            ok = false;
-            break;
-        }
+        const bool whole = WriteAll(out, buffer.data(), static_cast<std::size_t>(got), &written, Step::kWrite);
+        error = errno;
+        touched = touched || written > 0;
+        ok = whole;
     }
-    ok = ok && ftruncate(out, written) == 0 &&
-         Attempt(Step::kFlush, [&] { return fsync(out); }) == 0;
+    if (ok) {
+        touched = touched || written != original;
+        ok = ftruncate(out, written) == 0 && Attempt(Step::kFlush, [&] { return fsync(out); }) == 0;
+        error = errno;
+    }
     if (!ok) {
-        const std::string reason = detail::SystemErrorText(errno);
-        if (written == 0) Fail(Kind::kSystem, reason);
+        const std::string reason = detail::SystemErrorText(error);
+        // Nothing written but room made: the file gets its own size back, and is as it was.
+        if (touched && written == 0 && ftruncate(out, original) == 0) touched = false;
+        if (!touched) Fail(Kind::kSystem, reason);
         // The file holds part of the result: the whole of it stays beside it, where the
         // message says.
         const fs::path kept = target_.parent_path() / state.temporaryName;
@@ -422,6 +611,8 @@ void FileReplacer::Abandon() noexcept {
     if (!state_) return;
     if (!state_->temporaryName.empty()) unlinkat(state_->folder, state_->temporaryName.c_str(), 0);
     Unregister(state_->slot);
+    if (!state_->backupTemporary.empty()) unlinkat(state_->backupFolder, state_->backupTemporary.c_str(), 0);
+    Unregister(state_->backupSlot);
     delete state_;
     state_ = nullptr;
 }

@@ -107,6 +107,13 @@ struct FileReplacer::State {
     FileStamp found;         // the target as the writer found it
     DWORD attributes = 0;    // the target's, when it exists
     bool inPlace = false;
+    std::uint64_t size = 0;  // bytes written to the new file
+    // The backup being made: its path, and the link or copy that becomes it (empty once
+    // renamed or removed).
+    std::wstring backup;
+    std::wstring backupTemporary;
+    int backupSlot = -1;
+    bool backupPlaced = false;  // the backup's name leads to the target itself
 };
 
 FileReplacer::FileReplacer(const fs::path& path, const ReplaceOptions& options)
@@ -148,7 +155,7 @@ FileReplacer::FileReplacer(const fs::path& path, const ReplaceOptions& options)
         if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Fail(Kind::kNotRegular, "it is a folder");
         if (GetFileType(found.get()) != FILE_TYPE_DISK) Fail(Kind::kNotRegular, "not a regular file");
         if (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) Fail(Kind::kReadOnly, "the file is read-only");
-        state.found = StampOf(information);
+        state.found = StampOf(found.get(), information);
         state.attributes = information.dwFileAttributes;
         if (options_.expected && state.found != *options_.expected) {
             Fail(Kind::kChanged, "it was changed by another program meanwhile");
@@ -160,6 +167,11 @@ FileReplacer::FileReplacer(const fs::path& path, const ReplaceOptions& options)
             }
             state.inPlace = true;
         }
+        // Under Wine a new file can take neither the old one's Unix owner and group (Wine
+        // cannot give a file to another user) nor its mode (Wine maps a descriptor to user and
+        // others bits only) nor its extended attributes; and its ReplaceFileW moves the old
+        // file away before the new one takes its name. Written in place, the file keeps them.
+        if (UnderWine()) state.inPlace = true;
     }
     found.reset();
 
@@ -188,7 +200,7 @@ FileReplacer::FileReplacer(const fs::path& path, const ReplaceOptions& options)
 
 void FileReplacer::Write(std::string_view bytes) {
     if (!state_) throw FileWriteError(Kind::kSystem, path_, detail::SystemErrorText(ERROR_INVALID_HANDLE));
-    if (!WriteAll(state_->temporary, bytes, [] { return Injected(Step::kWrite); })) {
+    if (!WriteAll(state_->temporary, bytes, Step::kWrite, &state_->size)) {
         Fail(Kind::kSystem, detail::SystemErrorText(static_cast<int>(GetLastError())));
     }
 }
@@ -231,10 +243,93 @@ namespace {
 // Whether the target still has the stamp it must have; the lock is held while the handle is.
 bool TargetUnchanged(HANDLE target, const FileStamp& wanted) {
     BY_HANDLE_FILE_INFORMATION now;
-    return LockCommit(target) && GetFileInformationByHandle(target, &now) && StampOf(now) == wanted;
+    return LockCommit(target) && GetFileInformationByHandle(target, &now) && StampOf(target, now) == wanted;
+}
+
+std::string LastErrorText() { return detail::SystemErrorText(static_cast<int>(GetLastError())); }
+
+// The path without the \\?\ prefix, in UTF-8, for messages.
+std::string Shown(std::wstring path) {
+    if (path.starts_with(L"\\\\?\\")) path.erase(0, 4);
+    return ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(path.data()), path.size()));
+}
+
+// Sets the file's end; false with the last error set otherwise.
+bool SetEnd(HANDLE file, std::uint64_t size) {
+    FILE_END_OF_FILE_INFO end = {};
+    end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+    return SetFileInformationByHandle(file, FileEndOfFileInfo, &end, sizeof end);
 }
 
 }  // namespace
+
+void FileReplacer::KeepBackup(bool mayLink) {
+    State& state = *state_;
+    auto fail = [&](std::string reason) {
+        DropBackup();
+        Fail(Kind::kBackup, std::move(reason));
+    };
+    state.backup = LongPath(FullPath(options_.backup->native()));
+    if (state.backup.empty()) fail(LastErrorText());
+    const std::wstring folder = state.backup.substr(0, state.backup.find_last_of(L'\\') + 1);
+    // The link or copy is made under a name of its own, removed on a console event, so that
+    // an older backup stays until the new one is complete.
+    DWORD error = ERROR_FILE_EXISTS;
+    for (int attempt = 0; attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
+        const std::string ascii = detail::TemporaryName(GetCurrentProcessId(), attempt);
+        const std::wstring name = folder + std::wstring(ascii.begin(), ascii.end());
+        bool made = false;
+        if (mayLink) {
+            made = !Injected(Step::kBackup) && CreateHardLinkW(name.c_str(), state.target.c_str(), nullptr);
+            error = made ? 0 : GetLastError();
+            // Another volume, or one without links: a copy will do.
+            if (!made && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) mayLink = false;
+        }
+        if (!mayLink) {
+            // Content, attributes and times; flushed below.
+            made = !Injected(Step::kBackup) && CopyFileW(state.target.c_str(), name.c_str(), TRUE);
+            error = made ? 0 : GetLastError();
+        }
+        if (error == ERROR_ALREADY_EXISTS) error = ERROR_FILE_EXISTS;
+        if (made) {
+            state.backupTemporary = name;
+            state.backupSlot = Register(name);
+        }
+    }
+    if (error) fail(detail::SystemErrorText(static_cast<int>(error)));
+    if (!mayLink) {
+        Handle copy(CreateFileW(state.backupTemporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!copy || !FlushFileBuffers(copy.get())) fail(LastErrorText());
+    }
+    if (!MoveFileExW(state.backupTemporary.c_str(), state.backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        fail(LastErrorText());
+    }
+    Unregister(state.backupSlot);
+    state.backupTemporary.clear();
+    state.backupPlaced = mayLink;
+}
+
+void FileReplacer::DropBackup() noexcept {
+    State& state = *state_;
+    if (!state.backupTemporary.empty()) DeleteFileW(state.backupTemporary.c_str());
+    state.backupTemporary.clear();
+    Unregister(state.backupSlot);
+    // A link to the target that stays would give it a second name.
+    if (state.backupPlaced) {
+        Handle backup(CreateFileW(state.backup.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+        Handle target(CreateFileW(state.target.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+        BY_HANDLE_FILE_INFORMATION one, two;
+        if (backup && target && GetFileInformationByHandle(backup.get(), &one) &&
+            GetFileInformationByHandle(target.get(), &two) && one.dwVolumeSerialNumber == two.dwVolumeSerialNumber &&
+            one.nFileIndexHigh == two.nFileIndexHigh && one.nFileIndexLow == two.nFileIndexLow) {
+            backup.reset();
+            DeleteFileW(state.backup.c_str());
+        }
+    }
+    state.backupPlaced = false;
+}
 
 void FileReplacer::RenameOver() {
     State& state = *state_;
@@ -247,7 +342,7 @@ void FileReplacer::RenameOver() {
         if (basic.FileAttributes != 0 &&
             (Injected(Step::kAttributes) ||
              !SetFileInformationByHandle(state.temporary, FileBasicInfo, &basic, sizeof basic))) {
-            Fail(Kind::kSystem, detail::SystemErrorText(static_cast<int>(GetLastError())));
+            Fail(Kind::kSystem, LastErrorText());
         }
     }
     CloseHandle(std::exchange(state.temporary, INVALID_HANDLE_VALUE));
@@ -256,17 +351,20 @@ void FileReplacer::RenameOver() {
         // fail, and Wine's then leaves a file of its own beside it: that is asked first.
         if (!Handle(CreateFileW(state.target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, 0, nullptr))) {
-            Fail(Kind::kSystem, detail::SystemErrorText(static_cast<int>(GetLastError())));
+            Fail(Kind::kSystem, LastErrorText());
         }
         Handle target(CreateFileW(state.target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, 0, nullptr));
         if (!target || !TargetUnchanged(target.get(), options_.expected ? *options_.expected : state.found)) {
             Fail(Kind::kChanged, "it was changed by another program meanwhile");
         }
+        if (options_.backup) KeepBackup(true);
         // Attributes, ACL and alternate streams of the old file go to the new one.
         if (Injected(Step::kRename) ||
             !ReplaceFileW(state.target.c_str(), state.temporary_path.c_str(), nullptr, 0, nullptr, nullptr)) {
-            Fail(Kind::kSystem, detail::SystemErrorText(static_cast<int>(GetLastError())));
+            const DWORD error = GetLastError();
+            DropBackup();
+            Fail(Kind::kSystem, detail::SystemErrorText(static_cast<int>(error)));
         }
     } else if (Injected(Step::kRename) ||
                !MoveFileExW(state.temporary_path.c_str(), state.target.c_str(), MOVEFILE_WRITE_THROUGH)) {
@@ -283,16 +381,36 @@ void FileReplacer::RenameOver() {
 void FileReplacer::OverwriteInPlace() {
     State& state = *state_;
     Handle out(CreateFileW(state.target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!out) Fail(Kind::kSystem, detail::SystemErrorText(static_cast<int>(GetLastError())));
+    if (!out) Fail(Kind::kSystem, LastErrorText());
     if (!TargetUnchanged(out.get(), options_.expected ? *options_.expected : state.found)) {
         Fail(Kind::kChanged, "it was changed by another program meanwhile");
     }
+    // The file itself is about to change: the backup is a copy, complete before it does.
+    if (options_.backup) KeepBackup(false);
     ++overwriting;
     struct Done {
         ~Done() { --overwriting; }
     } done;
+    const std::uint64_t original = state.found.size;  // as checked
+    bool touched = false;  // whether the file differs from what it was
+    bool ok = true;
+    DWORD error = 0;
+    // Room for the whole result first, so that a full disk fails before a byte changes.
+    if (state.size > original) {
+        FILE_ALLOCATION_INFO room = {};
+        room.AllocationSize.QuadPart = static_cast<LONGLONG>(state.size);
+        if (Injected(Step::kExtend) ||
+            (!SetFileInformationByHandle(out.get(), FileAllocationInfo, &room, sizeof room) &&
+             GetLastError() != ERROR_INVALID_PARAMETER && GetLastError() != ERROR_NOT_SUPPORTED &&
+             GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) ||
+            !SetEnd(out.get(), state.size)) {
+            ok = false;
+            error = GetLastError();
+        }
+        touched = true;  // the allocation or the end may have moved: put back below
+    }
     LARGE_INTEGER start = {};
-    bool ok = SetFilePointerEx(state.temporary, start, nullptr, FILE_BEGIN);
+    ok = ok && SetFilePointerEx(state.temporary, start, nullptr, FILE_BEGIN);
     std::vector<char> buffer(std::size_t{1} << 20);
     std::uint64_t written = 0;
     while (ok) {
@@ -301,22 +419,25 @@ void FileReplacer::OverwriteInPlace() {
             ok = false;
         } else if (got == 0) {
             break;
-        } else if (!WriteAll(out.get(), std::string_view(buffer.data(), got), [] { return Injected(Step::kWrite); })) {
+        } else if (!WriteAll(out.get(), std::string_view(buffer.data(), got), Step::kWrite, &written)) {
             ok = false;
-        } else {
-            written += got;
         }
+        if (!ok) error = GetLastError();
     }
-    ok = ok && SetEndOfFile(out.get()) && !Injected(Step::kFlush) && FlushFileBuffers(out.get());
+    if (ok) {
+        touched = true;
+        ok = SetEndOfFile(out.get()) && !Injected(Step::kFlush) && FlushFileBuffers(out.get());
+        if (!ok) error = GetLastError();
+    }
     if (!ok) {
-        const std::string reason = detail::SystemErrorText(static_cast<int>(GetLastError()));
-        if (written == 0) Fail(Kind::kSystem, reason);
+        const std::string reason = detail::SystemErrorText(static_cast<int>(error));
+        // Nothing written but room made: the file gets its own size back, and is as it was.
+        if (touched && written == 0 && SetEnd(out.get(), original)) touched = false;
+        if (!touched) Fail(Kind::kSystem, reason);
         // The file holds part of the result: the whole of it stays beside it.
-        std::wstring kept = std::exchange(state.temporary_path, std::wstring());
+        const std::wstring kept = std::exchange(state.temporary_path, std::wstring());
         Unregister(state.slot);
-        if (kept.starts_with(L"\\\\?\\")) kept.erase(0, 4);
-        Fail(Kind::kPartlyWritten, reason + "; the file is partly rewritten, and its new content is in " +
-                                       ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(kept.data()), kept.size())));
+        Fail(Kind::kPartlyWritten, reason + "; the file is partly rewritten, and its new content is in " + Shown(kept));
     }
 }
 
@@ -325,6 +446,8 @@ void FileReplacer::Abandon() noexcept {
     if (state_->temporary != INVALID_HANDLE_VALUE) CloseHandle(std::exchange(state_->temporary, INVALID_HANDLE_VALUE));
     if (!state_->temporary_path.empty()) DeleteFileW(state_->temporary_path.c_str());
     Unregister(state_->slot);
+    if (!state_->backupTemporary.empty()) DeleteFileW(state_->backupTemporary.c_str());
+    Unregister(state_->backupSlot);
     delete state_;
     state_ = nullptr;
 }

@@ -43,7 +43,7 @@ InputFile::InputFile(const fs::path& path, bool regularOnly) : path_(path) {
     // refused before a byte is consumed when only a regular file will do.
     struct stat named;
     const bool fifo = !regularOnly && stat(path.c_str(), &named) == 0 && S_ISFIFO(named.st_mode);
-    Descriptor file{open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC | (fifo ? 0 : O_NONBLOCK))};
+    Descriptor file{AboveStandardStreams(open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC | (fifo ? 0 : O_NONBLOCK)))};
     if (file.fd < 0) throw FileReadError(path, detail::SystemErrorText(errno));
     struct stat status;
     if (fstat(file.fd, &status) != 0) throw FileReadError(path, detail::SystemErrorText(errno));
@@ -119,6 +119,8 @@ ScratchFile::ScratchFile() {
         fd = mkostemp(name.data(), O_CLOEXEC);
         if (fd >= 0) unlink(name.c_str());
     }
+    // Never as a standard stream the process was started without, where output would land in it.
+    fd = AboveStandardStreams(fd);
     if (fd < 0) throw FileWriteError(FileWriteError::Kind::kSystem, folder_, detail::SystemErrorText(errno));
     handle_ = fd;
 }

@@ -47,7 +47,7 @@ InputFile::InputFile(const fs::path& path, bool regularOnly) : path_(path) {
     kind_ = KindOf(file.get(), disk ? &information : nullptr);
     if (kind_ == FileKind::kDirectory) throw FileReadError(path, "it is a folder");
     if (regularOnly && kind_ != FileKind::kRegular) throw FileReadError(path, "not a regular file");
-    if (disk) stamp_ = StampOf(information);
+    if (disk) stamp_ = StampOf(file.get(), information);
     handle_ = reinterpret_cast<std::intptr_t>(file.release());
 }
 
@@ -68,7 +68,7 @@ InputFile InputFile::StandardInput() {
         if (!disk || !SetFilePointerEx(handle, zero, &at, FILE_CURRENT)) {
             input.kind_ = FileKind::kOther;  // read as a stream
         } else {
-            input.stamp_ = StampOf(information);
+            input.stamp_ = StampOf(handle, information);
             input.start_ = static_cast<std::uint64_t>(at.QuadPart);
         }
     }

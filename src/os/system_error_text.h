@@ -2,6 +2,7 @@
 // files of this library.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "os/file_replace.h"
@@ -17,7 +18,8 @@ std::string SystemErrorText(int error);
 // target's own name fits.
 std::string TemporaryName(unsigned long long process, int attempt);
 
-// The error injected for the next call of step, which is cleared; 0 when none is.
-int TakeFault(Step step) noexcept;
+// The error injected for the next call of step, which is cleared; 0 when none is. part, when
+// given, receives how many bytes a failing write writes first.
+int TakeFault(Step step, std::size_t* part = nullptr) noexcept;
 
 }  // namespace palimp::os::detail

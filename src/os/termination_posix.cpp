@@ -25,14 +25,20 @@ void EndBySignal(int signal) {
 }  // namespace
 
 void RemoveUnfinishedFilesOnTermination() {
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    // Beyond the file size limit a write then fails with EFBIG, which the writer reports and
+    // cleans up after like a full disk, instead of the process ending with its files left.
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGXFSZ, &ignore, nullptr);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
         struct sigaction previous;
         if (sigaction(signal, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) continue;
         struct sigaction action = {};
         action.sa_handler = EndBySignal;
         sigemptyset(&action.sa_mask);
         // The other termination signals wait while one handler cleans up.
-        for (int other : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, other);
+        for (int other : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&action.sa_mask, other);
         sigaction(signal, &action, nullptr);
     }
 }

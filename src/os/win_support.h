@@ -1,5 +1,5 @@
 // What the Windows files of this library share: handles that close themselves, full and final
-// paths in the form without a length limit, stamps, and complete writes.
+// paths in the form without a length limit, stamps, complete writes, and whether Wine runs us.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "os/file_replace.h"
+#include "os/system_error_text.h"
 
 namespace palimp::os {
 
@@ -56,8 +57,20 @@ inline std::wstring FinalPath(HANDLE file) {
     }
 }
 
-inline FileStamp StampOf(const BY_HANDLE_FILE_INFORMATION& information) {
+// The stamp of the file open as file, whose information is given; its change time comes from
+// the file's basic information (0 where the system does not give it).
+// Whether the program runs under Wine, whose files are Unix files underneath.
+inline bool UnderWine() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+inline FileStamp StampOf(HANDLE file, const BY_HANDLE_FILE_INFORMATION& information) {
     FileStamp stamp;
+    FILE_BASIC_INFO basic;
+    if (GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)) {
+        stamp.changed = basic.ChangeTime.QuadPart;
+    }
     stamp.device = information.dwVolumeSerialNumber;
     stamp.file = (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
     stamp.size = (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
@@ -66,17 +79,29 @@ inline FileStamp StampOf(const BY_HANDLE_FILE_INFORMATION& information) {
     return stamp;
 }
 
-// Writes every byte; false with the last error set otherwise. injected() says whether a test
-// makes this write fail.
-template <class Injected>
-bool WriteAll(HANDLE file, std::string_view bytes, Injected injected) {
+// Writes every byte; false with the last error set otherwise. *written, when given, counts
+// every byte written, also of a write that stopped midway. A test may make a write fail at
+// step, after writing part of it, as a disk that fills midway does.
+inline bool WriteAll(HANDLE file, std::string_view bytes, detail::Step step, std::uint64_t* written = nullptr) {
     // WriteFile takes at most 4 GB at a time; smaller pieces keep the system's buffers modest.
     constexpr std::size_t kPiece = std::size_t{1} << 24;
     while (!bytes.empty()) {
-        const DWORD piece = static_cast<DWORD>(std::min(bytes.size(), kPiece));
-        DWORD written = 0;
-        if (injected() || !WriteFile(file, bytes.data(), piece, &written, nullptr)) return false;
-        bytes.remove_prefix(written);
+        std::size_t part = 0;
+        const int fault = detail::TakeFault(step, &part);
+        if (fault && part == 0) {
+            SetLastError(static_cast<DWORD>(fault));
+            return false;
+        }
+        const DWORD piece = static_cast<DWORD>(std::min({bytes.size(), kPiece, fault ? part : bytes.size()}));
+        DWORD put = 0;
+        const BOOL done = WriteFile(file, bytes.data(), piece, &put, nullptr);
+        bytes.remove_prefix(put);
+        if (written) *written += put;
+        if (!done) return false;
+        if (fault) {
+            SetLastError(static_cast<DWORD>(fault));  // the disk filled after part of the buffer
+            return false;
+        }
     }
     return true;
 }

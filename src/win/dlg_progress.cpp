@@ -82,6 +82,14 @@ void TdlgProgress::ShowProgress() {
     Show();
     SetForegroundWindow(Handle());
     SetFocus(CancelBtn);
+    // Painted before the pass starts, which may not let messages be handled for a while.
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void TdlgProgress::ShowApplying() {
+    gauge.SetProgress(100);
+    EnableWindow(CancelBtn, FALSE);
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void TdlgProgress::HideProgress() {
@@ -94,6 +102,7 @@ void TdlgProgress::SetCount(std::wstring_view text) { SetWindowTextW(labelCount,
 
 void TdlgProgress::FormShow() {
     EnableWindow(Owner(), FALSE);
+    EnableWindow(CancelBtn, TRUE);
     SetCount(L"");
     gauge.SetProgress(0);
 }

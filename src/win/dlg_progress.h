@@ -23,10 +23,14 @@ public:
 
     // Shows the dialog (FormShow: the main window disabled, an empty count, the bar at 0).
     void ShowProgress();
+    // The pass is over and its result goes into the editor: the bar full, Cancel disabled (there
+    // is nothing left to cancel), painted at once.
+    void ShowApplying();
     // Hides it by program (FormHide: the main window enabled); CancelRequested stays as it is.
     void HideProgress();
     void SetCount(std::wstring_view text);
     void SetPercent(int percent) { gauge.SetProgress(percent); }
+    int Percent() const { return gauge.Progress(); }
 
 protected:
     void OnClose() override;

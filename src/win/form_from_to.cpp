@@ -1,6 +1,7 @@
 // The pair editor: the two input boxes with their histories and length counters, the option
 // boxes (grayed when the edited rows differ; a click never brings the gray back), the "Change:"
-// column of a multi-row edit, the OK rule, and the code of the character after the caret. TABs
+// column of a multi-row edit, the OK rule (an extended pair's escapes must be valid), and the
+// code of the character after the caret. TABs
 // and line breaks, which a table file cannot hold, never get into the boxes: a typed one is
 // refused and a pasted one becomes a space, with a beep and a balloon saying why.
 #include "win/form_from_to.h"
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 
+#include "core/escapes.h"
 #include "win/app.h"
 #include "win/form_table.h"
 #include "win/system/clipboard.h"
@@ -115,7 +117,9 @@ void TFormFromTo::CreateControls() {
     checkChangeReplace = CreateCheckBox(panelChange.Handle(), column, "checkChangeReplace", L"Change:", BS_AUTOCHECKBOX);
     checkChangeCase = CreateCheckBox(panelChange.Handle(), column, "checkChangeCase", L"Change:", BS_AUTOCHECKBOX);
     checkChangeWord = CreateCheckBox(panelChange.Handle(), column, "checkChangeWord", L"Change:", BS_AUTOCHECKBOX);
-    for (HWND box : {checkChangeSearch, checkChangeReplace, checkChangeCase, checkChangeWord}) {
+    checkChangeExtended =
+        CreateCheckBox(panelChange.Handle(), column, "checkChangeExtended", L"Change:", BS_AUTOCHECKBOX);
+    for (HWND box : {checkChangeSearch, checkChangeReplace, checkChangeCase, checkChangeWord, checkChangeExtended}) {
         OnClick(box, [this, box] { checkChangeClick(box); });
     }
 
@@ -140,7 +144,8 @@ void TFormFromTo::CreateControls() {
     }
     checkCase = CreateCheckBox(Handle(), layout_, "checkCase", L"&Case sensitive", BS_3STATE);
     checkWord = CreateCheckBox(Handle(), layout_, "checkWord", L"&Whole words only", BS_3STATE);
-    for (HWND box : {checkCase, checkWord}) OnClick(box, [this, box] { checkOptionClick(box); });
+    checkExtended = CreateCheckBox(Handle(), layout_, "checkExtended", L"&Extended (\\t, \\n, \\\\)", BS_3STATE);
+    for (HWND box : {checkCase, checkWord, checkExtended}) OnClick(box, [this, box] { checkOptionClick(box); });
     labelUnicode = CreateLabel("labelUnicode", L"", SS_LEFT | SS_NOPREFIX);
 
     btnOK = layout_.Create(Handle(), {.className = WC_BUTTONW, .name = "btnOK", .text = L"OK",
@@ -151,15 +156,14 @@ void TFormFromTo::CreateControls() {
                                Dpi());
     SetDefaultButton(btnOK);
     SetCancelButton(btnCancel);
-    OnClick(btnOK, [this] { btnOKClick(); });
-    SetButtonResult(btnOK, ModalResult::OK);
+    OnClick(btnOK, [this] { btnOKClick(); });  // it closes the dialog unless an escape is wrong
     SetButtonResult(btnCancel, ModalResult::Cancel);
 
     HFONT font = Fonts::Pixels(L"Tahoma", 13, Dpi());
     for (HWND window = GetWindow(Handle(), GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT)) {
         SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
-    for (HWND box : {checkChangeSearch, checkChangeReplace, checkChangeCase, checkChangeWord}) {
+    for (HWND box : {checkChangeSearch, checkChangeReplace, checkChangeCase, checkChangeWord, checkChangeExtended}) {
         SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
 }
@@ -180,8 +184,9 @@ void TFormFromTo::SetInputFont(HFONT font) {
 
 void TFormFromTo::OnDpiChanged(int) {
     HFONT font = Fonts::Pixels(L"Tahoma", 13, Dpi());
-    for (HWND window : {labelSearch1, labelSearch2, labelReplace1, labelReplace2, checkCase, checkWord, labelUnicode,
-                        btnOK, btnCancel, checkChangeSearch, checkChangeReplace, checkChangeCase, checkChangeWord}) {
+    for (HWND window : {labelSearch1, labelSearch2, labelReplace1, labelReplace2, checkCase, checkWord, checkExtended,
+                        labelUnicode, btnOK, btnCancel, checkChangeSearch, checkChangeReplace, checkChangeCase,
+                        checkChangeWord, checkChangeExtended}) {
         SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
     SetInputFont(App().FormTable().GridFont());
@@ -213,6 +218,9 @@ void TFormFromTo::ArrangeFields() {
     y += 24;
     const int wordY = y;
     layout_.SetBounds(checkWord, {left, y, width, 20});
+    y += 24;
+    const int extendedY = y;
+    layout_.SetBounds(checkExtended, {left, y, width, 20});
     y += 20;
 
     // The dialog keeps its size unless a large font needs more room.
@@ -223,6 +231,7 @@ void TFormFromTo::ArrangeFields() {
     column.SetBounds(checkChangeReplace, {6, replaceY + (box - 20) / 2, 70, 20});
     column.SetBounds(checkChangeCase, {6, caseY, 70, 20});
     column.SetBounds(checkChangeWord, {6, wordY, 70, 20});
+    column.SetBounds(checkChangeExtended, {6, extendedY, 70, 20});
     layout_.SetBounds(labelUnicode, {8, height - 30, 200, 16});
     layout_.SetBounds(btnOK, {kClientWidth - 8 - 75 - 6 - 75, height - 34, 75, 25});
     layout_.SetBounds(btnCancel, {kClientWidth - 8 - 75, height - 34, 75, 25});
@@ -251,7 +260,8 @@ void TFormFromTo::FormShow() {
     const std::pair<HWND, bool> boxes[] = {{checkChangeSearch, state_.changeSearch},
                                            {checkChangeReplace, state_.changeReplace},
                                            {checkChangeCase, state_.changeCase},
-                                           {checkChangeWord, state_.changeWord}};
+                                           {checkChangeWord, state_.changeWord},
+                                           {checkChangeExtended, state_.changeExtended}};
     for (const auto& [box, ticked] : boxes) {
         SetCheck(box, ticked ? BST_CHECKED : BST_UNCHECKED);
         checkChangeClick(box);
@@ -263,6 +273,8 @@ void TFormFromTo::FormShow() {
     SetWindowTextW(comboReplace, ToWide(state_.replaceText).c_str());
     SetCheck(checkCase, !state_.changeCase ? BST_INDETERMINATE : state_.caseSensitive ? BST_CHECKED : BST_UNCHECKED);
     SetCheck(checkWord, !state_.changeWord ? BST_INDETERMINATE : state_.wholeWords ? BST_CHECKED : BST_UNCHECKED);
+    SetCheck(checkExtended,
+             !state_.changeExtended ? BST_INDETERMINATE : state_.extended ? BST_CHECKED : BST_UNCHECKED);
 
     SetWindowTextW(labelUnicode, L"");
     RefreshLength(comboSearch);
@@ -312,6 +324,8 @@ void TFormFromTo::checkChangeClick(HWND box) {
         EnableWindow(checkCase, ticked);
     } else if (box == checkChangeWord) {
         EnableWindow(checkWord, ticked);
+    } else if (box == checkChangeExtended) {
+        EnableWindow(checkExtended, ticked);
     }
     UpdateOkButton();
 }
@@ -323,7 +337,7 @@ void TFormFromTo::checkOptionClick(HWND box) {
 
 void TFormFromTo::UpdateOkButton() {
     bool allowed = !state_.multiRow || IsTicked(checkChangeSearch) || IsTicked(checkChangeReplace) ||
-                   IsTicked(checkChangeCase) || IsTicked(checkChangeWord);
+                   IsTicked(checkChangeCase) || IsTicked(checkChangeWord) || IsTicked(checkChangeExtended);
     if (IsWindowEnabled(comboSearch) && InputText(comboSearch).empty()) allowed = false;
     EnableWindow(btnOK, allowed);
 }
@@ -349,6 +363,8 @@ void TFormFromTo::UpdateUnicodeLabel() {
 }
 
 void TFormFromTo::btnOKClick() {
+    if (!CheckEscapes()) return;
+    SetModalResult(ModalResult::OK);
     state_.changeSearch = IsTicked(checkChangeSearch);
     state_.changeReplace = IsTicked(checkChangeReplace);
     state_.changeCase = IsTicked(checkChangeCase) && !IsGrayed(checkCase);
@@ -357,6 +373,8 @@ void TFormFromTo::btnOKClick() {
     state_.replaceText = KeepOutOfCell(InputText(comboReplace));
     state_.caseSensitive = IsTicked(checkCase);
     state_.wholeWords = IsTicked(checkWord);
+    state_.changeExtended = IsTicked(checkChangeExtended) && !IsGrayed(checkExtended);
+    state_.extended = IsTicked(checkExtended);
     const std::pair<HWND, const std::u16string*> fields[] = {{comboSearch, &state_.searchText},
                                                              {comboReplace, &state_.replaceText}};
     for (const auto& [combo, text] : fields) {
@@ -424,6 +442,29 @@ void TFormFromTo::TellCellBreaks(HWND edit, bool pasted) {
                          : L"A pair can't hold tabs or line breaks.";
     tip.ttiIcon = TTI_INFO;
     SendMessageW(edit, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip));
+}
+
+bool TFormFromTo::CheckEscapes() {
+    // A grayed box keeps each row's own option: only a ticked one asks for escapes.
+    if (!IsTicked(checkExtended) || !IsWindowEnabled(checkExtended)) return true;
+    for (HWND combo : {comboSearch, comboReplace}) {
+        if (!IsWindowEnabled(combo)) continue;
+        const std::u16string text = KeepOutOfCell(InputText(combo));
+        EscapeError error;
+        if (ExpandEscapes(text, &error)) continue;
+        Host().GetPrompter().Beep();
+        SetFocus(combo);
+        SendMessageW(combo, CB_SETEDITSEL, 0,
+                     MAKELPARAM(error.offset, error.offset + error.length));
+        const std::wstring message(WideView(EscapeErrorText(text, error)));
+        EDITBALLOONTIP tip = {sizeof(tip)};
+        tip.pszTitle = L"Not an escape";
+        tip.pszText = message.c_str();
+        tip.ttiIcon = TTI_WARNING;
+        if (HWND edit = EditOf(combo)) SendMessageW(edit, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip));
+        return false;
+    }
+    return true;
 }
 
 }  // namespace palimp

@@ -55,6 +55,9 @@ private:
     bool PasteInto(HWND edit);
     // A beep and a balloon at the box: a TAB or line break was refused, or pasted ones replaced.
     void TellCellBreaks(HWND edit, bool pasted);
+    // With Extended ticked, a box whose text holds an invalid escape keeps the dialog open: a
+    // beep, the caret on the escape and a balloon saying what is wrong. False when one does.
+    bool CheckEscapes();
 
     void FormShow();
     void comboSearchChange();
@@ -82,6 +85,7 @@ private:
     HWND checkChangeReplace = nullptr;
     HWND checkChangeCase = nullptr;
     HWND checkChangeWord = nullptr;
+    HWND checkChangeExtended = nullptr;
     HWND labelSearch1 = nullptr;
     HWND labelSearch2 = nullptr;
     HWND comboSearch = nullptr;
@@ -90,6 +94,7 @@ private:
     HWND comboReplace = nullptr;
     HWND checkCase = nullptr;
     HWND checkWord = nullptr;
+    HWND checkExtended = nullptr;
     HWND labelUnicode = nullptr;
     HWND btnOK = nullptr;
     HWND btnCancel = nullptr;

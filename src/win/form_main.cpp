@@ -8,6 +8,7 @@
 #include "core/local_info.h"
 #include "core/matching.h"
 #include "win/app.h"
+#include "win/form_table.h"
 #include "win/system/command_line.h"
 #include "win/ui/dpi.h"
 #include "win/ui/failure.h"
@@ -93,7 +94,7 @@ bool TFormMain::PreTranslateMessage(MSG& msg) {
     if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
     if (Shortcut::HeldModifiers() & (kCtrl | kAlt)) return false;
     HWND focus = GetFocus();
-    if (focus == memo && wantTabs) return false;  // the editor inserts a tab character
+    if (focus == memo.Handle() && wantTabs) return false;  // the editor inserts a tab character
     if (!focus || !IsChild(Handle(), focus)) return false;
     HWND next = GetNextDlgTabItem(Handle(), focus, (Shortcut::HeldModifiers() & kShift) != 0);
     if (next) SetFocus(next);
@@ -137,7 +138,8 @@ void TFormMain::OnDpiChanged(int) {
 
 bool TFormMain::OnCloseQuery() { return FormCloseQuery(); }
 
-bool TFormMain::FormCloseQuery() { return QuerySaveChanges(); }
+// The document first, then an edited table: either question can keep the program open.
+bool TFormMain::FormCloseQuery() { return QuerySaveChanges() && App().FormTable().QuerySaveTable(); }
 
 void TFormMain::OnClose() {
     // Unlike the other windows, closing the main window ends the program. The settings are

@@ -1,9 +1,10 @@
 // The main window (one instance, FormMain): the text editor with its toolbar, menu and command
 // list, the document's life cycle (new, open, save, drop) and the view commands.
 //
-// The class is spread over four sources: form_main.cpp (creation, closing, messages),
+// The class is spread over seven sources: form_main.cpp (creation, closing, messages),
 // form_main_layout.cpp (controls, toolbar, command list, menu), form_main_document.cpp (the
-// document) and form_main_view.cpp (edit, view and format commands).
+// document), form_main_view.cpp (edit, view and format commands), form_main_find.cpp (the find
+// panel and special searches), form_main_replace.cpp (Replace Many) and form_main_help.cpp.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +16,7 @@
 #include <utility>
 
 #include "win/ui/actions.h"
+#include "win/ui/editor_view.h"
 #include "win/ui/flat_button.h"
 #include "win/ui/layout.h"
 #include "win/ui/panel.h"
@@ -35,8 +37,9 @@ public:
     void CreateForm() override;
     void FormCreate() override;
 
-    // The editor control; its text is the document.
-    HWND Memo() const { return memo; }
+    // The editor; its text is the document.
+    HWND Memo() const { return memo.Handle(); }
+    EditorView& Editor() { return memo; }
     std::u16string DocumentText() const;
     const std::wstring& DocumentName() const { return documentName; }
 
@@ -48,9 +51,8 @@ public:
     // is modified; Yes saves (through Save As when the document has no file yet).
     void OfferToSaveBeforeExit();
     // Loads a text file into the editor (any of the program's encodings, line breaks made CR
-    // LF). The document is bound to path even when reading fails, but then, as when the text
-    // stops at a U+0000, Save goes through Save As. A folder gives the load error and an
-    // untitled document.
+    // LF, U+0000 kept). The document is bound to path even when reading fails, but then Save
+    // goes through Save As. A folder gives the load error and an untitled document.
     void OpenDocument(const std::wstring& path);
     // Writes the editor text to path as FF FE + UTF-16 LE, atomically; true when written.
     bool SaveDocument(const std::wstring& path);
@@ -94,7 +96,7 @@ private:
     void CreateToolbar();
     void SizeToolbar();
     LRESULT DrawToolButton(NMTBCUSTOMDRAW& draw);
-    HWND CreateMemo(bool wordWrap);
+    void CreateMemo();
     void ApplyFonts();
     void LoadPictures();
 
@@ -120,13 +122,14 @@ private:
     void MakeUntitled();
     // Paints what waits to be painted (the new title, a closed menu's place) before long work.
     void RepaintNow();
-    static std::u16string EditText(HWND edit);
     bool Modified() const;
     void memoChange();
 
     // Edit, view and format commands (form_main_view.cpp).
-    HWND TextTarget() const;
+    // The find box when it has the focus: the edit commands act on it instead of the editor.
+    HWND FocusedTextBox() const;
     void actionEditUndoExecute();
+    void actionEditRedoExecute();
     void actionEditCutExecute();
     void actionEditCopyExecute();
     void actionEditPasteExecute();
@@ -145,8 +148,6 @@ private:
     void actionOnlineHelpExecute();
     void actionWebPageExecute();
     void ApplyEditorFont();
-    // False when the new editor control could not be made (the old one stays).
-    bool RecreateMemo(bool wordWrap);
     void ApplyFontFaceToTableWindows(const std::wstring& face);
 
     // The find panel and the special searches (form_main_find.cpp).
@@ -187,7 +188,7 @@ private:
     Panel panelTop;
     HWND toolBar = nullptr;
     HWND imageLogo = nullptr;
-    HWND memo = nullptr;
+    EditorView memo;
     Panel panelFind;
     Panel shapeFindEdit;
     Panel panelFindEdit;
@@ -209,6 +210,7 @@ private:
     Action* actionSave = nullptr;
     Action* actionSaveAs = nullptr;
     Action* actionEditUndo = nullptr;
+    Action* actionEditRedo = nullptr;
     Action* actionEditCut = nullptr;
     Action* actionEditCopy = nullptr;
     Action* actionEditPaste = nullptr;
@@ -242,8 +244,8 @@ private:
     std::wstring documentName = L"Untitled";
     FileDialogRequest openDialog;
     FileDialogRequest saveDialog;
-    // The editor does not hold the whole file it is bound to (reading failed, or the text
-    // stopped at a U+0000): Save goes through Save As.
+    // The editor does not hold the file it is bound to (reading failed): Save goes through Save
+    // As.
     bool partialRead_ = false;
 
     // The view.

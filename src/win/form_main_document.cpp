@@ -55,18 +55,11 @@ std::u16string ReasonOf(const std::exception& failure) {
     return FromUtf8(failure.what());
 }
 
-std::wstring CutAtNulWarning(const std::wstring& name) {
-    return name + L" contains NUL characters; Palimp shows the text up to the first one, and saving it would "
-                  L"remove the rest.";
-}
-
 }  // namespace
 
-std::u16string TFormMain::DocumentText() const { return EditText(memo); }
+std::u16string TFormMain::DocumentText() const { return memo.Text(); }
 
-std::u16string TFormMain::EditText(HWND edit) { return WindowText(edit); }
-
-bool TFormMain::Modified() const { return SendMessageW(memo, EM_GETMODIFY, 0, 0) != 0; }
+bool TFormMain::Modified() const { return memo.Modified(); }
 
 void TFormMain::UpdateTitle() {
     std::wstring caption = documentName + L" - " + ToWide(product::kName) + L" " + ToWide(product::kVersionText);
@@ -76,7 +69,7 @@ void TFormMain::UpdateTitle() {
 
 void TFormMain::UpdateCommandStates() {
     actionSave->SetEnabled(Modified());
-    bool hasText = GetWindowTextLengthW(memo) > 0;
+    bool hasText = !memo.Empty();
     for (Action* action : {actionReplaceMany, actionFind, actionFindNext, actionFindBack}) action->SetEnabled(hasText);
 }
 
@@ -94,23 +87,13 @@ bool TFormMain::QuerySaveChanges() {
 }
 
 void TFormMain::SetDocumentText(std::u16string text) {
-    // The editor holds no U+0000: its text ends at the first one.
-    size_t nul = text.find(u'\0');
-    if (nul != std::u16string::npos) text.resize(nul);
     // Setting equal text would clear the modified flag and the undo history for nothing.
     if (text == DocumentText()) return;
-    // One WM_SETTEXT for the whole text: the control builds its lines once.
-    SendMessageW(memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(AsWide(text.c_str())));
-    SendMessageW(memo, EM_SETMODIFY, FALSE, 0);
-    SendMessageW(memo, EM_EMPTYUNDOBUFFER, 0, 0);
+    memo.Load(text);
     memoChange();
 }
 
-void TFormMain::ClearDocument() {
-    SendMessageW(memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
-    SendMessageW(memo, EM_SETMODIFY, FALSE, 0);
-    SendMessageW(memo, EM_EMPTYUNDOBUFFER, 0, 0);
-}
+void TFormMain::ClearDocument() { memo.Load(u""); }
 
 void TFormMain::RememberFile(const std::wstring& path) {
     openDialog.fileName = path;
@@ -150,7 +133,7 @@ void TFormMain::actionOpenExecute() {
     if (!path) return;
     OpenDocument(*path);
     // The user goes on in the document just opened, not where the focus was before the dialog.
-    if (IsWindowVisible(memo) && IsWindowEnabled(memo)) SetFocus(memo);
+    if (IsWindowVisible(Memo()) && IsWindowEnabled(Memo())) SetFocus(Memo());
 }
 
 void TFormMain::OpenDocument(const std::wstring& path) {
@@ -168,27 +151,22 @@ void TFormMain::OpenDocument(const std::wstring& path) {
     RepaintNow();
     bool readFailed = false;
     std::u16string reason;
-    bool cutAtNul = false;
     {
         BusyCursor busy;
         try {
-            std::u16string text = NormalizeLineBreaks(DecodeTextFile(ReadFileShared(path), SystemAnsiCodePage()));
-            cutAtNul = text.find(u'\0') != std::u16string::npos;
-            SetDocumentText(std::move(text));
+            SetDocumentText(NormalizeLineBreaks(DecodeTextFile(ReadFileShared(path), SystemAnsiCodePage())));
         } catch (const std::exception& failure) {
             readFailed = true;  // missing, locked, unreadable or too large
             reason = ReasonOf(failure);
         }
     }
-    // The editor does not hold the whole file: Save must not replace it without a question.
-    partialRead_ = readFailed || cutAtNul;
+    // The editor does not hold the file: Save must not replace it without a question.
+    partialRead_ = readFailed;
     if (readFailed) {
         // An empty document, still bound to the path for the title and the dialogs.
         prompter.ShowMessageBox(Handle(), FileErrorText(kLoadError, path, reason), L"Error", MB_OK | MB_ICONERROR);
         ClearDocument();
         UpdateCommandStates();
-    } else if (cutAtNul) {
-        prompter.ShowMessageBox(Handle(), CutAtNulWarning(documentName), L"Palimp", MB_OK | MB_ICONWARNING);
     }
 }
 
@@ -197,8 +175,7 @@ void TFormMain::actionSaveExecute() { SaveCommand(); }
 void TFormMain::actionSaveAsExecute() { SaveAsCommand(); }
 
 bool TFormMain::SaveCommand() {
-    // A file the editor does not hold whole (its reading failed, or stopped at a U+0000) is
-    // replaced only through Save As and its overwrite question.
+    // A file whose reading failed is replaced only through Save As and its overwrite question.
     if (!saveDialog.fileName.empty() && !partialRead_) return SaveDocument(saveDialog.fileName);
     return SaveAsCommand();
 }
@@ -239,7 +216,7 @@ bool TFormMain::SaveDocument(const std::wstring& path) {
         return false;
     }
     partialRead_ = false;  // the file now holds exactly the editor's text
-    SendMessageW(memo, EM_SETMODIFY, FALSE, 0);
+    memo.SetSavePoint();
     UpdateCommandStates();
     return true;
 }

@@ -130,8 +130,8 @@ void TFormMain::actionShowHideFindPanelExecute() {
     wantTabs = !shown;
     if (shown) {
         FocusFindBox();
-    } else if (IsWindowEnabled(memo) && IsWindowVisible(memo)) {
-        SetFocus(memo);
+    } else if (IsWindowEnabled(memo.Handle()) && IsWindowVisible(memo.Handle())) {
+        SetFocus(memo.Handle());
     }
 }
 
@@ -217,18 +217,12 @@ void TFormMain::sbtnFindOptionsClick() {
     if (command) Actions().Dispatch(command);
 }
 
-std::pair<int, int> TFormMain::MemoSelection() const {
-    DWORD start = 0;
-    DWORD end = 0;
-    SendMessageW(memo, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    return {static_cast<int>(start), static_cast<int>(end - start)};
-}
+std::pair<int, int> TFormMain::MemoSelection() const { return memo.Selection(); }
 
 void TFormMain::ShowSearchOutcome(const SearchOutcome& outcome) {
     if (outcome.Found()) {
         // The caret ends at the end of the hit, and the editor scrolls it into view.
-        SendMessageW(memo, EM_SETSEL, static_cast<WPARAM>(outcome.start), static_cast<LPARAM>(outcome.start + outcome.length));
-        SendMessageW(memo, EM_SCROLLCARET, 0, 0);
+        memo.Select(outcome.start, outcome.length);
     }
     if (outcome.beep) App().GetPrompter().Beep();
 }

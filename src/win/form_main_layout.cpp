@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "core/errors.h"
 #include "win/ui/dpi.h"
 #include "win/ui/fonts.h"
 #include "win/form_main.h"
@@ -43,6 +44,8 @@ void TFormMain::CreateActions() {
     actionSaveAs = add({.name = "actionSaveAs", .caption = L"Save As..."}, &F::actionSaveAsExecute);
     actionEditUndo = add({.name = "actionEditUndo", .caption = L"&Undo", .shortcut = {'Z', kCtrl}},
                          &F::actionEditUndoExecute);
+    actionEditRedo = add({.name = "actionEditRedo", .caption = L"&Redo", .shortcut = {'Y', kCtrl}},
+                         &F::actionEditRedoExecute);
     actionEditCut = add({.name = "actionEditCut", .caption = L"Cu&t", .shortcut = {'X', kCtrl}}, &F::actionEditCutExecute);
     actionEditCopy = add({.name = "actionEditCopy", .caption = L"&Copy", .shortcut = {'C', kCtrl}},
                          &F::actionEditCopyExecute);
@@ -84,7 +87,7 @@ void TFormMain::CreateActions() {
     actionOnlineHelp = add({.name = "actionOnlineHelp", .caption = L"Online Help"}, &F::actionOnlineHelpExecute);
     actionWebPage = add({.name = "actionWebPage", .caption = L"Palimp Web Page"}, &F::actionWebPageExecute);
 
-    for (Action* action : {actionEditUndo, actionEditCut, actionEditCopy, actionEditPaste, actionEditSelectAll}) {
+    for (Action* action : {actionEditUndo, actionEditRedo, actionEditCut, actionEditCopy, actionEditPaste, actionEditSelectAll}) {
         action->SetUpdateHandler([this](Action& a) { UpdateEditCommand(a); });
     }
 }
@@ -138,7 +141,7 @@ void TFormMain::CreateMenus() {
     mainMenu = Actions().BuildMenuBar({
         E::Sub(L"File", {E::Of(*actionNew), E::Of(*actionOpen), E::Of(*actionSave), E::Of(*actionSaveAs), E::Separator(),
                          E::Of(*miExit)}),
-        E::Sub(L"&Edit", {E::Of(*actionEditUndo), E::Separator(), E::Of(*actionEditCut), E::Of(*actionEditCopy),
+        E::Sub(L"&Edit", {E::Of(*actionEditUndo), E::Of(*actionEditRedo), E::Separator(), E::Of(*actionEditCut), E::Of(*actionEditCopy),
                           E::Of(*actionEditPaste), E::Of(*actionEditDelete), E::Separator(), E::Of(*actionFind),
                           E::Of(*actionFindNext), E::Of(*actionFindBack), E::Of(*actionReplaceMany), E::Separator(),
                           E::Sub(*miSearchFor, searchMenu), E::Separator(), E::Of(*actionEditSelectAll)}),
@@ -178,8 +181,8 @@ void TFormMain::CreateControls() {
     CreateFindPanel();
     OnClick(imageLogo, [this] { miAboutClick(); });
 
-    memo = CreateMemo(actionWordWrap->Checked());
-    layout_.Add(memo, {}, Dock::Fill);
+    CreateMemo();
+    layout_.Add(memo.Handle(), {}, Dock::Fill);
     ApplyFonts();
     layout_.Arrange(Handle(), Dpi());
 }
@@ -317,19 +320,14 @@ LRESULT TFormMain::DrawToolButton(NMTBCUSTOMDRAW& draw) {
     return CDRF_SKIPDEFAULT;
 }
 
-HWND TFormMain::CreateMemo(bool wordWrap) {
-    // Without ES_AUTOHSCROLL the control wraps at its right edge; with it, lines run on and a
-    // horizontal scroll bar appears.
-    DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_NOHIDESEL |
-                  ES_AUTOVSCROLL | (wordWrap ? 0 : (WS_HSCROLL | ES_AUTOHSCROLL));
-    HWND control = CreateWindowExW(0, WC_EDITW, L"", style, 0, 0, 0, 0, Handle(),
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMemoId)), GetModuleHandleW(nullptr), nullptr);
-    NameControl(control, "memo");
-    OnNotification(control, EN_CHANGE, [this] { memoChange(); });
-    // The default limit (32 K characters) would cut real documents short.
-    SendMessageW(control, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Fonts::Points(editorFontFace, editorFontSize, Dpi())), FALSE);
-    return control;
+void TFormMain::CreateMemo() {
+    if (!memo.Create(Handle(), kMemoId)) throw EAssertionFailed(u"Cannot create the editor");
+    NameControl(memo.Handle(), "memo");
+    OnNotification(memo.Handle(), EN_CHANGE, [this] { memoChange(); });
+    // Ctrl + wheel changes the font size as Ctrl+= and Ctrl+- do, never Scintilla's own zoom.
+    memo.OnZoomWheel([this](int step) { (step > 0 ? actionFontLarger : actionFontSmaller)->Execute(); });
+    memo.SetWordWrap(actionWordWrap->Checked());
+    ShowWindow(memo.Handle(), SW_SHOWNA);
 }
 
 void TFormMain::ApplyFonts() {

@@ -2,6 +2,7 @@
 // result delivered as one undoable edit, and the count and time in the caption.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "core/replace_many.h"
@@ -19,7 +20,7 @@ namespace palimp {
 
 void TFormMain::actionReplaceManyExecute() {
     UpdateTitle();  // drops the suffix of an earlier run
-    if (GetWindowTextLengthW(memo) == 0) return;
+    if (memo.Empty()) return;
     if (App().GetPrompter().ShowModal(App().FormTable()) != ModalResult::OK) return;
     ReplaceManyPass(App().FormTable().Table());
 }
@@ -51,7 +52,14 @@ void TFormMain::ReplaceManyPass(const ReplacementTable& table) {
     };
     ReplaceResult result = engine.Run(source, monitor);
     bool cancelled = CancelRequested || result.cancelled;
-    if (!cancelled && result.Delivered()) DeliverReplaceResult(result.output);
+    if (!cancelled && result.Delivered()) {
+        // The final count and the rate over the whole pass, as the last refresh would show them.
+        std::uint32_t elapsed = std::max<std::uint32_t>(1, clock() - startTick);
+        int rate = static_cast<int>(RoundedQuotient(std::int64_t{result.found} * 1000, elapsed));
+        progress.SetCount(WideView(ProgressLabel({.found = result.found, .rate = rate, .percent = 100})));
+        progress.ShowApplying();
+        DeliverReplaceResult(result.output);
+    }
     progress.HideProgress();
     if (cancelled) return;
 
@@ -62,13 +70,10 @@ void TFormMain::ReplaceManyPass(const ReplacementTable& table) {
 }
 
 void TFormMain::DeliverReplaceResult(const std::u16string& output) {
-    // One replacement of the whole text: the editor keeps the old text as its one undo step.
-    // The clipboard is never touched.
+    // One replacement of the whole text, one undo step after the history before it; the caret
+    // at the end. The clipboard is never touched.
     BusyCursor busy;
-    SendMessageW(memo, EM_SETSEL, 0, -1);
-    SendMessageW(memo, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(AsWide(output.c_str())));
-    SendMessageW(memo, EM_SETMODIFY, TRUE, 0);
-    SendMessageW(memo, EM_SCROLLCARET, 0, 0);
+    memo.ReplaceAll(output);
     UpdateCommandStates();
 }
 

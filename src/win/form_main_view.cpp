@@ -4,7 +4,6 @@
 
 #include "core/errors.h"
 #include "core/product.h"
-#include "core/text_change.h"
 #include "win/app.h"
 #include "win/ui/fonts.h"
 #include "win/dlg_about.h"
@@ -29,63 +28,92 @@ bool HasSelection(HWND edit) {
     return start != end;
 }
 
-// Where a control stands in its parent's client area.
-RECT PlaceInParent(HWND control) {
-    RECT place = {};
-    GetWindowRect(control, &place);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
-    return place;
-}
-
 }  // namespace
 
-HWND TFormMain::TextTarget() const {
-    // The edit commands act on the focused text field of this window (the editor or the find
-    // box); when the focus is elsewhere (the toolbar, the menu), on the editor.
+HWND TFormMain::FocusedTextBox() const {
+    // The edit commands act on the focused text box of this window (the find box); when the
+    // focus is anywhere else (the editor, the toolbar, the menu), on the editor.
     HWND focus = GetFocus();
-    if (IsEditControl(focus) && IsChild(Handle(), focus)) return focus;
-    return memo;
+    return IsEditControl(focus) && IsChild(Handle(), focus) ? focus : nullptr;
 }
 
 void TFormMain::UpdateEditCommand(Action& action) {
-    HWND target = TextTarget();
+    HWND box = FocusedTextBox();
     bool enabled = false;
     if (&action == actionEditUndo) {
-        enabled = SendMessageW(target, EM_CANUNDO, 0, 0) != 0;
+        enabled = box ? SendMessageW(box, EM_CANUNDO, 0, 0) != 0 : memo.CanUndo();
+    } else if (&action == actionEditRedo) {
+        enabled = !box && memo.CanRedo();  // a text box has no redo
     } else if (&action == actionEditCut || &action == actionEditCopy) {
-        enabled = HasSelection(target);
+        enabled = box ? HasSelection(box) : memo.HasSelection();
     } else if (&action == actionEditPaste) {
         enabled = IsClipboardFormatAvailable(CF_UNICODETEXT) || IsClipboardFormatAvailable(CF_TEXT);
     } else if (&action == actionEditSelectAll) {
-        enabled = GetWindowTextLengthW(target) > 0;
+        enabled = box ? GetWindowTextLengthW(box) > 0 : !memo.Empty();
     }
     if (enabled != action.Enabled()) action.SetEnabled(enabled);
 }
 
-void TFormMain::actionEditUndoExecute() { SendMessageW(TextTarget(), WM_UNDO, 0, 0); }
-
-void TFormMain::actionEditCutExecute() { SendMessageW(TextTarget(), WM_CUT, 0, 0); }
-
-void TFormMain::actionEditCopyExecute() { SendMessageW(TextTarget(), WM_COPY, 0, 0); }
-
-void TFormMain::actionEditPasteExecute() { SendMessageW(TextTarget(), WM_PASTE, 0, 0); }
-
-void TFormMain::actionEditDeleteExecute() {
-    HWND target = TextTarget();
-    if (HasSelection(target)) {
-        SendMessageW(target, WM_CLEAR, 0, 0);
+void TFormMain::actionEditUndoExecute() {
+    if (HWND box = FocusedTextBox()) {
+        SendMessageW(box, WM_UNDO, 0, 0);
     } else {
-        // The character after the caret, as the Del key takes it (a CR LF line end as a whole).
-        SendMessageW(target, WM_KEYDOWN, VK_DELETE, 0);
-        SendMessageW(target, WM_KEYUP, VK_DELETE, 0xC0000001);
+        memo.Undo();
     }
 }
 
-void TFormMain::actionEditSelectAllExecute() { SendMessageW(TextTarget(), EM_SETSEL, 0, -1); }
+void TFormMain::actionEditRedoExecute() {
+    if (!FocusedTextBox()) memo.Redo();
+}
+
+void TFormMain::actionEditCutExecute() {
+    if (HWND box = FocusedTextBox()) {
+        SendMessageW(box, WM_CUT, 0, 0);
+    } else {
+        memo.Cut();
+    }
+}
+
+void TFormMain::actionEditCopyExecute() {
+    if (HWND box = FocusedTextBox()) {
+        SendMessageW(box, WM_COPY, 0, 0);
+    } else {
+        memo.Copy();
+    }
+}
+
+void TFormMain::actionEditPasteExecute() {
+    if (HWND box = FocusedTextBox()) {
+        SendMessageW(box, WM_PASTE, 0, 0);
+    } else {
+        memo.Paste();
+    }
+}
+
+void TFormMain::actionEditDeleteExecute() {
+    HWND box = FocusedTextBox();
+    if (!box) {
+        memo.Delete();
+    } else if (HasSelection(box)) {
+        SendMessageW(box, WM_CLEAR, 0, 0);
+    } else {
+        // The character after the caret, as the Del key takes it.
+        SendMessageW(box, WM_KEYDOWN, VK_DELETE, 0);
+        SendMessageW(box, WM_KEYUP, VK_DELETE, 0xC0000001);
+    }
+}
+
+void TFormMain::actionEditSelectAllExecute() {
+    if (HWND box = FocusedTextBox()) {
+        SendMessageW(box, EM_SETSEL, 0, -1);
+    } else {
+        memo.SelectAll();
+    }
+}
 
 void TFormMain::ApplyEditorFont() {
     BusyCursor busy;  // a big text is laid out again
-    SendMessageW(memo, WM_SETFONT, reinterpret_cast<WPARAM>(Fonts::Points(editorFontFace, editorFontSize, Dpi())), TRUE);
+    memo.SetFont(editorFontFace, editorFontSize, Dpi());
 }
 
 void TFormMain::SetEditorFontSize(int size) {
@@ -111,7 +139,7 @@ void TFormMain::actionFontSmallerExecute() { SetEditorFontSize(editorFontSize - 
 void TFormMain::actionFontExecute() {
     // The face the editor really shows: one that is not installed would open the dialog at
     // whatever face it lists first.
-    const std::wstring shown = Fonts::RenderedFace(Fonts::Points(editorFontFace, editorFontSize, Dpi()));
+    const std::wstring shown = Fonts::RenderedFace(Fonts::Points(memo.FontFace(), editorFontSize, Dpi()));
     FontRequest font{.face = shown, .size = editorFontSize, .minSize = 6, .maxSize = 30};
     if (!App().GetPrompter().ShowFontDialog(Handle(), font)) return;
     editorFontFace = font.face;
@@ -127,66 +155,10 @@ void TFormMain::ApplyFontFaceToTableWindows(const std::wstring& face) {
 
 void TFormMain::actionWordWrapExecute() {
     bool wordWrap = !actionWordWrap->Checked();
-    if (RecreateMemo(wordWrap)) actionWordWrap->SetChecked(wordWrap);
-}
-
-bool TFormMain::RecreateMemo(bool wordWrap) {
-    // An edit control cannot change its wrapping once created: a new one takes over the text,
-    // selection, modified flag, font, focus and place in the text of the old one, and its last
-    // edit, so that Undo still takes that edit back.
-    RepaintNow();
+    RepaintNow();  // what the menu covered, before the text is laid out again
     BusyCursor busy;
-    HWND old = memo;
-    // Hidden until it holds everything; should the system refuse it, the old one stays as it is.
-    HWND fresh = CreateMemo(wordWrap);
-    if (!fresh) return false;
-    ShowWindow(fresh, SW_HIDE);
-    UnbindControl(old);  // what happens to it from here on is no edit of the document
-    std::u16string text = DocumentText();
-    DWORD start = 0;
-    DWORD end = 0;
-    SendMessageW(old, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    bool modified = Modified();
-    bool focused = GetFocus() == old;
-    LRESULT topCharacter = SendMessageW(old, EM_LINEINDEX, SendMessageW(old, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
-    // The control keeps one edit to undo and has no way to hand it over. Its undo swaps the
-    // edit out, which shows the text before it; the new control then gets that text and the
-    // edit replayed as its own undoable replacement.
-    std::optional<std::u16string> beforeLastEdit;
-    if (SendMessageW(old, EM_CANUNDO, 0, 0)) {
-        SendMessageW(old, WM_SETREDRAW, FALSE, 0);
-        SendMessageW(old, WM_UNDO, 0, 0);
-        beforeLastEdit = EditText(old);
-    }
-
-    // The new control gets its final size first: an edit control given its text and caret while
-    // it has no size keeps a horizontal offset that its scroll bar does not show.
-    RECT place = PlaceInParent(old);
-    SetWindowPos(fresh, old, place.left, place.top, place.right - place.left, place.bottom - place.top, SWP_NOACTIVATE);
-    memo = fresh;
-    if (beforeLastEdit) {
-        SendMessageW(fresh, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(AsWide(beforeLastEdit->c_str())));
-        TextChange change = FindTextChange(*beforeLastEdit, text);
-        std::u16string inserted = text.substr(change.start, change.inserted);
-        SendMessageW(fresh, EM_SETSEL, change.start, change.start + change.removed);
-        SendMessageW(fresh, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(AsWide(inserted.c_str())));
-    } else {
-        SendMessageW(fresh, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(AsWide(text.c_str())));
-    }
-    SendMessageW(fresh, EM_SETMODIFY, modified ? TRUE : FALSE, 0);
-    SendMessageW(fresh, EM_SETSEL, start, end);
-    // The line that held the first character shown comes to the top, then the caret into view.
-    LRESULT topLine = SendMessageW(fresh, EM_LINEFROMCHAR, topCharacter, 0);
-    SendMessageW(fresh, EM_LINESCROLL, 0, topLine - SendMessageW(fresh, EM_GETFIRSTVISIBLELINE, 0, 0));
-    SendMessageW(fresh, EM_SCROLLCARET, 0, 0);
-
-    layout_.Replace(old, fresh);
-    ShowWindow(fresh, SW_SHOWNA);
-    if (focused) SetFocus(fresh);
-    DestroyWindow(old);
-    layout_.Arrange(Handle(), Dpi());
-    UpdateCommandStates();
-    return true;
+    memo.SetWordWrap(wordWrap);
+    actionWordWrap->SetChecked(wordWrap);
 }
 
 void TFormMain::actionFullScreenExecute() { ShowWindow(Handle(), IsZoomed(Handle()) ? SW_RESTORE : SW_MAXIMIZE); }

@@ -5,13 +5,17 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 
 #include "core/local_info.h"
+#include "core/pass_rows.h"
 #include "core/table_editing.h"
 #include "win/app.h"
 #include "win/form_from_to.h"
+#include "win/form_main.h"
 #include "win/resources/resource_ids.h"
 #include "win/system/wide.h"
+#include "win/ui/busy_cursor.h"
 #include "win/ui/dpi.h"
 #include "win/ui/fonts.h"
 
@@ -26,6 +30,8 @@ constexpr int kTitleHeight = 41;
 constexpr int kBottomHeight = 41;
 constexpr int kToolsWidth = 112;
 constexpr int kOptionsColumnWidth = 84;
+constexpr int kSwitchColumnWidth = 20;
+constexpr int kHitsColumnWidth = 56;
 constexpr int kScrollBarRoom = 32;
 constexpr std::array<int, kColumnCount> kInitialColumnWidths = {197, 206, kOptionsColumnWidth};
 constexpr COLORREF kTitleColour = RGB(0x80, 0x80, 0x80);
@@ -75,6 +81,11 @@ void TFormTable::CreateActions() {
     actionSwapColumns = add({.name = "actionSwapColumns", .caption = L"Swap Columns"}, &F::actionSwapColumnsExecute);
     actionCopyAll = add({.name = "actionCopyAll", .caption = L"Copy All"}, &F::actionCopyAllExecute);
     actionPasteAll = add({.name = "actionPasteAll", .caption = L"Paste All"}, &F::actionPasteAllExecute);
+    actionCount = add({.name = "actionCount", .caption = L"Count", .hint = L"Count the hits of each row (F9)",
+                       .shortcut = {VK_F9, 0}},
+                      &F::actionCountExecute);
+    actionSwitch = add({.name = "actionSwitch", .caption = L"Switch On/Off (Space)"}, &F::actionSwitchExecute);
+    actionUndo = add({.name = "actionUndo", .caption = L"Undo", .shortcut = {'Z', kCtrl}}, &F::actionUndoExecute);
     actionFullScreen = add({.name = "actionFullScreen", .caption = L"Full Screen", .shortcut = {VK_F11, 0}},
                            &F::actionFullScreenExecute);
     actionFontLarger = add({.name = "actionFontLarger", .shortcut = {VK_OEM_PLUS, kCtrl},
@@ -90,8 +101,9 @@ void TFormTable::CreateActions() {
                      &F::sbtnMoreClick);
 
     using E = MenuEntry;
-    popupMenuMore = Actions().BuildPopup(
-        {E::Of(*actionCopyAll), E::Of(*actionPasteAll), E::Separator(), E::Of(*actionSwapColumns)});
+    popupMenuMore = Actions().BuildPopup({E::Of(*actionCopyAll), E::Of(*actionPasteAll), E::Separator(),
+                                          E::Of(*actionSwapColumns), E::Of(*actionSwitch), E::Separator(),
+                                          E::Of(*actionUndo)});
 }
 
 void TFormTable::CreateControls() {
@@ -108,6 +120,8 @@ void TFormTable::CreateControls() {
                 Dock::None, kAnchorAll);
     OnNotification(sgTable.Handle(), Grid::kSelectionChanged, [this] { sgTableClick(); });
     OnNotification(sgTable.Handle(), Grid::kRowDoubleClicked, [this] { sgTableDblClick(); });
+    OnNotification(sgTable.Handle(), Grid::kSwitchClicked, [this] { sgTableSwitchClick(); });
+    OnNotification(sgTable.Handle(), Grid::kSpacePressed, [this] { actionSwitch->Execute(); });
 
     panelTitle.Create(Handle(), {.name = "panelTitle", .borderWidth = 8});
     layout_.Add(panelTitle.Handle(), {0, 0, width, kTitleHeight}, Dock::Top);
@@ -163,13 +177,14 @@ void TFormTable::CreateTools() {
         const char* name;
         Action* action;
     } buttons[] = {{"btnAdd", actionAdd}, {"btnEdit", actionEdit}, {"btnDelete", actionDelete},
-                   {"btnMoveUp", actionMoveUp}, {"btnMoveDown", actionMoveDown}};
+                   {"btnMoveUp", actionMoveUp}, {"btnMoveDown", actionMoveDown}, {"btnCount", actionCount}};
     ColumnCursor column{8, 22, 6};
     for (const auto& b : buttons) {
         HWND button = CreateButton(parent, tools, b.name, b.action->Caption().c_str(), column.Next(96, 25),
                                    kAnchorTopLeft, b.action->Id());
         Actions().BindButton(button);
         SetHint(button, b.action->Hint());
+        if (b.action == actionCount) btnCount = button;
     }
     sbtnMore.Create(parent, {.name = "sbtnMore", .caption = L"More", .glyph = FlatButton::Glyph::DropDown,
                              .glyphAfterCaption = true, .framed = true});
@@ -249,6 +264,7 @@ void TFormTable::FormCreate() {
     const Settings& kept = App().KeptSettings();
     gridFontFace_ = ToWide(kept.tableFontFace);
     gridFontSize_ = std::clamp(kept.tableFontSize, kGridFontMin, kGridFontMax);
+    sgTable.SetExtraWidths(Scale(kSwitchColumnWidth), Scale(kHitsColumnWidth));
     ApplyGridFont(false);  // the pair editor comes later and takes the grid font itself
     if (kept.tableWindow) {
         SetWindowPos(Handle(), nullptr, 0, 0, kept.tableWindow->width, kept.tableWindow->height,
@@ -276,6 +292,10 @@ void TFormTable::KeepSettings(Settings& settings) const {
 }
 
 void TFormTable::FormShow() {
+    // A count holds only for the document it was made on.
+    if (!countedHits_.empty() && std::hash<std::u16string>{}(App().FormMain().DocumentText()) != countedDocument_) {
+        ClearCount();
+    }
     UpdateCountLabel();
     sgTable.TableChanged();
     // Activation, which follows, gives the focus back to where it was last: the grid wins.
@@ -300,21 +320,23 @@ void TFormTable::OnSize(int, int) {
 }
 
 void TFormTable::FormResize() {
-    // The options column keeps its width; the two text columns share the rest, leaving room for
-    // the scroll bar.
+    // The options column, the check boxes and the hits keep their widths; the two text columns
+    // share the rest, leaving room for the scroll bar.
     RECT grid;
     GetWindowRect(sgTable.Handle(), &grid);
     const int options = Scale(kOptionsColumnWidth);
-    const int text = TextColumnWidth(grid.right - grid.left, options, Scale(kScrollBarRoom));
+    const int fixed = options + sgTable.SwitchWidth() + sgTable.HitsWidth();
+    const int text = TextColumnWidth(grid.right - grid.left, fixed, Scale(kScrollBarRoom));
     sgTable.SetColumnWidths({text, text, options});
 }
 
 void TFormTable::OnGetMinMaxInfo(MINMAXINFO& info) { info.ptMinTrackSize = {Scale(400), Scale(300)}; }
 
 void TFormTable::OnDpiChanged(int) {
+    sgTable.SetExtraWidths(Scale(kSwitchColumnWidth), Scale(kHitsColumnWidth));
     LoadPictures();
     ApplyFonts();
-    FitToolsColumn();
+    FitToolsColumn(ToWide(WindowText(labelCount)));
     ApplyGridFont(true);
     layout_.Arrange(Handle(), Dpi());
     FormResize();
@@ -340,20 +362,25 @@ bool TFormTable::OnDrawItem(const DRAWITEMSTRUCT& item) {
 // ---- The counter and the row commands --------------------------------------------------------
 
 void TFormTable::UpdateCountLabel() {
-    FitToolsColumn();
-    SetWindowTextW(labelCount, ToWide(CountLabelText(table_)).c_str());
+    // After Count the counter line holds its total until the count no longer holds.
+    const std::wstring text = countedHits_.empty() ? ToWide(CountLabelText(table_))
+                                                   : L"Hits: " + std::to_wstring(countedTotal_);
+    FitToolsColumn(text);
+    SetWindowTextW(labelCount, text.c_str());
 }
 
-void TFormTable::FitToolsColumn() {
+void TFormTable::FitToolsColumn(const std::wstring& shown) {
     const std::wstring widest = ToWide(WidestCountLabelText(table_.ItemCount()));
     HDC dc = GetDC(labelCount);
     HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(labelCount, WM_GETFONT, 0, 0)));
     SIZE text = {};
+    SIZE now = {};
     GetTextExtentPoint32W(dc, widest.c_str(), static_cast<int>(widest.size()), &text);
+    GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &now);
     SelectObject(dc, oldFont);
     ReleaseDC(labelCount, dc);
     // 8 pixels either side, as the buttons have; a pixel more for the rounding to 96 DPI.
-    const int width = std::max(kToolsWidth, dpi::Unscale(text.cx, Dpi()) + 1 + 16);
+    const int width = std::max(kToolsWidth, dpi::Unscale(std::max(text.cx, now.cx), Dpi()) + 1 + 16);
     const int before = toolsWidth_ ? toolsWidth_ : kToolsWidth;
     if (width == toolsWidth_) return;
     toolsWidth_ = width;
@@ -371,12 +398,86 @@ void TFormTable::TableChanged() {
     UpdateCountLabel();
 }
 
+void TFormTable::TableEdited() {
+    modified_ = true;
+    ShowTitle(titleName_);
+    ClearCount();
+    TableChanged();
+}
+
+void TFormTable::RecordUndo() { history_.Record(table_); }
+
+void TFormTable::ShowTitle(std::wstring name) {
+    titleName_ = std::move(name);
+    SetWindowTextW(labelTitle, (titleName_ + (modified_ ? L" *" : L"")).c_str());
+}
+
+void TFormTable::Say(const std::wstring& why) {
+    Host().GetPrompter().Beep();
+    FitToolsColumn(why);
+    SetWindowTextW(labelCount, why.c_str());
+}
+
+void TFormTable::ClearCount() {
+    if (countedHits_.empty() && sgTable.Hits().empty()) return;
+    countedHits_.clear();
+    countedTotal_ = 0;
+    sgTable.SetHits({}, {});
+    UpdateCountLabel();
+}
+
+void TFormTable::actionCountExecute() {
+    const std::u16string text = App().FormMain().DocumentText();
+    TableCount count;
+    {
+        BusyCursor busy;
+        count = CountTable(table_.Items(), text);
+    }
+    countedHits_ = count.rowHits;
+    countedTotal_ = count.found;
+    countedDocument_ = std::hash<std::u16string>{}(text);
+    std::vector<std::wstring> hits, tips;
+    for (std::size_t r = 0; r < count.rowHits.size(); ++r) {
+        const bool never = !count.reach[r].canWin;
+        hits.push_back(never ? L"never" : std::to_wstring(count.rowHits[r]));
+        tips.push_back(ToWide(NeverWinsReason(table_.Items(), r, count.reach[r])));
+    }
+    sgTable.SetHits(std::move(hits), std::move(tips));
+    UpdateCountLabel();
+}
+
+void TFormTable::sgTableSwitchClick() {
+    const int row = sgTable.SwitchClickedRow();
+    if (row < 1 || row > table_.ItemCount()) return;
+    RecordUndo();
+    SwitchRows(table_, row, row);
+    TableEdited();
+}
+
+void TFormTable::actionSwitchExecute() {
+    RecordUndo();  // the selection is always a range of item rows: the rows do change
+    SwitchRows(table_, table_.Top(), table_.Bottom());
+    TableEdited();
+}
+
+void TFormTable::actionUndoExecute() {
+    if (!history_.Undo(table_)) {
+        Say(L"Nothing to undo");
+        return;
+    }
+    TableEdited();
+}
+
 void TFormTable::sgTableClick() { UpdateCountLabel(); }
 
 void TFormTable::sgTableDblClick() { actionEdit->Execute(); }
 
 void TFormTable::btnOKClick() {
-    if (HasSearchPhrase(table_)) SetModalResult(ModalResult::OK);
+    if (!HasSearchPhrase(table_)) {
+        Say(L"No row has a search phrase");
+        return;
+    }
+    SetModalResult(ModalResult::OK);
 }
 
 void TFormTable::sbtnMoreClick() {
@@ -394,8 +495,9 @@ void TFormTable::actionAddExecute() {
     editor.SetCaption(L"Palimp - Add");
     editor.State() = PairEditStateForAdd();
     if (Host().GetPrompter().ShowModal(editor) != ModalResult::OK) return;
+    RecordUndo();
     AddPair(table_, editor.State());
-    TableChanged();
+    TableEdited();
 }
 
 void TFormTable::actionEditExecute() {
@@ -404,23 +506,33 @@ void TFormTable::actionEditExecute() {
     editor.SetCaption(L"Palimp - Edit");
     editor.State() = PairEditStateForEdit(table_);
     if (Host().GetPrompter().ShowModal(editor) != ModalResult::OK) return;
+    RecordUndo();
     ApplyPairEdit(table_, editor.State());
-    TableChanged();
+    TableEdited();
 }
 
 void TFormTable::actionDeleteExecute() {
+    if (table_.Top() == 1 && table_.Bottom() == table_.ItemCount()) {
+        Say(table_.ItemCount() == 1 ? L"The last row stays" : L"Every row is selected: not deleted");
+        return;
+    }
+    RecordUndo();
     table_.DeleteRows(table_.Top(), table_.Bottom());
-    TableChanged();
+    TableEdited();
 }
 
 void TFormTable::actionMoveUpExecute() {
+    if (table_.Top() < 2) return;
+    RecordUndo();
     table_.MoveRowsUp(table_.Top(), table_.Bottom());
-    TableChanged();
+    TableEdited();
 }
 
 void TFormTable::actionMoveDownExecute() {
+    if (table_.Bottom() >= table_.ItemCount()) return;
+    RecordUndo();
     table_.MoveRowsDown(table_.Top(), table_.Bottom());
-    TableChanged();
+    TableEdited();
 }
 
 void TFormTable::actionSelectAllExecute() {
@@ -429,8 +541,9 @@ void TFormTable::actionSelectAllExecute() {
 }
 
 void TFormTable::actionSwapColumnsExecute() {
+    RecordUndo();
     table_.SwapSearchReplace();
-    TableChanged();
+    TableEdited();
 }
 
 void TFormTable::actionFullScreenExecute() { ShowWindow(Handle(), IsZoomed(Handle()) ? SW_RESTORE : SW_MAXIMIZE); }

@@ -1,7 +1,9 @@
 // The table editor window (one instance, FormTable), shown modally by Replace Many: the grid of
-// replacement pairs with its row commands, the pair editor for Add and Edit, table files (Open,
-// Save As, the table folder's menu), Copy All and Paste All through the clipboard, and "Replace
-// All", which closes it with OK once some row has a search phrase.
+// replacement pairs with its row commands (each undoable with Ctrl+Z), a check box per row to
+// switch it off, Count (the hits of each row in the document, without changing it), the pair
+// editor for Add and Edit, table files (Open, Save As, the table folder's menu) with a question
+// before an edited table is replaced, Copy All and Paste All through the clipboard, and
+// "Replace All", which closes it with OK once some row has a search phrase.
 //
 // The class is spread over two sources: form_table.cpp (controls, layout, fonts, the row
 // commands) and form_table_files.cpp (table files, the folder menu, the clipboard).
@@ -15,6 +17,7 @@
 
 #include "core/replacement_table.h"
 #include "core/settings.h"
+#include "core/table_history.h"
 #include "win/ui/flat_button.h"
 #include "win/ui/grid.h"
 #include "win/ui/layout.h"
@@ -54,8 +57,17 @@ public:
     // A file that cannot be read gives a message and changes nothing.
     void LoadTable(const std::wstring& path);
     // Writes the table to path, asking before it replaces a file; an empty path only beeps. A
-    // file that cannot be written gives a message and stays as it was.
-    void SaveTable(const std::wstring& path);
+    // file that cannot be written gives a message and stays as it was. True once written.
+    // Saving the table back to its own file asks nothing (askToReplace false).
+    bool SaveTable(const std::wstring& path, bool askToReplace = true);
+
+    // Whether the table was edited since it was opened, saved or started; "*" in the title.
+    bool Modified() const { return modified_; }
+    // Before the table is replaced or the program ends: with an edited table, "Save changes to
+    // <table>?" (Yes, No, Cancel). True when the caller may go on: saved, No, or nothing to save.
+    bool QuerySaveTable();
+    // The hits of the last Count, empty when there is none (or it no longer holds).
+    const std::vector<int>& CountedHits() const { return countedHits_; }
 
     // Puts the window's size, the grid font and the current table file into settings; FormCreate
     // takes them over from the settings kept at the last run.
@@ -90,9 +102,23 @@ private:
     void FormResize();
     void UpdateCountLabel();
     // Widens the tools column (never below its design width) so that the longest counter of
-    // the table fits on one line in the counter's font; the grid gives up the room.
-    void FitToolsColumn();
+    // the table, and the text shown now, fit on one line in the counter's font; the grid gives
+    // up the room.
+    void FitToolsColumn(const std::wstring& shown);
     void TableChanged();
+    // After a row command changed the table: modified, the count gone, the grid caught up.
+    void TableEdited();
+    // Records the table for Undo before a row command.
+    void RecordUndo();
+    // The title label: the table's name, "*" when modified.
+    void ShowTitle(std::wstring name);
+    // A command that cannot do what was asked says why in the counter line, with a beep.
+    void Say(const std::wstring& why);
+    void ClearCount();
+    void sgTableSwitchClick();
+    void actionCountExecute();
+    void actionSwitchExecute();
+    void actionUndoExecute();
     void sgTableClick();
     void sgTableDblClick();
     void btnOKClick();
@@ -129,6 +155,13 @@ private:
     int gridFontSize_ = 10;
     std::wstring tableFolder_;
     std::wstring fileName_;
+    std::wstring titleName_;
+    bool modified_ = false;
+    TableHistory history_;
+    // The last Count: each row's hits, the total, and the document's hash then.
+    std::vector<int> countedHits_;
+    int countedTotal_ = 0;
+    std::size_t countedDocument_ = 0;
     HIMAGELIST pictures_ = nullptr;
     HMENU popupMenuMore = nullptr;
     HMENU popupMenuOpen = nullptr;
@@ -148,6 +181,7 @@ private:
     Panel panelOKCancel;
     HWND btnOK = nullptr;
     HWND btnCancel = nullptr;
+    HWND btnCount = nullptr;
 
     Action* actionAdd = nullptr;
     Action* actionEdit = nullptr;
@@ -158,6 +192,9 @@ private:
     Action* actionSwapColumns = nullptr;
     Action* actionCopyAll = nullptr;
     Action* actionPasteAll = nullptr;
+    Action* actionCount = nullptr;
+    Action* actionSwitch = nullptr;
+    Action* actionUndo = nullptr;
     // Keyboard ways to the flat buttons of the title row and to the More menu, which take no focus.
     Action* actionOpen = nullptr;
     Action* actionOpenLast = nullptr;

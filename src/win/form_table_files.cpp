@@ -1,10 +1,12 @@
 // The table editor's files and clipboard: Open and Save As with their dialogs, loading and the
 // atomic save of table files, the table folder's menu under the arrow button, and Copy All and
 // Paste All. A file or clipboard that cannot be used is an ordinary event: a message says so
-// and the table, the file on disk and the title stay as they were.
+// and the table, the file on disk and the title stay as they were. An edited table is never
+// replaced without the question whether to save it.
 #include <windows.h>
 
 #include "core/errors.h"
+#include "core/pass_rows.h"
 #include "core/table_editing.h"
 #include "core/table_file.h"
 #include "core/wide_string.h"
@@ -22,6 +24,7 @@ namespace {
 
 constexpr wchar_t kTableFilter[] = L"Palimp Table (*.palimp)|*.palimp|All Files (*.*)|*.*";
 constexpr wchar_t kNewTableTitle[] = L"What to replace";
+constexpr wchar_t kPastedTableTitle[] = L"Pasted table";
 constexpr int kClipboardPauseMs = 200;
 
 bool FolderExists(const std::wstring& path) {
@@ -44,11 +47,33 @@ FileDialogRequest TFormTable::DialogRequest(std::wstring title, DWORD flags) con
 void TFormTable::NewTable() {
     table_.NewTable();
     fileName_.clear();
-    SetWindowTextW(labelTitle, kNewTableTitle);
+    modified_ = false;
+    history_.Clear();
+    ClearCount();
+    ShowTitle(kNewTableTitle);
     TableChanged();
 }
 
+bool TFormTable::QuerySaveTable() {
+    if (!modified_) return true;
+    const std::wstring name = !fileName_.empty()                ? titleName_
+                              : titleName_ == kPastedTableTitle ? std::wstring(L"the pasted table")
+                                                                : std::wstring(L"the new table");
+    const std::wstring question = L"Save changes to " + name + L"?";
+    // At the program's end the table window is hidden: the question belongs to the main window.
+    HWND owner = IsWindowVisible(Handle()) ? Handle() : Owner();
+    const int answer = Host().GetPrompter().ShowMessageBox(owner, question, L"Palimp",
+                                                          MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON1);
+    if (answer == IDNO) return true;
+    if (answer != IDYES) return false;
+    // Yes goes on only once the table is safe on disk: a new table asks for its name first.
+    if (!fileName_.empty()) return SaveTable(fileName_, false);
+    auto path = Host().GetPrompter().SaveFile(Handle(), DialogRequest(L"Save As", OFN_PATHMUSTEXIST));
+    return path && SaveTable(*path);
+}
+
 void TFormTable::stbnOpenClick() {
+    if (!QuerySaveTable()) return;
     auto path = Host().GetPrompter().OpenFile(Handle(), DialogRequest(L"Open", OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST));
     if (path) LoadTable(*path);
 }
@@ -68,30 +93,35 @@ void TFormTable::LoadTable(const std::wstring& path) {
         ShowError(failure.Message());
         return;
     }
-    TableChanged();
     fileName_ = path;
-    SetWindowTextW(labelTitle, ToWide(StripExtension(U16View(path))).c_str());
+    modified_ = false;
+    history_.Clear();
+    ClearCount();
+    ShowTitle(ToWide(StripExtension(U16View(path))));
+    TableChanged();
 }
 
-void TFormTable::SaveTable(const std::wstring& path) {
+bool TFormTable::SaveTable(const std::wstring& path, bool askToReplace) {
     if (path.empty()) {
         Host().GetPrompter().Beep();
-        return;
+        return false;
     }
-    if (FileExists(path) &&
+    if (askToReplace && FileExists(path) &&
         Host().GetPrompter().ShowMessageBox(Handle(), L"File exists.\r\nDo you want to replace it?", L"Palimp",
                                             MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
-        return;
+        return false;
     }
     try {
         BusyCursor busy;
         WriteFileReplacing(path, WriteTableFile(TableContentOf(table_)));
     } catch (const EFCreateError& failure) {
         ShowError(failure.Message());
-        return;
+        return false;
     }
     fileName_ = path;
-    SetWindowTextW(labelTitle, ToWide(StripExtension(U16View(path))).c_str());
+    modified_ = false;
+    ShowTitle(ToWide(StripExtension(U16View(path))));
+    return true;
 }
 
 void TFormTable::ShowError(const std::u16string& message) {
@@ -121,6 +151,7 @@ std::vector<std::wstring> TFormTable::BuildOpenMenu() {
 void TFormTable::sbtnOpenLastClick() {
     std::vector<std::wstring> captions = BuildOpenMenu();
     int command = DropDown(popupMenuOpen, sbtnOpenLast.Handle());
+    if (command >= 1 && !QuerySaveTable()) return;
     if (command == 1) {
         NewTable();
     } else if (command > 1 && static_cast<size_t>(command) <= captions.size()) {
@@ -133,7 +164,8 @@ void TFormTable::actionCopyAllExecute() {
     bool copied = false;
     {
         BusyCursor busy;
-        copied = PutClipboardText(Handle(), CopyAllText(table_.Items()));
+        // Switched-off rows stay behind: the clipboard gets the pairs that take part.
+        copied = PutClipboardText(Handle(), CopyAllText(RowsSwitchedOn(table_.Items())));
         WaitMs(kClipboardPauseMs, Host());
     }
     if (!copied) ShowError(u"Cannot open clipboard");
@@ -144,19 +176,30 @@ void TFormTable::actionPasteAllExecute() {
     {
         BusyCursor busy;
         text = ReadClipboardText(Handle());
-        if (text) {
-            PasteAllText(table_, *text);  // an empty clipboard leaves the table as it was
-            table_.SetRow(1);
-            sgTable.TableChanged();  // the wait repaints the new rows
-        }
-        WaitMs(kClipboardPauseMs, Host());
     }
     if (!text) {
         ShowError(u"Cannot open clipboard");
         return;
     }
+    // A clipboard without text (a picture, say) leaves the table as it was.
+    if (ParsePastedTable(*text).empty()) {
+        Say(L"No text on the clipboard");
+        return;
+    }
+    if (!QuerySaveTable()) return;
+    RecordUndo();
+    {
+        BusyCursor busy;
+        PasteAllText(table_, *text);
+        table_.SetRow(1);
+        sgTable.TableChanged();  // the wait repaints the new rows
+        WaitMs(kClipboardPauseMs, Host());
+    }
+    // The pasted table belongs to no file until it is saved: Save As proposes no name.
+    fileName_.clear();
+    titleName_ = kPastedTableTitle;
     table_.SetRow(1);
-    TableChanged();
+    TableEdited();
 }
 
 }  // namespace palimp

@@ -13,8 +13,6 @@ namespace {
 using ::testing::HasSubstr;
 using namespace std::string_literals;
 
-constexpr const char* kRefusal =
-    ": has no byte order mark and is not UTF-8; nothing written (--ansi 1252 reads it as Windows-1252)\n";
 
 struct CodePageCase {
     const char* name;
@@ -23,7 +21,7 @@ struct CodePageCase {
     std::string input;
     int exit;
     std::string written;  // the file after -i
-    bool refused;         // the message names --ansi 1252
+    std::string refused;  // the first bad byte the refusal names; empty: none
 };
 
 void PrintTo(const CodePageCase& c, std::ostream* os) { *os << c.name; }
@@ -40,7 +38,10 @@ TEST_P(CodePageChoice, DecidesHowAFileWithoutAMarkIsReadAndWritten) {
     const CliOutcome run = Run(args);
     EXPECT_EQ(run.exit, c.exit) << run.err;
     EXPECT_EQ(Read("in.txt"), c.written);
-    EXPECT_EQ(run.err, c.refused ? "palimp-replace: " + Arg("in.txt") + kRefusal : "");
+    EXPECT_EQ(run.err, c.refused.empty() ? ""
+                                         : "palimp-replace: " + Arg("in.txt") + ": has no byte order mark and is not "
+                                           "UTF-8: byte " + c.refused + "; nothing written (--ansi 1252 reads it as "
+                                           "Windows-1252)\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -48,22 +49,26 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Regression: pure ASCII counted as Windows-1252 and came back as bytes 94 and 85.
         CodePageCase{"AsciiStaysUtf8", kUtf8CodePage, {}, "say \"hi\"...", 0,
-                     "say \xE2\x80\x9Dhi\xE2\x80\x9D\xE2\x80\xA6", false},
-        CodePageCase{"Utf8StaysUtf8", kUtf8CodePage, {}, "caf\xC3\xA9 \"", 0, "caf\xC3\xA9 \xE2\x80\x9D", false},
-        CodePageCase{"EightBitIsRefused", kUtf8CodePage, {}, "caf\xE9 \"", 1, "caf\xE9 \"", true},
-        CodePageCase{"EightBitWithoutHitsIsRefusedToo", kUtf8CodePage, {}, "caf\xE9", 1, "caf\xE9", true},
-        CodePageCase{"ACutOffSequenceIsNoUtf8", kUtf8CodePage, {}, "\" caf\xC3", 1, "\" caf\xC3", true},
-        CodePageCase{"CountingDoesNotReadItEither", kUtf8CodePage, {"--count"}, "caf\xE9 \"", 1, "caf\xE9 \"", true},
-        CodePageCase{"Ansi1252ReadsIt", kUtf8CodePage, {"--ansi", "1252"}, "caf\xE9 \"", 0, "caf\xE9 \x94", false},
-        CodePageCase{"Ansi1252SpelledCp1252", kUtf8CodePage, {"--ansi=CP1252"}, "caf\xE9 \"", 0, "caf\xE9 \x94", false},
-        CodePageCase{"Ansi1252SpelledWindows1252", kUtf8CodePage, {"--ansi", "windows-1252"}, "\xE9\"", 0, "\xE9\x94", false},
-        CodePageCase{"Ansi1252TakesAsciiAsItsOwn", kUtf8CodePage, {"--ansi", "1252"}, "\"", 0, "\x94", false},
-        CodePageCase{"Ansi1252KeepsUtf8Utf8", kUtf8CodePage, {"--ansi", "1252"}, "\xC3\xA9\"", 0, "\xC3\xA9\xE2\x80\x9D", false},
-        CodePageCase{"DefaultOf1252", kWindows1252, {}, "caf\xE9 \"", 0, "caf\xE9 \x94", false},
-        CodePageCase{"AnsiUtf8OverADefaultOf1252", kWindows1252, {"--ansi", "UTF-8"}, "caf\xE9 \"", 1, "caf\xE9 \"", true},
-        CodePageCase{"AnsiByNumber", kWindows1252, {"--ansi", "65001"}, "\"", 0, "\xE2\x80\x9D", false},
-        CodePageCase{"MarksDecideWhateverTheCodePage", kUtf8CodePage, {}, "\xFF\xFE\"\0"s, 0, "\xFF\xFE\x1D\x20"s, false},
-        CodePageCase{"ConversionToUtf8NeedsTheTextToo", kUtf8CodePage, {"--encoding", "utf8"}, "\xE9\"", 1, "\xE9\"", true}),
+                     "say \xE2\x80\x9Dhi\xE2\x80\x9D\xE2\x80\xA6", ""},
+        CodePageCase{"Utf8StaysUtf8", kUtf8CodePage, {}, "caf\xC3\xA9 \"", 0, "caf\xC3\xA9 \xE2\x80\x9D", ""},
+        CodePageCase{"EightBitIsRefused", kUtf8CodePage, {}, "caf\xE9 \"", 1, "caf\xE9 \"", "0xE9 at offset 3, line 1"},
+        CodePageCase{"EightBitWithoutHitsIsRefusedToo", kUtf8CodePage, {}, "x\ncaf\xE9", 1, "x\ncaf\xE9",
+                     "0xE9 at offset 5, line 2"},
+        CodePageCase{"ACutOffSequenceIsNoUtf8", kUtf8CodePage, {}, "\" caf\xC3", 1, "\" caf\xC3", "0xC3 at offset 5, line 1"},
+        CodePageCase{"CountingDoesNotReadItEither", kUtf8CodePage, {"--count"}, "caf\xE9 \"", 1, "caf\xE9 \"",
+                     "0xE9 at offset 3, line 1"},
+        CodePageCase{"Ansi1252ReadsIt", kUtf8CodePage, {"--ansi", "1252"}, "caf\xE9 \"", 0, "caf\xE9 \x94", ""},
+        CodePageCase{"Ansi1252SpelledCp1252", kUtf8CodePage, {"--ansi=CP1252"}, "caf\xE9 \"", 0, "caf\xE9 \x94", ""},
+        CodePageCase{"Ansi1252SpelledWindows1252", kUtf8CodePage, {"--ansi", "windows-1252"}, "\xE9\"", 0, "\xE9\x94", ""},
+        CodePageCase{"Ansi1252TakesAsciiAsItsOwn", kUtf8CodePage, {"--ansi", "1252"}, "\"", 0, "\x94", ""},
+        CodePageCase{"Ansi1252KeepsUtf8Utf8", kUtf8CodePage, {"--ansi", "1252"}, "\xC3\xA9\"", 0, "\xC3\xA9\xE2\x80\x9D", ""},
+        CodePageCase{"DefaultOf1252", kWindows1252, {}, "caf\xE9 \"", 0, "caf\xE9 \x94", ""},
+        CodePageCase{"AnsiUtf8OverADefaultOf1252", kWindows1252, {"--ansi", "UTF-8"}, "caf\xE9 \"", 1, "caf\xE9 \"",
+                     "0xE9 at offset 3, line 1"},
+        CodePageCase{"AnsiByNumber", kWindows1252, {"--ansi", "65001"}, "\"", 0, "\xE2\x80\x9D", ""},
+        CodePageCase{"MarksDecideWhateverTheCodePage", kUtf8CodePage, {}, "\xFF\xFE\"\0"s, 0, "\xFF\xFE\x1D\x20"s, ""},
+        CodePageCase{"ConversionToUtf8NeedsTheTextToo", kUtf8CodePage, {"--encoding", "utf8"}, "\xE9\"", 1, "\xE9\"",
+                     "0xE9 at offset 0, line 1"}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST_F(CliTest, TheIssuesExampleWithTheStarterTable) {
@@ -87,7 +92,8 @@ TEST_F(CliTest, ATableWithoutAMarkIsReadInTheCodePageToo) {
     const CliOutcome refused = RunWithStdin({"-t", Arg("latin.palimp")}, "caf\xC3\xA9!");
     EXPECT_EQ(refused.exit, kExitUsage);
     EXPECT_EQ(refused.err, "palimp-replace: " + Arg("latin.palimp") +
-                               ": has no byte order mark and is not UTF-8 (--ansi 1252 reads it as Windows-1252)\n");
+                               ": has no byte order mark and is not UTF-8: byte 0xE9 at offset 6, line 2 (--ansi 1252 reads "
+                               "it as Windows-1252)\n");
     EXPECT_EQ(refused.out, "");
 
     const CliOutcome latin = RunWithStdin({"-t", Arg("latin.palimp"), "--ansi", "1252"}, "caf\xE9!");

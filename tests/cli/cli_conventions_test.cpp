@@ -15,6 +15,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using namespace std::string_literals;
 
 std::string Replaced(std::string text, std::string_view from, std::string_view to) {
     for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
@@ -241,16 +242,81 @@ INSTANTIATE_TEST_SUITE_P(
         DiffCase{"AConversionChangesEveryLine", {"x\ny\n"}, {"--encoding", "utf16le"}, 0,
                  "--- @0\n+++ @0\n@@ -1,2 +1,2 @@\n-x\n-y\n+x\r\n+y\r\n",
                  "Found: 0 in 0 of 1 input\n0 hits: lines 3 and 4\n"},
-        DiffCase{"WithInPlaceAndBackupStillWritesNothing", {"cat"}, {"-i", "--backup", ".bak"}, 0,
-                 "--- @0\n+++ @0\n@@ -1 +1 @@\n-cat\n\\ No newline at end of file\n+dog\n\\ No newline at end of file\n",
-                 "Found: 1 in 1 of 1 input\nline 3: 1\n0 hits: line 4\n"},
         DiffCase{"NothingToShow", {"no hit\n"}, {"--fail-if-none"}, 1, "",
                  "Found: 0 in 0 of 1 input\n0 hits: lines 3 and 4\npalimp-replace: nothing was replaced (--fail-if-none)\n"},
         DiffCase{"ARefusedFileIsNamed", {"cat \xE9", "cat"}, {"--ansi", "utf8"}, 1,
                  "--- @1\n+++ @1\n@@ -1 +1 @@\n-cat\n\\ No newline at end of file\n+dog\n\\ No newline at end of file\n",
-                 "palimp-replace: @0: has no byte order mark and is not UTF-8; nothing written (--ansi 1252 reads it "
-                 "as Windows-1252)\nFound: 1 in 1 of 1 input\nline 3: 1\n0 hits: line 4\n"}),
+                 "palimp-replace: @0: has no byte order mark and is not UTF-8: byte 0xE9 at offset 4, line 1; "
+                 "nothing written (--ansi 1252 reads it as Windows-1252)\nFound: 1 in 1 of 2 inputs; 1 not read "
+                 "(above)\nline 3: 1\n0 hits: line 4\n"},
+        // Regression: an input refused alone gave "Found: 0 in 0 of 0 inputs".
+        DiffCase{"ABinaryFileIsCalledSo", {"cat\0\x01\x02\xFF"s}, {"--ansi", "utf8"}, 1, "",
+                 "palimp-replace: @0: is binary, not text: a NUL byte at offset 3; nothing written\n"
+                 "Found: 0 in 0 of 1 input; 1 not read (above)\n0 hits: lines 3 and 4\n"}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+}  // namespace
+}  // namespace palimp::cli::test
+
+namespace palimp::cli::test {
+namespace {
+
+// sd's pairs on the command line, -q, and find -print0's lists: "@name" is a scratch file,
+// "T" in messages the table's path.
+TEST_F(Conventions, PairsQuietAndFileListsAsLinuxUsersExpect) {
+    Write("a.txt", "a cat");
+    Write("-", "Hat");
+    Write("list", Arg("a.txt") + '\0' + Arg("-") + '\0');
+    Write("holey", Arg("a.txt") + '\0' + '\0' + Arg("a.txt"));
+    const struct {
+        const char* name;
+        std::vector<std::string> args;  // without the table unless they name it
+        std::string stdinBytes;
+        int exit;
+        std::string out, err;
+    } cases[] = {
+        {"pairs alone, in order", {"--pair", "cat", "dog", "W", "--pair", "a", "an", "W"}, "a cat concat", 0,
+         "an dog concat", ""},
+        {"a third word of other letters is a file", {"--pair", "a", "b", "@a.txt"}, "", 0, "b cbt", ""},
+        {"the table's rows come first", {"-t", table_, "--pair", "cat", "cow", "--check"}, "", 1,
+         "--pair 1: never wins: same phrase and options as line 3\nT: 3 rows; 1 never wins\n",
+         "palimp-replace: --pair 1: warning: phrase \"cat\" also on line 3\n"},
+        {"-q keeps the warnings back", {"-q", "-t", table_, "--pair", "cat", "cow"}, "cat", 0, "dog", ""},
+        {"pairs' hits by their place", {"--diff", "--pair", "x", "y", "--pair", "a", "b", "@a.txt"}, "", 0,
+         "--- a.txt\n+++ a.txt\n@@ -1 +1 @@\n-a cat\n\\ No newline at end of file\n+b cbt\n"
+         "\\ No newline at end of file\n",
+         "Found: 2 in 1 of 1 input\n--pair 2: 2\n0 hits: --pair 1\n"},
+        {"a list of names, - a file among them", {"-t", table_, "--files0-from", "@list"}, "cat", 0, "a dogCap", ""},
+        {"a list from standard input", {"-t", table_, "--count", "--files0-from", "-"}, Arg("a.txt"), 0, "1\n", ""},
+        {"an empty name is said and skipped", {"-t", table_, "--files0-from", "@holey"}, "", 1, "a doga dog",
+         "palimp-replace: holey: name 2 is empty\n"},
+        {"an empty list with -i", {"-t", table_, "-i", "--files0-from", "-"}, "", 0, "", ""},
+        {"a missing list", {"-t", table_, "--files0-from", "@none"}, "", 1, "",
+         "palimp-replace: none: cannot read: " + kNoSuchFile + "\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        for (std::string& arg : args) {
+            if (arg.starts_with("@")) arg = Arg(arg.substr(1));
+        }
+        const CliOutcome run = RunWithStdin(args, c.stdinBytes);
+        EXPECT_EQ(run.exit, c.exit) << c.name;
+        EXPECT_EQ(Replaced(Local(run.out), Local(table_), "T"), c.out) << c.name;
+        EXPECT_EQ(Replaced(Local(run.err), Local(table_), "T"), c.err) << c.name;
+    }
+    EXPECT_EQ(Read("a.txt"), "a cat");
+}
+
+TEST_F(CliTest, HelpFitsEightyColumnsAndStatesTheMatchRules) {
+    const std::string help = Run({"--help"}).out;
+    const std::u16string text = DecodeUtf8(help);
+    for (std::size_t at = 0, end; at < text.size(); at = end + 1) {
+        end = text.find(u'\n', at);
+        EXPECT_LE(end - at, 80u) << ToUtf8(text.substr(at, end - at));
+    }
+    EXPECT_THAT(help, HasSubstr("\nWithout C, case is ignored, each letter folded alone: ss is no match for \xC3\x9F.\n"));
+    EXPECT_THAT(help, HasSubstr("\nW: no letter just before or after the match; digits and _ are no letters.\n"));
+}
 
 }  // namespace
 }  // namespace palimp::cli::test

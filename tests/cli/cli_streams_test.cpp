@@ -69,7 +69,8 @@ TEST_F(CliStreams, AFailureStopsStandardOutputWhereTheResultStopsBeingRight) {
     const CliOutcome run = RunWithStdin({"-t", AnimalTable()}, "cat cat cat cat \xE9");
     EXPECT_EQ(run.exit, kExitFailure);
     EXPECT_EQ(run.out, "dog dog dog ");  // the last word waits for the unit after it
-    EXPECT_THAT(run.err, HasSubstr("standard input: has no byte order mark and is not UTF-8; the output stops before it"));
+    EXPECT_THAT(run.err, HasSubstr("standard input: has no byte order mark and is not UTF-8: byte 0xE9 at offset 16, line 1; "
+                                   "the output stops before it"));
 }
 
 // An input that cannot be held is refused at once: nothing read, nothing written.

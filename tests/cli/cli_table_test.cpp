@@ -69,25 +69,42 @@ INSTANTIATE_TEST_SUITE_P(
                   "around \"##\"). A table file is a line or more about the table, a line \"##\", then one "
                   "line per pair: phrase, TAB, replacement, TAB, options; --tsv reads plain TAB-separated "
                   "lines, every line a pair\n"},
-        TableCase{"BinaryBytes", "\x7F" "ELF\x01\x01\x01\0\0\0\x90\xFF\x03"s, {}, 2, "a cat", kNoMarker},
+        TableCase{"BinaryBytes", "\x7F" "ELF\x01\x01\x01\0\0\0\x90\xFF\x03"s, {}, 2, "a cat",
+                  ": is binary, not text: a NUL byte at offset 7\n"},
+        // Regression: a table saved as UTF-16 without its mark was said to have no "##" line.
+        TableCase{"Utf16WithoutItsMark", Utf16Bytes(u"T\r\n##\r\ncat\tdog\t\r\n", false, false), {}, 2, "a cat",
+                  ": has no byte order mark and looks like UTF-16 LE (NUL bytes in every other place); the "
+                  "editor saves tables with the mark\n"},
+        TableCase{"NoTabAndAFourthField", "##\ncat dog\na\tan\tW\tx\n", {}, 0, "an cat",
+                  ":2: warning: the line has no TAB, so its whole text is a phrase replaced by nothing\n"
+                  ":3: warning: the line has 4 fields; the 4th is ignored\n"},
+        TableCase{"QuietKeepsTheWarningsBack", "##\ncat dog\na\tan\tW\tx\n", {"-q"}, 0, "an cat", ""},
+        // Regression: --tsv read an ordinary table's description and "##" as pairs.
+        TableCase{"TsvOnATableFile", "Title\n##\ncat\tdog\n", {"--tsv"}, 2, "a cat",
+                  ": line 2 is \"##\", so this is a table file, not TAB-separated lines; --tsv would read its "
+                  "description and \"##\" as pairs (leave --tsv out)\n"},
         TableCase{"NothingAfterTheMarker", "x\n##\n", {}, 0, "a cat", ":2: warning: the table holds no pair\n"},
         TableCase{"UnknownOptionLetters", "##\ncat\tdog\tw\na\tan\tcase\n", {}, 0, "an dog",
-                  ":2: warning: options \"w\": w is no option; only the capitals C (case sensitive) and W "
-                  "(whole words) count\n"
+                  ":2: warning: options \"w\": w is no option; only the capitals C (case sensitive), W "
+                  "(whole words), E (extended: escapes such as \\t) and X (switched off) count\n"
                   ":3: warning: options \"case\": c, a, s, e are no options; only the capitals C (case "
-                  "sensitive) and W (whole words) count\n"},
+                  "sensitive), W (whole words), E (extended: escapes such as \\t) and X (switched off) count\n"},
         TableCase{"AHeaderRow", "##\nsearch\treplace\toptions\ncat\tdog\n", {}, 0, "a dog",
                   ":2: warning: options \"options\": o, p, t, i, n, s are no options; only the capitals C "
-                  "(case sensitive) and W (whole words) count\n"},
+                  "(case sensitive), W (whole words), E (extended: escapes such as \\t) and X (switched off) count\n"},
         TableCase{"MarkersWithBlanksBeforeAndAfter", " ##\n##\n##\t\ncat\tdog\n", {}, 0, "a dog",
                   ":1: warning: \"##\" with blanks around it is not the marker line\n"
                   ":3: warning: \"##\" with blanks around it is read as a pair\n"},
         TableCase{"DuplicatePhrases", "##\ncat\tdog\ncat\tcow\tW\n", {}, 0, "a dog",
                   ":3: warning: phrase \"cat\" also on line 2\n"},
-        TableCase{"ReplacedByItself", "##\ncat\tcat\tC\na\ta\n", {}, 0, "a cat",
+        TableCase{"ReplacedByItself", "##\ncat\tcat\tC\nx\tx\n", {}, 0, "a cat",
                   ":2: warning: replaces \"cat\" by itself, which changes nothing\n"},
         TableCase{"EmptyPhrase", "##\n\tdog\ncat\tdog\n", {}, 0, "a dog",
-                  ":2: warning: no phrase, so the row never matches\n"}),
+                  ":2: warning: no phrase, so the row never matches\n"},
+        TableCase{"SwitchedOffAndExtendedRows", "##\ncat\tdog\tX\na\\x20\tan\\t\tE\n", {}, 0, "an\tcat", ""},
+        TableCase{"InvalidEscapeSkipsTheRow", "##\na\\q\tx\tE\ncat\tdog\n", {}, 0, "a dog",
+                  ":2: warning: phrase: \"\\q\" (character 2) is no escape; the escapes are \\t, \\n, \\r, "
+                  "\\0, \\\\, \\xHH and \\uXXXX; the row is skipped\n"}),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST_F(CliTest, StatsCountThePairsThatCanMatch) {
@@ -157,6 +174,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "T:3: no hit in the input\nT:4: no hit in the input\nT: 3 rows; 2 have no hit in the input\n"},
         CheckCase{"HitsAcrossSeveralFiles", "cat\tdog\nhat\tcap\nab\tx\na\ty\n", {"cat", "hat", "x"}, 1,
                   "T:4: no hit across 3 inputs\nT:5: no hit across 3 inputs\nT: 4 rows; 2 have no hit across 3 inputs\n"},
+        CheckCase{"ARowWithoutTab", "cat dog\na\tb\n", {}, 1,
+                  "T:2: no TAB: the whole line is a phrase replaced by nothing\nT: 2 rows; 1 has no TAB; every one can win\n"},
+        CheckCase{"SwitchedOffRowsAreLeftOut", "a\tx\tX\nab\ty\n", {"ab"}, 0,
+                  "T: 1 row; every one can win and has hits in the input\n"},
+        CheckCase{"ABadEscapeNeverMatches", "\\q\tx\tE\n", {}, 1,
+                  "T:2: never matches: phrase: \"\\q\" (character 1) is no escape; the escapes are \\t, \\n, "
+                  "\\r, \\0, \\\\, \\xHH and \\uXXXX\nT: 1 row; 1 never wins\n"},
         CheckCase{"BothKinds", "a\tx\nab\ty\nz\tw\n", {"a"}, 1,
                   "T:3: never wins: line 2 (\"a\") matches first wherever \"ab\" does\nT:4: no hit in the input\n"
                   "T: 3 rows; 1 never wins; 1 has no hit in the input\n"}),

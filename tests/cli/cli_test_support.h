@@ -23,6 +23,9 @@
 #include "core/table_file.h"
 #include "os/input_file.h"
 #include "os/system_error_text.h"
+#ifdef _WIN32
+#include "os/win_support.h"
+#endif
 
 namespace palimp::cli::test {
 
@@ -41,6 +44,16 @@ inline const std::string kNoSuchFolder = kNoSuchFile;
 inline const std::string kNotAFolder = "Not a directory";
 inline const std::string kIsAFolder = "Is a directory";
 #endif
+
+// Whether -i rewrites an existing file by writing into it rather than putting a new file in
+// its place, as under Wine (where a new file cannot keep the old one's Unix owner and mode).
+inline bool ExistingFilesWrittenInPlace() {
+#ifdef _WIN32
+    return os::UnderWine();
+#else
+    return false;
+#endif
+}
 
 struct CliOutcome {
     int exit = -1;
@@ -139,6 +152,11 @@ protected:
         environment.defaultCodePage = defaultCodePage_;
         environment.codePages = codePages_;
         environment.pieceBytes = pieceBytes_;
+        environment.standardStreamOf = standardStreamOf_;
+        environment.writeStderrChecked = [&outcome](std::string_view bytes) {
+            outcome.err += bytes;
+            return std::error_code();
+        };
         outcome.exit = RunReplaceCli(args, environment);
         return outcome;
     }
@@ -158,6 +176,8 @@ protected:
     unsigned defaultCodePage_ = kWindows1252;
     std::function<CodePageInfo(unsigned)> codePages_;  // unset: the portable code pages
     std::size_t pieceBytes_ = 0;  // bytes read at a time; 0: the program's choice
+    // Which standard stream a path names (1, 2; 0 none), as the real program finds out.
+    std::function<int(const fs::path&)> standardStreamOf_;
 };
 
 // A code page in which byte 0x81 has no character: it reads as U+FFFD and cannot come back.

@@ -4,10 +4,11 @@
 #
 #   fault_check.sh DATA_DIR PROGRAM
 #
-# Regressions: SIGINT, SIGTERM and SIGHUP during -i left the unfinished file of hundreds of MB
+# Regressions: SIGINT, SIGTERM, SIGHUP (and later SIGQUIT) during -i left the unfinished file of hundreds of MB
 # beside the target; two -i runs with different tables on one file both exited 0 and one
 # table's changes were gone.
 set -u
+ulimit -c 0 2>/dev/null  # SIGQUIT below would dump core
 data=$1 program=$2
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
@@ -16,12 +17,12 @@ cp "$data/animals.palimp" .
 fail() { echo "$*" >&2; exit 1; }
 
 # A 300 MB file of NULs (sparse): long enough to be caught with its new content unfinished.
-# A background job of a script starts with SIGINT ignored, as a terminal's Ctrl+C is not
+# A background job of a script starts with SIGINT and SIGQUIT ignored, as a terminal's Ctrl+C is not
 # its business; env gives it the default back, as a job of an interactive shell has it.
-for case in INT:2 TERM:15 HUP:1; do
+for case in INT:2 TERM:15 HUP:1 QUIT:3; do
   signal=${case%:*} number=${case#*:}
   rm -f big.txt && truncate -s 300M big.txt
-  env --default-signal=INT "$program" -t animals.palimp -i big.txt 2>err &
+  env --default-signal=INT,QUIT "$program" -t animals.palimp -i big.txt 2>err &
   pid=$!
   tries=0
   until ls -A | grep -q '^\.palimp-.*\.tmp$'; do

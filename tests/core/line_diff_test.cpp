@@ -114,6 +114,20 @@ TEST(UnifiedDiff, PatchesTheOldTextIntoTheNewOnRandomTexts) {
             continue;
         }
         ASSERT_EQ(Patch(before, diff), after) << "before:\n" << before << "after:\n" << after << "diff:\n" << diff;
+        // Fed in pieces, the new text lagging behind as a pass's result does, the diff is the same.
+        std::string pieces;
+        LineDiffStream stream("a", "b", [&pieces](std::string_view hunk) { pieces += hunk; });
+        for (std::size_t at = 0, lag = 0; at < before.size() || lag < after.size();) {
+            const std::size_t take = 1 + random() % 7;
+            if (at < before.size()) stream.AddOld(std::string_view(before).substr(at, take));
+            at += take;
+            if (at > 5 || at >= before.size()) {
+                stream.AddNew(std::string_view(after).substr(std::min(lag, after.size()), take));
+                lag += take;
+            }
+        }
+        stream.Finish();
+        ASSERT_EQ(pieces, diff);
     }
 }
 

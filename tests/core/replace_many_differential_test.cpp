@@ -17,15 +17,14 @@ namespace palimp {
 namespace {
 
 using replace_test::EngineConfig;
+using replace_test::PairsOf;
+using replace_test::Row;
 using replace_test::Escaped;
+using replace_test::EscapedForm;
 using replace_test::kCornerUnits;
 using replace_test::kOptionCells;
 using replace_test::SpellingsOf;
 using replace_test::Trial;
-
-struct Row {
-    std::u16string search, replace, options;
-};
 
 struct Sample {
     std::vector<Row> rows;
@@ -104,6 +103,13 @@ Sample RandomSample(Random& random, const Shape& shape) {
         row.replace =
             random.Chance(25) ? u"" : RandomString(alphabet + u"xy#", random.Below(4), random);
         row.options = kOptionCells[random.Below(std::size(kOptionCells))];
+        if (HasOption(row.options, kOptionExtended)) {
+            // The cells as escapes that expand to what the text holds, now and then a bad one.
+            const auto pick = [&random] { return random.Below(4); };
+            row.search = EscapedForm(row.search, pick);
+            row.replace = EscapedForm(row.replace, pick);
+            if (random.Chance(5)) row.search.insert(random.Below(row.search.size() + 1), u"\\q");
+        }
         sample.rows.push_back(row);
     }
     if (shape.wide) {
@@ -114,12 +120,6 @@ Sample RandomSample(Random& random, const Shape& shape) {
         }
     }
     return sample;
-}
-
-std::vector<ReplacePair> PairsOf(const std::vector<Row>& rows) {
-    std::vector<ReplacePair> pairs;
-    for (const Row& row : rows) pairs.push_back({row.search, row.replace, row.options});
-    return pairs;
 }
 
 // Removes runs of rows, of text units and of cell units (halving the run down to one) for as

@@ -23,14 +23,12 @@ namespace palimp {
 namespace {
 
 using replace_test::EngineConfig;
+using replace_test::PairsOf;
+using replace_test::Row;
 using replace_test::Escaped;
 using replace_test::LiteralReplaceMany;
 using replace_test::RunEngine;
 using replace_test::Trial;
-
-struct Row {
-    std::u16string search, replace, options;
-};
 
 struct Case {
     const char* name;
@@ -40,12 +38,6 @@ struct Case {
     int found;
     std::vector<int> hits = {};  // checked when given
 };
-
-std::vector<ReplacePair> PairsOf(const std::vector<Row>& rows) {
-    std::vector<ReplacePair> pairs;
-    for (const Row& row : rows) pairs.push_back({row.search, row.replace, row.options});
-    return pairs;
-}
 
 void ExpectOutcome(const ReplaceResult& result, const Case& c) {
     EXPECT_EQ(result.anyPairKept, c.output.has_value());
@@ -215,6 +207,34 @@ TEST_P(ReplaceManyBehaviour, OptionCells) {
         {"W with blanks", {{u"cat", u"dog", u" W "}}, u"Cat concat", u"dog concat", 1},
         {"c,W is whole words without case",
          {{u"cat", u"dog", u"c,W"}}, u"Cat concat", u"dog concat", 1},
+    });
+}
+
+TEST_P(ReplaceManyBehaviour, SwitchedOffRows) {
+    ExpectCases(GetParam(), {
+        {"an X row never matches", {{u"cat", u"dog", u"X"}}, u"cat", std::nullopt, 0, {0}},
+        {"the next row wins in its place",
+         {{u"a", u"1", u"C,X"}, {u"ab", u"2", u""}}, u"ab a", u"2 a", 1, {0, 1}},
+        {"a lower-case x is no option", {{u"a", u"1", u"x"}}, u"a", u"1", 1, {1}},
+    });
+}
+
+TEST_P(ReplaceManyBehaviour, ExtendedRows) {
+    ExpectCases(GetParam(), {
+        {"join lines", {{u"\\r\\n", u" ", u"E"}}, u"a\r\nb\r\nc", u"a b c", 2},
+        {"tab to comma", {{u"\\t", u",", u"E"}}, u"1\t2\t3", u"1,2,3", 2},
+        {"one item per line", {{u", ", u"\\r\\n", u"E"}}, u"x, y", u"x\r\ny", 1},
+        {"hex and code escapes, NUL", {{u"\\x41\\u00e9", u"\\0", u"E,C"}}, u"A\u00e9 a\u00e9",
+         std::u16string(u"\0 a\u00e9", 4), 1},
+        {"without E the backslashes are literal", {{u"\\t", u"T", u""}}, u"\\t\t", u"T\t", 1},
+        {"a bad escape leaves the row out", {{u"\\q", u"x", u"E"}, {u"q", u"y", u""}}, u"\\q",
+         u"\\y", 1, {0, 1}},
+        {"first row wins on the expanded phrase",
+         {{u"a\\u0020", u"1", u"E"}, {u"a b", u"2", u""}}, u"a b", u"1b", 1, {1, 0}},
+        {"whole words weigh the expanded phrase", {{u"\\x63at", u"dog", u"E,W"}}, u"cat cats",
+         u"dog cats", 1},
+        {"a replacement is never rescanned", {{u"\\n", u"\\\\n", u"E"}, {u"\\", u"/", u""}},
+         u"\n\\", u"\\n/", 2},
     });
 }
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <span>
@@ -16,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/escapes.h"
 #include "core/matching.h"
 #include "core/replace_automaton.h"
 #include "core/replace_trie.h"
@@ -80,10 +82,20 @@ inline ReplaceResult LiteralReplaceMany(std::span<const ReplacePair> rows, std::
         std::size_t row;
     };
     std::vector<Kept> kept;
+    // Extended rows' cells, expanded; reserved so that the views into them stay valid.
+    std::vector<std::u16string> expanded;
+    expanded.reserve(2 * rows.size());
     for (std::size_t r = 0; r < rows.size(); ++r) {
-        if (PosForwardNoCase(rows[r].search, text, 1) > 0) {
-            kept.push_back({rows[r].search, rows[r].replace, HasOption(rows[r].options, u'C'),
-                            HasOption(rows[r].options, u'W'), r});
+        if (HasOption(rows[r].options, u'X')) continue;  // switched off
+        std::u16string_view search = rows[r].search, replace = rows[r].replace;
+        if (HasOption(rows[r].options, u'E')) {
+            std::optional<std::u16string> s = ExpandEscapes(search), t = ExpandEscapes(replace);
+            if (!s || !t) continue;  // a bad escape: the row takes no part
+            search = expanded.emplace_back(std::move(*s));
+            replace = expanded.emplace_back(std::move(*t));
+        }
+        if (PosForwardNoCase(search, text, 1) > 0) {
+            kept.push_back({search, replace, HasOption(rows[r].options, u'C'), HasOption(rows[r].options, u'W'), r});
         }
     }
     if (kept.empty()) return result;
@@ -139,6 +151,17 @@ inline ReplaceResult LiteralReplaceMany(std::span<const ReplacePair> rows, std::
     return result;
 }
 
+// A table row of the tests' cases and samples, and the pairs that view its cells.
+struct Row {
+    std::u16string search, replace, options;
+};
+
+inline std::vector<ReplacePair> PairsOf(const std::vector<Row>& rows) {
+    std::vector<ReplacePair> pairs;
+    for (const Row& row : rows) pairs.push_back({row.search, row.replace, row.options});
+    return pairs;
+}
+
 // Units chosen for their corners: letters in both cases, fold-only equivalents (Kelvin, Ohm,
 // capital I with dot, sigma forms), non-word units (space, hyphen, digit, low line, CR, LF, an
 // ordinary combining mark, surrogate halves), word units beyond ASCII.
@@ -152,7 +175,37 @@ inline constexpr char16_t kCornerUnits[] = {
 // letters among other text.
 inline constexpr std::u16string_view kOptionCells[] = {
     u"", u"C", u"W", u"C,W", u"W,C", u"c", u"w", u"cw", u"c,W", u"xCx", u" W ", u"CW",
+    u"E", u"C,E", u"W,E", u"C,W,E", u"e", u"X", u"C,X", u"E,X",
 };
+
+// text written with escapes, as a user of an extended row would write it: every backslash
+// doubled, and the units that pick(unit) chooses written as \uXXXX, \xHH or a named escape.
+// ExpandEscapes gives text back.
+inline std::u16string EscapedForm(std::u16string_view text, const std::function<std::uint32_t()>& pick) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::u16string out;
+    for (char16_t unit : text) {
+        const std::uint32_t how = pick() % 4;
+        const auto hex = [&](int digits) {
+            for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += static_cast<char16_t>(kHex[(unit >> shift) & 15]);
+        };
+        if (unit == u'\\') {
+            out += u"\\\\";
+        } else if (how == 1) {
+            out += u"\\u";
+            hex(4);
+        } else if (how == 2 && unit < 0x100) {
+            out += u"\\x";
+            hex(2);
+        } else if (how == 3 && (unit == u'\t' || unit == u'\n' || unit == u'\r' || unit == 0)) {
+            out += u'\\';
+            out += unit == u'\t' ? u't' : unit == u'\n' ? u'n' : unit == u'\r' ? u'r' : u'0';
+        } else {
+            out += unit;
+        }
+    }
+    return out;
+}
 
 // The units of kCornerUnits and beyond that fold alike with unit, unit among them; empty when
 // no other unit folds like it.

@@ -161,12 +161,34 @@ TEST(Options, ComposeWritesTheCanonicalFormAndKeepsUnchangedOptions) {
         {u"", true, false, true, true, u"W"},       {u"", true, true, true, true, u"C,W"},
         {u"W,C", false, false, false, false, u"C,W"},
         {u"c,w", false, true, false, true, u""},    {u"C", false, false, true, true, u"C,W"},
-        {u"C,W", true, false, false, false, u"W"},  {u"xWx", false, false, false, false, u"W"}};
+        {u"C,W", true, false, false, false, u"W"},  {u"xWx", false, false, false, false, u"W"},
+        // Extended and switched off survive an edit of the other two and come last.
+        {u"X,E,W", true, true, false, false, u"C,W,E,X"}, {u"E", true, false, true, true, u"W,E"},
+        {u"x,e", false, false, false, false, u""}};
     for (const Case& c : cases) {
         EXPECT_EQ(ComposeOptions(c.old, c.changeCase, c.newCase, c.changeWord, c.newWord),
                   c.expected)
             << testing::PrintToString(std::u16string(c.old));
     }
+}
+
+TEST(Options, WithOptionSetsOrClearsOneLetterInTheWrittenForm) {
+    struct Case {
+        std::u16string_view old;
+        char16_t letter;
+        bool on;
+        std::u16string_view expected;
+    } cases[] = {
+        {u"", kOptionOff, true, u"X"},          {u"C,W", kOptionOff, true, u"C,W,X"},
+        {u"W,C,X", kOptionOff, false, u"C,W"},  {u"C", kOptionExtended, true, u"C,E"},
+        {u"E,X", kOptionExtended, false, u"X"}, {u"X", kOptionCase, true, u"C,X"},
+        {u"x", kOptionOff, false, u""},          {u"C,X", kOptionOff, true, u"C,X"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(WithOption(c.old, c.letter, c.on), c.expected) << testing::PrintToString(std::u16string(c.old));
+    }
+    EXPECT_TRUE(IsRowOff({u"a", u"b", u"C,X"}));
+    EXPECT_FALSE(IsRowOff({u"a", u"b", u"x"}));
 }
 
 }  // namespace

@@ -60,11 +60,11 @@ TEST(TableEditing, EditStartsFromTheTopRowAndTicksWhatAllSelectedRowsShare) {
         int top, bottom;
         PairEditState expected;
     } cases[] = {
-        {"one row", 2, 2, {u"a", u"y", true, true, false, true, true, true, true}},
-        {"options read by their capitals", 4, 4, {u"a", u"x", true, true, false, true, true, true, true}},
-        {"replacements differ", 1, 2, {u"a", u"", true, false, true, true, false, true, false}},
-        {"all differ", 1, 3, {u"", u"", true, false, true, false, false, false, false}},
-        {"phrases differ in case only", 4, 5, {u"", u"x", true, true, true, false, true, true, true}},
+        {"one row", 2, 2, {u"a", u"y", true, true, false, true, true, true, true, false, true}},
+        {"options read by their capitals", 4, 4, {u"a", u"x", true, true, false, true, true, true, true, false, true}},
+        {"replacements differ", 1, 2, {u"a", u"", true, false, true, true, false, true, false, false, true}},
+        {"all differ", 1, 3, {u"", u"", true, false, true, false, false, false, false, false, true}},
+        {"phrases differ in case only", 4, 5, {u"", u"x", true, true, true, false, true, true, true, false, true}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(PairEditStateForEdit(TableOf(rows, c.top, c.bottom)), c.expected) << c.what;

@@ -39,6 +39,24 @@ TEST(TableFile, SaveAndLoadKeepRowsOptionsAndAMultiLinePreamble) {
     EXPECT_EQ(TableContentOf(table), content);
 }
 
+TEST(TableFile, SwitchedOffAndExtendedRowsArePlainPairLinesThatRoundTrip) {
+    // Escapes stay backslashes in the file and the letters E and X are plain option text, so the
+    // line has two TABs and nothing a reader of C and W alone would misread.
+    const TableFileContent content{u"", {{u"\\r\\n", u" ", u"E"}, {u"cat", u"dog", u"C,W,X"}, {u"\\t", u",", u"W,E,X"}}};
+    const std::string bytes = WriteTableFile(content);
+    const std::string_view expected =
+        "\xFF\xFE\r\0\n\0#\0#\0\r\0\n\0"
+        "\\\0r\0\\\0n\0\t\0 \0\t\0E\0\r\0\n\0"
+        "c\0a\0t\0\t\0d\0o\0g\0\t\0C\0,\0W\0,\0X\0\r\0\n\0"
+        "\\\0t\0\t\0,\0\t\0W\0,\0E\0,\0X\0\r\0\n\0"sv;
+    EXPECT_EQ(bytes, expected);
+    const TableFileContent read = ReadTableFile(bytes);
+    EXPECT_EQ(read, content);
+    EXPECT_TRUE(HasOption(read.rows[1][kOptionsColumn], kOptionCase));
+    EXPECT_TRUE(HasOption(read.rows[1][kOptionsColumn], kOptionWord));
+    EXPECT_FALSE(HasOption(read.rows[2][kOptionsColumn], kOptionCase));
+}
+
 TEST(TableFile, SplitLinesBreakCombinations) {
     struct Case {
         std::u16string_view text;

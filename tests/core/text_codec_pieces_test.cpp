@@ -83,7 +83,38 @@ TEST(TextCodecPieces, DetectionAndUtf8ScanAgreeWithTheWhole) {
             }
             ASSERT_EQ(detector.Encoding(), DetectTextEncoding(bytes)) << testing::PrintToString(bytes);
             ASSERT_EQ(scanner.WellFormed(), IsWellFormedUtf8(bytes)) << testing::PrintToString(bytes);
+            if (scanner.WellFormed()) continue;
+            // The first bad byte, wherever the pieces end: all before it is UTF-8.
+            Utf8Scanner whole;
+            whole.Feed(bytes);
+            ASSERT_EQ(scanner.BadAt(), whole.BadAt()) << testing::PrintToString(bytes);
+            ASSERT_LT(whole.BadAt(), bytes.size());
+            ASSERT_TRUE(IsWellFormedUtf8(std::string_view(bytes).substr(0, whole.BadAt())));
         }
+    }
+}
+
+TEST(TextCodec, BytesThatAreNoEightBitTextAreToldApart) {
+    using Kind = ByteLook::Kind;
+    using namespace std::string_literals;
+    const struct {
+        const char* name;
+        std::string bytes;
+        Kind kind;
+        std::size_t firstNul;
+    } cases[] = {
+        {"text", "caf\xE9\tx\r\n\f", Kind::kText, std::string::npos},
+        {"UTF-16 LE", "T\0i\0t\0\xE9\0\r\0\n\0"s, Kind::kUtf16Le, 1},
+        {"UTF-16 BE", "\0T\0i\0t\0\xE9"s, Kind::kUtf16Be, 0},
+        {"UTF-16 of other scripts", "\x10\x04\x11\x04 \0"s, Kind::kBinary, 5},
+        {"a NUL", "ab\0cd"s, Kind::kBinary, 2},
+        {"control codes", "\x7F" "ELF\x01\x02\x03", Kind::kBinary, std::string::npos},
+        {"one control code in much text", "\x01" + std::string(200, 'x'), Kind::kText, std::string::npos},
+    };
+    for (const auto& c : cases) {
+        const ByteLook look = LookAtBytes(c.bytes);
+        EXPECT_EQ(look.kind, c.kind) << c.name;
+        EXPECT_EQ(look.firstNul, c.firstNul) << c.name;
     }
 }
 

@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -317,10 +318,11 @@ TEST_F(FileReplacePosix, ReadingGivesTheSystemsReason) {
     }
 }
 
-// Regression: SIGINT, SIGTERM or SIGHUP during -i left the unfinished file of hundreds of MB.
+// Regression: SIGINT, SIGTERM or SIGHUP during -i left the unfinished file of hundreds of MB;
+// later SIGQUIT did.
 TEST_F(FileReplacePosix, TerminationSignalsRemoveTheUnfinishedFileAndEndTheProcessByThem) {
     const fs::path file = dir_ / "doc.txt";
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, 0}) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, 0}) {
         Put(file, "old");
         int ready[2];
         ASSERT_EQ(pipe(ready), 0);
@@ -370,6 +372,103 @@ TEST_F(FileReplacePosix, ASignalHandlerRemovesTheUnfinishedFile) {
     raise(SIGUSR1);
     sigaction(SIGUSR1, &previous, nullptr);
     EXPECT_TRUE(Names().empty());
+}
+
+class FileReplacePosixRegressions : public FileReplacePosix {};
+
+// Regression: on a disk that filled during an in-place overwrite (--keep-links, a hard-linked
+// file), 300,000 bytes became the first part of the new text. Room for the whole result is
+// made first, so the disk is found full before a byte changes.
+TEST_F(FileReplacePosixRegressions, AnInPlaceOverwriteOnAFullDiskChangesNoByte) {
+    const fs::path small = SmallFileSystem("small", "1m");
+    if (small.empty()) GTEST_SKIP() << "mounting needs root";
+    const fs::path file = small / "doc.txt";
+    const std::string original(300000, 'o');
+    Put(file, original);
+    ASSERT_EQ(link(file.c_str(), (small / "alias.txt").c_str()), 0);
+    // The new content fits beside the file, but not also in it.
+    EXPECT_EQ(ReasonOf([&] { ReplaceFileContent(file, std::string(600000, 'n'), {.overwriteInPlace = true}); }),
+              "No space left on device");
+    EXPECT_TRUE(Get(file) == original) << "the file changed";
+    EXPECT_THAT(Names(small), ElementsAre("alias.txt", "doc.txt"));
+}
+
+// Regression: beyond the file size limit (ulimit -f) SIGXFSZ ended the process and left the
+// unfinished file; now the write fails with the system's reason and nothing is left.
+TEST_F(FileReplacePosixRegressions, AWriteBeyondTheFileSizeLimitFailsAndLeavesNothing) {
+    const fs::path file = dir_ / "doc.txt";
+    Put(file, "old");
+    const pid_t child = fork();
+    if (child == 0) {
+        RemoveUnfinishedFilesOnTermination();
+        const struct rlimit limit = {65536, RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(ReasonOf([&] { ReplaceFileContent(file, std::string(200000, 'n')); }) == "File too large" ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << (WIFSIGNALED(status) ? WTERMSIG(status) : -1);
+    EXPECT_EQ(Get(file), "old");
+    EXPECT_THAT(Names(), ElementsAre("doc.txt"));
+}
+
+// Regression: --backup was a copy: as root the copy of a user's set-user-ID program was a
+// set-user-ID program of root's, and owner, group, ACL, extended attributes and times were
+// lost. The backup is now the file itself; where it cannot be (another file system, or the
+// file written in place), a copy that keeps them, set-user-ID dropped when the owner cannot be.
+TEST_F(FileReplacePosixRegressions, ABackupKeepsOwnerModeAttributesAndTimesAndGrantsNoOneElsesRights) {
+    if (!IsRoot()) GTEST_SKIP() << "giving a file to another owner needs root";
+    const fs::path elsewhere = SmallFileSystem("elsewhere", "1m");
+    ASSERT_FALSE(elsewhere.empty());
+    const fs::path file = dir_ / "program";
+    struct Case {
+        const char* name;
+        fs::path backup;
+        bool linked;  // a second name, so the file is written in place
+    } cases[] = {{"the file itself", dir_ / "program.bak", false},
+                 {"a copy on another file system", elsewhere / "program.bak", false},
+                 {"a copy before an in-place overwrite", dir_ / "program.bak", true}};
+    for (const Case& c : cases) {
+        Put(file, "old program");
+        if (c.linked) ASSERT_EQ(link(file.c_str(), (dir_ / "alias").c_str()), 0);
+        ASSERT_EQ(chown(file.c_str(), kNobody, kNobody), 0);
+        ASSERT_EQ(chmod(file.c_str(), 04755), 0);
+        ASSERT_EQ(setxattr(file.c_str(), "user.note", "kept", 4, 0), 0);
+        const struct timespec times[2] = {{1000000000, 0}, {1200000000, 500}};
+        ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+        ReplaceFileContent(file, "new program", {.overwriteInPlace = c.linked, .backup = c.backup});
+        struct stat backup;
+        ASSERT_EQ(stat(c.backup.c_str(), &backup), 0) << c.name;
+        EXPECT_EQ(Get(c.backup), "old program") << c.name;
+        EXPECT_EQ(Get(file), "new program") << c.name;
+        EXPECT_EQ(backup.st_uid, kNobody) << c.name;
+        EXPECT_EQ(backup.st_gid, kNobody) << c.name;
+        EXPECT_EQ(backup.st_mode & 07777, 04755u) << c.name;
+        EXPECT_EQ(backup.st_mtim.tv_sec, 1200000000) << c.name;
+        EXPECT_EQ(backup.st_mtim.tv_nsec, 500) << c.name;
+        EXPECT_EQ(Attribute(c.backup, "user.note"), "kept") << c.name;
+        fs::remove(c.backup);
+        fs::remove(dir_ / "alias");
+    }
+    EXPECT_THAT(Names(elsewhere), ElementsAre());
+
+    // Made by nobody of a program of root's that everyone may write: the copy is nobody's, so
+    // it loses set-user-ID and set-group-ID.
+    ASSERT_EQ(chmod(dir_.c_str(), 0777), 0);
+    Put(file, "root's program");
+    ASSERT_EQ(chown(file.c_str(), 0, 0), 0);
+    ASSERT_EQ(chmod(file.c_str(), 06777), 0);
+    EXPECT_EQ(AsNobody([&] {
+                  return ReasonOf([&] {
+                      ReplaceFileContent(file, "new", {.overwriteInPlace = true, .backup = dir_ / "program.bak"});
+                  });
+              }),
+              "no error");
+    struct stat copy;
+    ASSERT_EQ(stat((dir_ / "program.bak").c_str(), &copy), 0);
+    EXPECT_EQ(copy.st_uid, kNobody);
+    EXPECT_EQ(copy.st_mode & 07777, 0777u);
+    EXPECT_EQ(Get(dir_ / "program.bak"), "root's program");
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "os_test_support.h"
 
 #ifdef _WIN32
@@ -274,6 +276,7 @@ TEST_F(FileReplace, EveryFailingStepLeavesTheOldFileWithTheSystemsReason) {
 #endif
     };
     for (const Case& c : cases) {
+        if (c.step == Step::kRename && ExistingFilesWrittenInPlace()) continue;  // no rename there
         Put(file, "old");
         detail::InjectFault(c.step, c.fault.code);
         ExpectWriteError([&] { ReplaceFileContent(file, "new"); }, Kind::kSystem, c.fault.text);
@@ -285,7 +288,7 @@ TEST_F(FileReplace, EveryFailingStepLeavesTheOldFileWithTheSystemsReason) {
 
 TEST_F(FileReplace, AFolderThatCannotBeFlushedIsReportedAfterTheReplacement) {
     const fs::path file = dir_ / "doc.txt";
-    Put(file, "old");
+    if (!ExistingFilesWrittenInPlace()) Put(file, "old");  // else a new file is renamed in place
     detail::InjectFault(Step::kFlushFolder, kIoError.code);
     ExpectWriteError([&] { ReplaceFileContent(file, "new"); }, Kind::kNotDurable,
                      std::string("the new content replaced it, but the system could not flush the"
@@ -314,6 +317,155 @@ TEST_F(FileReplace, TheUnfinishedFilesOfEveryOpenWriterCanBeRemovedAtOnce) {
 #else
     EXPECT_TRUE(Names().empty());
 #endif
+}
+
+// A file with a second name, so that the writer overwrites it in place.
+class InPlace : public FileReplace {
+protected:
+    void SetUp() override {
+        FileReplace::SetUp();
+        file_ = dir_ / "doc.txt";
+        alias_ = dir_ / "alias.txt";
+    }
+    // Puts content in doc.txt, which alias.txt names too; false where no hard link can be made.
+    bool LinkedFile(std::string_view content) {
+        Put(file_, content);
+        std::error_code error;
+        fs::create_hard_link(file_, alias_, error);
+        return !error;
+    }
+    // The unfinished or kept files beside the two names.
+    std::vector<std::string> Others() const {
+        std::vector<std::string> others;
+        for (const std::string& name : Names()) {
+            if (name != "doc.txt" && name != "alias.txt") others.push_back(name);
+        }
+        return others;
+    }
+    fs::path file_, alias_;
+};
+
+class InPlaceRegressions : public InPlace {};
+
+// Regression (Windows): a disk that filled inside a buffer of an in-place overwrite was
+// reported as "nothing written" and the complete result deleted, while 300,000 bytes had
+// become 520,192 bytes of cut new text. Every byte written counts, also of a partial buffer.
+TEST_F(InPlaceRegressions, AWriteCutInsideABufferKeepsTheWholeResultAndSaysTheFileIsPartlyRewritten) {
+    if (!LinkedFile(std::string(300000, 'o'))) GTEST_SKIP() << "no hard links here";
+    // Inside the first 1 MB piece, and inside the second after a whole one.
+    for (const auto& [skip, size] : {std::pair{0, 520192}, std::pair{1, 1572864}}) {
+        const std::string result(static_cast<std::size_t>(size), 'n');
+        FileReplacer writer(file_, {.overwriteInPlace = true});
+        writer.Write(result);
+        detail::InjectFault(Step::kWrite, kDiskFull.code, skip, 4096);
+        const std::string reason = ExpectWriteError([&] { writer.Commit(); }, Kind::kPartlyWritten,
+                                                    std::string(kDiskFull.text) + "; the file is partly rewritten...");
+        const std::vector<std::string> kept = Others();
+        ASSERT_EQ(kept.size(), 1u) << skip;
+        EXPECT_NE(reason.find(kept[0]), std::string::npos) << reason;
+        EXPECT_TRUE(Get(dir_ / kept[0]) == result) << "the only complete copy is kept";
+        const std::size_t cut = static_cast<std::size_t>(skip) * (1 << 20) + 4096;
+        EXPECT_TRUE(Get(file_).substr(0, cut) == result.substr(0, cut)) << skip;
+        fs::remove(dir_ / kept[0]);
+        Put(file_, std::string(300000, 'o'));
+    }
+}
+
+// What "nothing written" promises: a failure before any byte of the file changed leaves it
+// exactly as it was, size included, with nothing beside it. Room for a larger result is made
+// first, so that a full disk is found before the first byte changes.
+TEST_F(InPlaceRegressions, AFailureBeforeTheFirstByteLeavesTheFileAsItWas) {
+    const std::string original = "the original content";
+    if (!LinkedFile(original)) GTEST_SKIP() << "no hard links here";
+    const struct {
+        const char* name;
+        Step step;
+        SystemFault fault;
+        std::string result;
+    } cases[] = {
+        {"no room for a longer result", Step::kExtend, kDiskFull, std::string(100000, 'n')},
+        {"first write of a longer result", Step::kWrite, kDiskFull, std::string(100000, 'n')},
+        {"first write of a shorter result", Step::kWrite, kIoError, "short"},
+    };
+    for (const auto& c : cases) {
+        FileReplacer writer(file_, {.overwriteInPlace = true});
+        writer.Write(c.result);
+        detail::InjectFault(c.step, c.fault.code);
+        ExpectWriteError([&] { writer.Commit(); }, Kind::kSystem, c.fault.text);
+        EXPECT_EQ(Get(file_), original) << c.name;
+        EXPECT_EQ(fs::file_size(alias_), original.size()) << c.name;
+        EXPECT_TRUE(Others().empty()) << c.name;
+    }
+}
+
+class FileReplaceRegressions : public FileReplace {};
+
+// Regression: a program that rewrote the file and then set its modification time back (as
+// touch -r, rsync or an unpacker do) went unseen, and its change was overwritten.
+TEST_F(FileReplaceRegressions, AChangeThatPutsTheModificationTimeBackIsNoticed) {
+    const fs::path file = dir_ / "doc.txt";
+    Put(file, "as read");
+    const auto time = fs::last_write_time(file);
+    FileReplacer writer(file, {.expected = InputFile(file).Stamp()});
+    writer.Write("result");
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // past the clock's grain
+    Put(file, "AS READ");
+    fs::last_write_time(file, time);
+    ExpectWriteError([&] { writer.Commit(); }, Kind::kChanged, kChanged);
+    EXPECT_EQ(Get(file), "AS READ");
+    EXPECT_THAT(Names(), ElementsAre("doc.txt"));
+}
+
+// A backup is the file as it was, times included; where the writer replaces the file by a new
+// one it is that very file under the backup's name.
+TEST_F(InPlace, ABackupIsTheFileAsItWasWithItsTimes) {
+    Put(file_, "old content");
+    const auto old = fs::last_write_time(file_) - std::chrono::hours(30);
+    const struct {
+        const char* name;
+        bool linked;  // a second name: the result is written in place, the backup is a copy
+    } cases[] = {{"replaced by a new file", false}, {"written in place", true}};
+    for (const auto& c : cases) {
+        Put(file_, "old content");
+        if (c.linked && !LinkedFile("old content")) continue;
+        fs::last_write_time(file_, old);
+        Put(dir_ / "doc.txt.bak", "an older backup");
+        const FileStamp before = InputFile(file_).Stamp();
+        ReplaceFileContent(file_, "new content", {.overwriteInPlace = c.linked, .backup = dir_ / "doc.txt.bak"});
+        EXPECT_EQ(Get(file_), "new content") << c.name;
+        EXPECT_EQ(Get(dir_ / "doc.txt.bak"), "old content") << c.name;
+        EXPECT_EQ(fs::last_write_time(dir_ / "doc.txt.bak"), old) << c.name;
+        const FileStamp backup = InputFile(dir_ / "doc.txt.bak").Stamp();
+        EXPECT_EQ(backup.file == before.file, !c.linked && !ExistingFilesWrittenInPlace())
+            << c.name << ": the file itself, or a copy";
+        EXPECT_TRUE(Others().empty() || Others() == std::vector<std::string>{"doc.txt.bak"}) << c.name;
+        fs::remove(alias_);
+    }
+}
+
+TEST_F(InPlace, ABackupThatCannotBeMadeLeavesTheFileAndTheOlderBackup) {
+    const fs::path folderInTheWay = dir_ / "doc.txt~";
+    fs::create_directory(folderInTheWay);
+    Put(file_, "old content");
+    ExpectWriteError([&] { ReplaceFileContent(file_, "new", {.backup = folderInTheWay}); }, Kind::kBackup, "...");
+    if (LinkedFile("old content")) {  // the copy made for an in-place overwrite fails
+        Put(dir_ / "doc.txt.bak", "an older backup");
+        detail::InjectFault(Step::kBackup, kDiskFull.code);
+        ExpectWriteError([&] { ReplaceFileContent(file_, "new", {.overwriteInPlace = true, .backup = dir_ / "doc.txt.bak"}); },
+                         Kind::kBackup, kDiskFull.text);
+        EXPECT_EQ(Get(dir_ / "doc.txt.bak"), "an older backup");
+    }
+    // The rename that would put the result in place fails: the backup link goes again.
+    fs::remove(alias_);
+    fs::remove(dir_ / "doc.txt.bak");
+    if (!ExistingFilesWrittenInPlace()) {
+        detail::InjectFault(Step::kRename, kDenied.code);
+        ExpectWriteError([&] { ReplaceFileContent(file_, "new", {.backup = dir_ / "doc.txt.bak"}); }, Kind::kSystem,
+                         kDenied.text);
+    }
+    EXPECT_EQ(Get(file_), "old content");
+    EXPECT_THAT(Names(), ElementsAre("doc.txt", "doc.txt~"));
+    EXPECT_TRUE(fs::is_empty(folderInTheWay));
 }
 
 }  // namespace

@@ -15,6 +15,9 @@
 
 #include "os/file_replace.h"
 #include "os/input_file.h"
+#ifdef _WIN32
+#include "os/win_support.h"
+#endif
 
 namespace palimp::os::test {
 
@@ -29,6 +32,16 @@ inline void Put(const fs::path& path, std::string_view bytes) {
 inline std::string Get(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Whether the writer puts a new file in place of an existing one by writing into it, as it
+// does under Wine (where a new file cannot keep the old one's Unix owner and mode).
+inline bool ExistingFilesWrittenInPlace() {
+#ifdef _WIN32
+    return UnderWine();
+#else
+    return false;
+#endif
 }
 
 class ScratchFolder : public ::testing::Test {

@@ -99,14 +99,14 @@ TEST_F(DocumentTest, OpenRemembersTheFileForBothDialogs) {
     EXPECT_EQ(OpenDialogNow().fileName, path);
 }
 
-// The editor showed none or only part of the file: Save goes through Save As, whose overwrite
-// question protects the file, until a save succeeded. (Regression: Ctrl+S used to replace the
-// locked file, or the whole binary file by its text up to the first U+0000, without a word.)
-// Regressions: a failed or cut open used to leave the file bound, so a later Save replaced it
-// without a question; a dropped folder used to become a document without a name.
+// The editor showed none of the file: Save goes through Save As, whose overwrite question
+// protects the file, until a save succeeded. (Regression: Ctrl+S used to replace the locked file
+// without a word.)
+// Regressions: a failed open used to leave the file bound, so a later Save replaced it without a
+// question; a dropped folder used to become a document without a name.
 using DocumentRegressions = DocumentTest;
 
-TEST_F(DocumentRegressions, AFailedOrPartialOpenNeverReplacesTheFileWithoutAQuestion) {
+TEST_F(DocumentRegressions, AFailedOpenNeverReplacesTheFileWithoutAQuestion) {
     const std::wstring kOverwrite = L"File exists.\r\nDo you want to replace it?";
     struct Row {
         const char* name;
@@ -121,14 +121,6 @@ TEST_F(DocumentRegressions, AFailedOrPartialOpenNeverReplacesTheFileWithoutAQues
     const Row rows[] = {
         {"a locked file", L"locked.txt", "secret", true, L"Error #4020. Problem during loading file.", L"Error",
          MB_OK | MB_ICONERROR, L""},
-        {"a file cut at U+0000", L"data.bin", std::string("ab\0cd", 5), false,
-         L"data.bin contains NUL characters; Palimp shows the text up to the first one, and saving it would remove "
-         L"the rest.",
-         L"Palimp", MB_OK | MB_ICONWARNING, L"ab"},
-        {"UTF-16 cut at U+0000", L"wide.txt", std::string("\xFF\xFE" "a\0\0\0b\0", 8), false,
-         L"wide.txt contains NUL characters; Palimp shows the text up to the first one, and saving it would remove "
-         L"the rest.",
-         L"Palimp", MB_OK | MB_ICONWARNING, L"a"},
     };
     Start();
     for (const Row& row : rows) {
@@ -445,6 +437,34 @@ TEST_F(DocumentTest, DroppedFiles) {
     EXPECT_EQ(Text(), L"second");
 }
 
+TEST_F(DocumentTest, NulCharactersAreKeptThroughOpenAndSave) {
+    struct Row {
+        const char* name;
+        std::string bytes;
+        std::wstring text;
+    };
+    const Row rows[] = {
+        {"8-bit", std::string("ab\0cd\0", 6), std::wstring(L"ab\0cd\0", 6)},
+        {"UTF-16", std::string("\xFF\xFE" "a\0\0\0b\0", 8), std::wstring(L"a\0b", 3)},
+        {"UTF-8 with a pair", std::string("\xEF\xBB\xBF\0\xF0\x9F\x98\x80\0", 9), std::wstring(L"\0\xD83D\xDE00\0", 4)},
+    };
+    Start();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::wstring path = temp_.Path(L"zeros.txt");
+        WriteBytes(path, row.bytes);
+        size_t messagesBefore = prompter_.Messages().size();
+        OpenThroughDialog(path);
+        EXPECT_EQ(prompter_.Messages().size(), messagesBefore);  // nothing to warn about
+        EXPECT_EQ(Text(), row.text);
+        Select(0, 0);
+        Type(L"!");
+        PressKey('S', kCtrl);  // no detour through Save As
+        EXPECT_EQ(ReadBytes(path), Utf16LeFile(L"!" + row.text));
+        EXPECT_FALSE(Modified());
+    }
+}
+
 TEST_F(DocumentTest, ATwentyMegabyteFileLoads) {
     std::string line(78, 'x');
     line += "\r\n";
@@ -455,6 +475,8 @@ TEST_F(DocumentTest, ATwentyMegabyteFileLoads) {
     WriteBytes(path, bytes);
     // How long it takes is for benchmarks; a busy machine must not fail this test.
     Start(L"\"" + path + L"\"");
+    EXPECT_EQ(Main().Editor().Length(), static_cast<int>(bytes.size()));
+    // Screen readers and automation still read the text through the window.
     EXPECT_EQ(GetWindowTextLengthW(Memo()), static_cast<int>(bytes.size()));
     EXPECT_EQ(Caption(), L"big.txt - Palimp 1.2 Free");
 }

@@ -2,6 +2,8 @@
 // resize, and the new title, a fresh painting and the hourglass during long operations.
 #include "gui_support.h"
 
+#include <Scintilla.h>
+
 #include <functional>
 #include <vector>
 
@@ -113,11 +115,11 @@ TEST_F(FeedbackRegressions, LongWorkShowsTheNewTitleAPaintedWindowAndTheHourglas
         std::wstring caption;
     };
     const Row rows[] = {
-        {"open", WM_SETTEXT, [&] { OpenThroughDialog(path); }, L"big.txt - Palimp 1.2 Free"},
-        {"word wrap off", WM_SETTEXT, [&] { Choose("actionWordWrap"); }, L"big.txt - Palimp 1.2 Free"},
-        {"word wrap on", WM_SETTEXT, [&] { Choose("actionWordWrap"); }, L"big.txt - Palimp 1.2 Free"},
-        {"a larger font", WM_SETFONT, [&] { Choose("actionFontLarger"); }, L"big.txt - Palimp 1.2 Free"},
-        {"save as", WM_GETTEXT,
+        {"open", SCI_ADDTEXT, [&] { OpenThroughDialog(path); }, L"big.txt - Palimp 1.2 Free"},
+        {"word wrap off", SCI_SETWRAPMODE, [&] { Choose("actionWordWrap"); }, L"big.txt - Palimp 1.2 Free"},
+        {"word wrap on", SCI_SETWRAPMODE, [&] { Choose("actionWordWrap"); }, L"big.txt - Palimp 1.2 Free"},
+        {"a larger font", SCI_STYLESETSIZEFRACTIONAL, [&] { Choose("actionFontLarger"); }, L"big.txt - Palimp 1.2 Free"},
+        {"save as", SCI_GETCHARACTERPOINTER,
          [&] {
              prompter_.ChooseInSave(temp_.Path(L"copy.txt"));
              Choose("actionSaveAs");
@@ -139,19 +141,12 @@ TEST_F(FeedbackRegressions, LongWorkShowsTheNewTitleAPaintedWindowAndTheHourglas
     EXPECT_EQ(ReadBytes(temp_.Path(L"copy.txt")).size(), 2 + 2 * bytes.size());
 
     // Messages come with the arrow, after the work.
-    std::wstring cut = temp_.Path(L"cut.bin");
-    WriteBytes(cut, std::string("text\0rest", 9));
-    prompter_.ChooseInOpen(cut);
-    prompter_.AnswerMessage(L"cut.bin contains NUL characters; Palimp shows the text up to the first one, and saving "
-                            L"it would remove the rest.",
-                            IDOK);
-    Choose("actionOpen");
     HANDLE lock = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     prompter_.ChooseInOpen(path);
     prompter_.AnswerMessage(L"Error #4020. Problem during loading file.", IDOK);
     Choose("actionOpen");
     CloseHandle(lock);
-    ASSERT_GE(prompter_.Messages().size(), 2u);
+    ASSERT_GE(prompter_.Messages().size(), 1u);
     for (const TestPrompter::Message& message : prompter_.Messages()) EXPECT_FALSE(message.hourglass) << ToUtf8(ToU16(message.text));
 }
 

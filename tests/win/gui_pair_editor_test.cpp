@@ -77,6 +77,7 @@ TEST_F(PairEditorTest, EditingSeveralRowsChangesOnlyTheTickedFields) {
             {"checkChangeReplace", BST_CHECKED, "comboReplace", true},
             {"checkChangeCase", BST_UNCHECKED, "checkCase", false},
             {"checkChangeWord", BST_UNCHECKED, "checkWord", false},
+            {"checkChangeExtended", BST_CHECKED, "checkExtended", true},  // no row is extended
         };
         for (const auto& f : fields) {
             EXPECT_EQ(Check(f.box), f.ticked) << f.box;
@@ -89,6 +90,7 @@ TEST_F(PairEditorTest, EditingSeveralRowsChangesOnlyTheTickedFields) {
         EXPECT_EQ(Check("checkWord"), static_cast<WPARAM>(BST_INDETERMINATE));
         EXPECT_TRUE(Enabled("btnOK"));
         Press(Get("checkChangeReplace"));
+        Press(Get("checkChangeExtended"));
         EXPECT_FALSE(Enabled("btnOK")) << "no Change: box ticked";
         Press(Get("checkChangeSearch"));
         EXPECT_FALSE(Enabled("btnOK")) << "the search phrase to be written is empty";
@@ -205,6 +207,42 @@ TEST_F(PairEditorTest, TabsAndLineBreaksNeverGetIntoTheBoxesAndTheUserIsTold) {
     }, ModalResult::OK);
     PressKey('N', kCtrl);
     EXPECT_EQ(Table().Table().Cell(kReplaceColumn, 2), u"abcone two three  plain");
+}
+
+TEST_F(PairEditorTest, ExtendedPairsTakeEscapesAndAnInvalidOneKeepsTheDialogOpen) {
+    StartShown();
+    // One action that pumps messages per step, and last in it: a pump can run the next step.
+    prompter_.WhenShownModallyRun(Editor(), {
+        [&] {
+            EXPECT_EQ(TextOf(Get("checkExtended")), L"&Extended (\\t, \\n, \\\\)");
+            EXPECT_EQ(Check("checkExtended"), static_cast<WPARAM>(BST_UNCHECKED));
+            TypeInto(Get("comboSearch"), L"\\r\\n");
+        },
+        [&] { TypeInto(Get("comboReplace"), L"\\q"); },
+        [&] {
+            ClickCentre(Get("checkExtended"));
+            ClickCentre(Get("btnOK"));
+        },
+        [&] {
+            EXPECT_TRUE(Editor().IsModal()) << "closed with an invalid escape";
+            EXPECT_EQ(prompter_.Beeps(), 1);
+            EXPECT_EQ(GetFocus(), EditOf("comboReplace"));  // where the escape is
+            TypeInto(Get("comboReplace"), L"\\t");
+        },
+        [&] { ClickCentre(Get("btnOK")); },
+    });
+    PressKey('N', kCtrl);
+    EXPECT_EQ(Rows(), (std::vector<TableRow>{{}, {u"\\r\\n", u"\\t", u"E"}}));
+    // Edit shows the option; without Extended the same text is taken as it is.
+    InPairEditor([&] {
+        EXPECT_EQ(Check("checkExtended"), static_cast<WPARAM>(BST_CHECKED));
+        Press(Get("checkExtended"));
+        TypeInto(Get("comboReplace"), L"\\q");
+        Press(Get("btnOK"));
+    }, ModalResult::OK);
+    PressKey(VK_F2);
+    EXPECT_EQ(Rows()[1], (TableRow{u"\\r\\n", u"\\q", u""}));
+    EXPECT_EQ(prompter_.Beeps(), 1);
 }
 
 // Regressions: the boxes stopped at 30,000 units and dropped a longer paste without a word.

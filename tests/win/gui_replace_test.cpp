@@ -30,9 +30,7 @@ protected:
     void StartWith(const std::wstring& text) {
         Start();
         SetFocus(Memo());
-        Type(text);
-        SendMessageW(Memo(), EM_SETMODIFY, FALSE, 0);
-        SendMessageW(Memo(), EM_EMPTYUNDOBUFFER, 0, 0);
+        SetDocument(text);
     }
     // A clock that moves 300 ms at every reading, so that the pass refreshes at every chance;
     // onReading runs at each reading.
@@ -70,7 +68,7 @@ TEST_F(ReplaceTest, OnePassOverTheTextWithTheFirstMatchingRowWinning) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         StartWith(L"");
-        SetWindowTextW(Memo(), row.text.c_str());
+        SetDocument(row.text);
         Main().ReplaceManyPass(TableOf(row.pairs));
         EXPECT_EQ(Text(), row.expected);
         EXPECT_TRUE(Modified());
@@ -98,7 +96,7 @@ TEST_F(ReplaceTest, NoPairInTheTextLeavesItAloneAndStillReportsFoundZero) {
     Main().ReplaceManyPass(TableOf({{u"absent", u"x", u""}, {u"", u"y", u""}}));
     EXPECT_EQ(Text(), L"nothing here");
     EXPECT_FALSE(Modified());
-    EXPECT_FALSE(SendMessageW(Memo(), EM_CANUNDO, 0, 0));
+    EXPECT_FALSE(Main().Editor().CanUndo());
     EXPECT_FALSE(Progress().IsVisible());
     EXPECT_EQ(Caption(), L"Untitled - Palimp 1.2 Free (Found: 0; Time: 0.3s)");
 }
@@ -155,7 +153,7 @@ TEST_F(ReplaceTest, TheProgressDialogCountsAndEveryWayOfClosingItCancels) {
     for (const auto& way : ways) {
         SCOPED_TRACE(way.how);
         Start();
-        SetWindowTextW(Memo(), text.c_str());
+        SetDocument(text);
         std::wstring count;
         bool mainDisabled = false;
         FastClock([&](int reading) {
@@ -179,7 +177,7 @@ TEST_F(ReplaceTest, TheProgressDialogCountsAndEveryWayOfClosingItCancels) {
     }
     // The next pass clears the flag and runs to the end.
     Start();
-    SetWindowTextW(Memo(), L"aa");
+    SetDocument(L"aa");
     Main().ReplaceManyPass(TableOf({{u"a", u"b", u""}}));
     EXPECT_FALSE(CancelRequested);
     EXPECT_EQ(Text(), L"bb");

@@ -12,6 +12,10 @@
 
 #include "core/errors.h"
 #include "gui_support.h"
+
+#include <cstdio>
+
+#include "win/ui/processor_faults.h"
 #include "win/dialog_exception.h"
 #include "win/form_notepad.h"
 #include "win/ui/window.h"
@@ -138,6 +142,12 @@ TEST_F(ReportTest, EveryKindOfFailureIsReportedWithItsFactsAndEndsTheProgram) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
+        bool fault = row.query.find(L"EAccessViolation") != std::wstring::npos ||
+                     row.query.find(L"EDivByZero") != std::wstring::npos;
+        if (fault && !kProcessorFaultsBecomeFailures) {
+            std::printf("skipped on this build, which leaves processor faults to the system: %s\n", row.what);
+            continue;
+        }
         Start();
         bool upWithPageOne = false;
         FailWith(row.fail, {[&] {

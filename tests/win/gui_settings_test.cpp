@@ -55,7 +55,7 @@ TEST_F(SettingsTest, WhatTheUserSetIsThereAfterARestart) {
     EXPECT_EQ(Main().EditorFontSize(), 14);
     EXPECT_TRUE(ItemNamed("miFontSize14").Checked());
     EXPECT_FALSE(ActionNamed("actionWordWrap").Checked());
-    EXPECT_TRUE(GetWindowLongW(Memo(), GWL_STYLE) & WS_HSCROLL);  // the editor does not wrap
+    EXPECT_FALSE(Main().Editor().WordWrap());
     EXPECT_TRUE(ActionNamed("actionShowHideFindPanel").Checked());
     EXPECT_TRUE(IsWindowVisible(Named(Main(), "panelFind")));
     EXPECT_TRUE(ItemNamed("miCaseSensitive").Checked());

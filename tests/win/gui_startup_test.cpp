@@ -2,6 +2,8 @@
 // its menu and toolbar, the other windows, a 150 % screen, and closing.
 #include "gui_support.h"
 
+#include "win/ui/fonts.h"
+
 #include <commctrl.h>
 
 #include "win/dialog_exception.h"
@@ -85,7 +87,7 @@ TEST_F(StartupTest, TheMenuBarListsEveryCommandWithItsShortcut) {
     const std::vector<std::wstring> expected = {
         L"File", L"File > New\tCtrl+N", L"File > Open...\tCtrl+O", L"File > Save\tCtrl+S", L"File > Save As...",
         L"File > -", L"File > E&xit",
-        L"&Edit", L"&Edit > &Undo\tCtrl+Z", L"&Edit > -", L"&Edit > Cu&t\tCtrl+X", L"&Edit > &Copy\tCtrl+C",
+        L"&Edit", L"&Edit > &Undo\tCtrl+Z", L"&Edit > &Redo\tCtrl+Y", L"&Edit > -", L"&Edit > Cu&t\tCtrl+X", L"&Edit > &Copy\tCtrl+C",
         L"&Edit > &Paste\tCtrl+V", L"&Edit > &Delete\tDel", L"&Edit > -", L"&Edit > Find\tCtrl+F",
         L"&Edit > Find Next\tF3", L"&Edit > Find Back\tShift+F3", L"&Edit > Replace Many...\tF6", L"&Edit > -",
         L"&Edit > Search for", L"&Edit > Search for > Non-ASCII Character",
@@ -201,7 +203,8 @@ TEST_F(StartupTest, AForcedDpiOf144ScalesTheLayoutByHalf) {
     SendMessageW(Named(Main(), "toolBar"), TB_GETRECT, ActionNamed("actionOpen").Id(), reinterpret_cast<LPARAM>(&button));
     EXPECT_EQ(button.bottom - button.top, 54);
     EXPECT_GE(button.right - button.left, 108);
-    EXPECT_EQ(FontOf(Memo()).lfHeight, -20);  // 10 points at 144 DPI
+    // 10 points at 144 DPI.
+    EXPECT_NEAR(Main().Editor().LineHeight(), LineHeightOf(Fonts::Points(L"Lucida Console", 10, 144)), 1);
     // The error report is laid out in fixed pixels whatever the screen.
     GetClientRect(App().DialogException().Handle(), &client);
     EXPECT_EQ(client, (RECT{0, 0, 442, 394}));
@@ -222,7 +225,7 @@ TEST_F(StartupTest, MovingToA150PercentScreenTakesTheSuggestedPlaceAndRescales) 
     RECT button = {};
     SendMessageW(Named(Main(), "toolBar"), TB_GETRECT, ActionNamed("actionOpen").Id(), reinterpret_cast<LPARAM>(&button));
     EXPECT_EQ(button.bottom - button.top, 54);
-    EXPECT_EQ(FontOf(Memo()).lfHeight, -20);
+    EXPECT_NEAR(Main().Editor().LineHeight(), LineHeightOf(Fonts::Points(L"Lucida Console", 10, 144)), 1);
 }
 
 TEST_F(StartupTest, ClosingAsksAboutUnsavedChanges) {

@@ -167,6 +167,16 @@ RECT PlaceOf(HWND control) {
     return r;
 }
 
+int LineHeightOf(HFONT font) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return metrics.tmAscent + metrics.tmDescent;
+}
+
 LOGFONTW FontOf(HWND control) {
     LOGFONTW lf = {};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof lf, &lf);
@@ -276,48 +286,6 @@ ModalResult RunModal(Form& form, std::vector<std::function<void()>> steps) {
     return form.ShowModal();
 }
 
-namespace {
-
-int ColumnWidth(HWND edit) {
-    HDC dc = GetDC(edit);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(edit, WM_GETFONT, 0, 0)));
-    SIZE size = {};
-    GetTextExtentPoint32W(dc, L"x", 1, &size);
-    SelectObject(dc, old);
-    ReleaseDC(edit, dc);
-    return std::max<LONG>(size.cx, 1);
-}
-
-RECT TextArea(HWND edit) {
-    RECT area = {};
-    SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
-    return area;
-}
-
-}  // namespace
-
-int FirstVisibleColumn(HWND edit, int line) {
-    LRESULT start = SendMessageW(edit, EM_LINEINDEX, line, 0);
-    // The left edge of the line's first character, left of the text area when scrolled.
-    int x = static_cast<short>(LOWORD(SendMessageW(edit, EM_POSFROMCHAR, start, 0)));
-    int width = ColumnWidth(edit);
-    return (TextArea(edit).left - x + width / 2) / width;
-}
-
-int ScrollBarColumn(HWND edit) {
-    SCROLLINFO info = {sizeof(info), SIF_POS};
-    if (!GetScrollInfo(edit, SB_HORZ, &info)) return 0;
-    int width = ColumnWidth(edit);
-    return (info.nPos + width / 2) / width;
-}
-
-bool PositionInView(HWND edit, int position) {
-    LRESULT at = SendMessageW(edit, EM_POSFROMCHAR, position, 0);
-    if (at == -1) return false;
-    POINT p = {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
-    RECT area = TextArea(edit);
-    return PtInRect(&area, p) != FALSE;
-}
 
 Rendering::Rendering(HWND window, RenderingSource source) {
     RECT client = {};
@@ -567,7 +535,15 @@ void GuiTest::PressKey(UINT key, unsigned modifiers) {
 }
 
 void GuiTest::Type(std::wstring_view text) {
-    for (wchar_t ch : text) PostMessageW(GetFocus() ? GetFocus() : Memo(), WM_CHAR, ch, 1);
+    for (wchar_t ch : text) {
+        HWND target = GetFocus() ? GetFocus() : Memo();
+        // The editor starts a line on the Enter key, as typing does; a lone WM_CHAR would be a CR.
+        if (ch == L'\r' && target == Memo()) {
+            PostMessageW(target, WM_KEYDOWN, VK_RETURN, 1 | (MapVirtualKeyW(VK_RETURN, MAPVK_VK_TO_VSC) << 16));
+        } else {
+            PostMessageW(target, WM_CHAR, ch, 1);
+        }
+    }
     Pump();
 }
 
@@ -594,15 +570,17 @@ std::wstring GuiTest::Text() {
 
 std::wstring GuiTest::Caption() { return Main().Caption(); }
 
-bool GuiTest::Modified() { return SendMessageW(Memo(), EM_GETMODIFY, 0, 0) != 0; }
+bool GuiTest::Modified() { return Main().Editor().Modified(); }
 
 std::pair<DWORD, DWORD> GuiTest::Selection() {
-    DWORD start = 0;
-    DWORD end = 0;
-    SendMessageW(Memo(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    return {start, end};
+    auto [start, length] = Main().Editor().Selection();
+    return {static_cast<DWORD>(start), static_cast<DWORD>(start + length)};
 }
 
-void GuiTest::Select(DWORD start, DWORD end) { SendMessageW(Memo(), EM_SETSEL, start, end); }
+void GuiTest::Select(DWORD start, DWORD end) {
+    Main().Editor().Select(static_cast<int>(start), static_cast<int>(end - start));
+}
+
+void GuiTest::SetDocument(std::wstring_view text) { Main().Editor().Load(U16View(text)); }
 
 }  // namespace palimp

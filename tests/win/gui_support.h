@@ -126,6 +126,8 @@ private:
 std::wstring TextOf(HWND control);
 RECT PlaceOf(HWND control);
 LOGFONTW FontOf(HWND control);
+// The height of a line of text in font (its ascent and descent), as an editor lays it out.
+int LineHeightOf(HFONT font);
 SIZE TextExtent(HWND control);
 
 // Whether a label (a static control with text) shows all of its text in its client area, in
@@ -159,14 +161,6 @@ void ClickCentre(HWND control);
 // Shows form through its real modal loop and runs the steps inside it, one per timer tick.
 // Should the steps not end the showing, it ends with Abort, so a test fails instead of hanging.
 ModalResult RunModal(Form& form, std::vector<std::function<void()>> steps);
-
-// What an edit control shows of a line: the column of the first character at the left edge of
-// the text area (0 when the line is not scrolled sideways), and the column its horizontal scroll
-// bar stands at. Both count in the widths of an "x" of the control's font (a fixed-pitch one).
-int FirstVisibleColumn(HWND edit, int line);
-int ScrollBarColumn(HWND edit);
-// Whether the character at position shows inside the edit control's text area.
-bool PositionInView(HWND edit, int position);
 
 // The client area of a window in a bitmap: as it paints it (WM_PRINTCLIENT), or as the screen
 // shows it now, stale pixels included (the window must be visible and uncovered).
@@ -298,6 +292,8 @@ protected:
     // The selection of the editor as start and end (0-based).
     std::pair<DWORD, DWORD> Selection();
     void Select(DWORD start, DWORD end);
+    // The document's text as a freshly opened one: unmodified, nothing to undo.
+    void SetDocument(std::wstring_view text);
 
     TestPrompter prompter_;
     TempFolder temp_;

@@ -203,15 +203,18 @@ TEST_F(TableFilesTest, CopyAllAndPasteAllGoThroughTheRealClipboard) {
     Choose(Table(), "actionSwapColumns");
     PressKey(VK_END);
     ASSERT_NE(Rows(), rows);
+    prompter_.AnswerMessage(L"Save changes to kept?", IDNO);
     Choose(Table(), "actionPasteAll");
     EXPECT_EQ(Rows(), rows);
     EXPECT_EQ(Counter(), L"Item: 1 / 3");
-    EXPECT_EQ(Title(), L"kept");  // the file, its name and its preamble stay
-    EXPECT_EQ(Table().FileName(), temp_.Path(L"kept.palimp"));
-    EXPECT_EQ(Table().Table().Preamble(), u"kept preamble");
+    // Regression: the pasted table kept the file's name, and Save As proposed that file.
+    EXPECT_EQ(Title(), L"Pasted table *");
+    EXPECT_EQ(Table().FileName(), L"");
+    EXPECT_EQ(Table().Table().Preamble(), u"kept preamble");  // the preamble stays
 
     // Only 8-bit text: read in the ANSI code page. Spreadsheet lines: two columns, no options.
     PutClipboardAnsi("caf\xE9\tcafe\r\nplain line\r\n");
+    prompter_.AnswerMessage(L"Save changes to the pasted table?", IDNO);
     Choose(Table(), "actionPasteAll");
     EXPECT_EQ(Rows(), (std::vector<TableRow>{{u"caf\u00E9", u"cafe", u""}, {u"plain line", u"", u""}}));
     // No text at all: the table stays.

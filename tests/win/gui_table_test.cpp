@@ -63,7 +63,8 @@ TEST_F(TableTest, TheWindowAsItOpens) {
                            {"btnDelete", 8, 84, 96, 25},
                            {"btnMoveUp", 8, 115, 96, 25},
                            {"btnMoveDown", 8, 146, 96, 25},
-                           {"sbtnMore", 8, 185, 96, 25}});
+                           {"btnCount", 8, 177, 96, 25},
+                           {"sbtnMore", 8, 216, 96, 25}});
     // The bottom row's buttons and the title row's stand at the right edge, 8 pixels in.
     RECT bottom, cancel = PlaceOf(TableControl("btnCancel")), ok = PlaceOf(TableControl("btnOK"));
     GetClientRect(TableControl("panelOKCancel"), &bottom);
@@ -77,7 +78,7 @@ TEST_F(TableTest, TheWindowAsItOpens) {
     const struct { const char* name; std::wstring text; } texts[] = {
         {"labelTitle", L"What to replace"}, {"labelCount", L"Item: 1 / 1"}, {"stbnOpen", L"Open"},
         {"sbtnSave", L"Save As"}, {"btnAdd", L"Add"}, {"btnEdit", L"Edit"}, {"btnDelete", L"Delete"},
-        {"btnMoveUp", L"Move Up"}, {"btnMoveDown", L"Move Down"}, {"sbtnMore", L"More"},
+        {"btnMoveUp", L"Move Up"}, {"btnMoveDown", L"Move Down"}, {"btnCount", L"Count"}, {"sbtnMore", L"More"},
         {"btnOK", L"Replace All"}, {"btnCancel", L"Cancel"},
     };
     for (const auto& t : texts) EXPECT_EQ(TextOf(TableControl(t.name)), t.text) << t.name;
@@ -113,7 +114,7 @@ TEST_F(TableTest, TheCounterFollowsKeysAndRowCommands) {
         {"End", VK_END, 0, L"Item: 10 / 10", u"ABCDEFGHIJ"},
         {"Move Down at the bottom", VK_DOWN, kCtrl | kAlt, L"Item: 10 / 10", u"ABCDEFGHIJ"},
         {"Shift+Ctrl+Home", VK_HOME, kCtrl | kShift, L"Items: 1..10/10", u"ABCDEFGHIJ"},
-        {"Del with every row selected", VK_DELETE, 0, L"Items: 1..10/10", u"ABCDEFGHIJ"},
+        {"Del with every row selected says why", VK_DELETE, 0, L"Every row is selected: not deleted", u"ABCDEFGHIJ"},
         {"Ctrl+End", VK_END, kCtrl, L"Item: 10 / 10", u"ABCDEFGHIJ"},
         {"Up", VK_UP, 0, L"Item: 9 / 10", u"ABCDEFGHIJ"},
         {"Shift+Up", VK_UP, kShift, L"Items: 8..9/10", u"ABCDEFGHIJ"},
@@ -138,7 +139,8 @@ TEST_F(TableTest, TheCounterFollowsKeysAndRowCommands) {
         EXPECT_EQ(Table().Table().Cell(kSearchColumn, 1), i == 0 ? u"a" : u"A");
     }
     ASSERT_EQ(prompter_.Popups().size(), 2u);
-    EXPECT_EQ(prompter_.Popups()[0].items, (std::vector<std::wstring>{L"Copy All", L"Paste All", L"-", L"Swap Columns"}));
+    EXPECT_EQ(prompter_.Popups()[0].items, (std::vector<std::wstring>{L"Copy All", L"Paste All", L"-", L"Swap Columns",
+                                                                      L"Switch On/Off (Space)", L"-", L"Undo\tCtrl+Z"}));
     RECT more;
     GetWindowRect(TableControl("sbtnMore"), &more);
     EXPECT_EQ(prompter_.Popups()[0].at.x, more.right);  // dropped down under the button, right-aligned
@@ -151,22 +153,23 @@ TEST_F(TableTest, TheMouseSelectsRowsAndRangesAndDoubleClickEdits) {
     LoadLetters(u"ABCDEFGHIJ");
     HWND grid = TableControl("sgTable");
     auto yOf = [&](int row) { RECT cell = TheGrid().Geometry().CellRect(0, row); return (cell.top + cell.bottom) / 2; };
-    ClickAt(grid, 10, yOf(3));
+    const int x = TheGrid().Geometry().CellRect(0, 0).left + 10;  // in the phrases, right of the check boxes
+    ClickAt(grid, x, yOf(3));
     Pump();
     EXPECT_EQ(Counter(), L"Item: 3 / 10");
-    ClickAt(grid, 10, yOf(6), MK_SHIFT);
+    ClickAt(grid, x, yOf(6), MK_SHIFT);
     Pump();
     EXPECT_EQ(Counter(), L"Items: 3..6/10");
-    ClickAt(grid, 10, yOf(0));  // the header selects nothing
+    ClickAt(grid, x, yOf(0));  // the header selects nothing
     Pump();
     EXPECT_EQ(Counter(), L"Items: 3..6/10");
 
     // A drag upwards from row 5 to row 2: the counter shows the range once the button is up.
-    SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, yOf(5)));
-    SendMessageW(grid, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, yOf(3)));
-    SendMessageW(grid, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, yOf(2)));
+    SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, yOf(5)));
+    SendMessageW(grid, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, yOf(3)));
+    SendMessageW(grid, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, yOf(2)));
     EXPECT_EQ(Table().Table().Top(), 2);
-    SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(10, yOf(2)));
+    SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(x, yOf(2)));
     Pump();
     EXPECT_EQ(Counter(), L"Items: 2..5/10");
     EXPECT_EQ(Table().Table().Row(), 2);
@@ -177,9 +180,9 @@ TEST_F(TableTest, TheMouseSelectsRowsAndRangesAndDoubleClickEdits) {
         EXPECT_EQ(Editor().Caption(), L"Palimp - Edit");
         EXPECT_EQ(TextOf(EditorControl("comboSearch")), L"G");
     }, ModalResult::Cancel);
-    SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, yOf(7)));
-    SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(10, yOf(7)));
-    SendMessageW(grid, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, yOf(7)));
+    SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, yOf(7)));
+    SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(x, yOf(7)));
+    SendMessageW(grid, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, yOf(7)));
     Pump();
     EXPECT_TRUE(edited);
     EXPECT_EQ(Letters(), u"ABCDEFGHIJ");  // Cancel changed nothing
@@ -212,13 +215,14 @@ TEST_F(TableTest, ALongTableScrollsByKeysWheelBarAndDrag) {
     // Dragging past the top edge scrolls up and extends the range to the first row shown.
     const int top = grid.TopRow();
     RECT cell = grid.Geometry().CellRect(0, top + 3);
-    SendMessageW(grid.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, cell.top + 2));
-    POINT above = {10, -40};
+    const int x = cell.left + 10;  // in the phrases, right of the check boxes
+    SendMessageW(grid.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, cell.top + 2));
+    POINT above = {x, -40};
     ClientToScreen(grid.Handle(), &above);
     SetCursorPos(above.x, above.y);
-    SendMessageW(grid.Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, -40));
+    SendMessageW(grid.Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, -40));
     for (DWORD start = GetTickCount(); GetTickCount() - start < 400; Sleep(10)) Pump();
-    SendMessageW(grid.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, -40));
+    SendMessageW(grid.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(x, -40));
     Pump();
     EXPECT_LT(grid.TopRow(), top);
     EXPECT_EQ(Table().Table().Top(), grid.TopRow());
@@ -300,7 +304,8 @@ TEST_F(TableTest, ResizingKeepsTheOptionsColumnAndSharesTheRest) {
         GetWindowRect(TableControl("sgTable"), &grid);
         SCOPED_TRACE(size.cx);
         EXPECT_EQ(TheGrid().ColumnWidth(2), Table().Scale(84));
-        EXPECT_EQ(TheGrid().ColumnWidth(0), (grid.right - grid.left - Table().Scale(84) - Table().Scale(32)) / 2);
+        const int fixed = Table().Scale(84) + TheGrid().SwitchWidth() + TheGrid().HitsWidth();
+        EXPECT_EQ(TheGrid().ColumnWidth(0), (grid.right - grid.left - fixed - Table().Scale(32)) / 2);
         EXPECT_EQ(TheGrid().ColumnWidth(1), TheGrid().ColumnWidth(0));
     }
     RECT window;

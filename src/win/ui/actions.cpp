@@ -42,10 +42,8 @@ std::wstring KeyName(UINT key) {
     }
 }
 
-bool IsTextField(HWND hwnd) {
-    wchar_t name[16] = {};
-    return hwnd && GetClassNameW(hwnd, name, 16) && lstrcmpiW(name, L"Edit") == 0;
-}
+// A control that edits text (an edit box, the document view) says so to dialogs.
+bool IsTextField(HWND hwnd) { return hwnd && (SendMessageW(hwnd, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL); }
 
 }  // namespace
 

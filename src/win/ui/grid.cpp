@@ -1,6 +1,8 @@
 // The table grid: geometry, painting, keyboard, mouse and scrolling.
 #include "win/ui/grid.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <numeric>
 #include <vector>
@@ -104,8 +106,8 @@ int GridGeometry::RowAt(int y) const {
 }
 
 int GridGeometry::ColumnAt(int x) const {
-    if (x < 0) return -1;
-    int right = 0;
+    if (x < 0 || InSwitchColumn(x)) return -1;
+    int right = switchWidth > 0 ? switchWidth + lineWidth : 0;
     for (int column = 0; column < kColumnCount; ++column) {
         right += columnWidths[column] + lineWidth;
         if (x < right) return column;
@@ -114,18 +116,30 @@ int GridGeometry::ColumnAt(int x) const {
 }
 
 RECT GridGeometry::CellRect(int column, int row) const {
-    if (column < 0 || column >= kColumnCount || row < 0 || row >= rowCount) return {};
+    if (column < 0 || column > kHitsColumn || (column == kHitsColumn && hitsWidth == 0)) return {};
+    if (row < 0 || row >= rowCount) return {};
     int index = row == 0 ? 0 : row - topRow + 1;
     if (index < 0 || (row > 0 && index == 0)) return {};
     int top = index * Pitch();
     if (top >= clientHeight) return {};
-    int left = 0;
+    int left = switchWidth > 0 ? switchWidth + lineWidth : 0;
     for (int c = 0; c < column; ++c) left += columnWidths[c] + lineWidth;
-    return {left, top, left + columnWidths[column], top + rowHeight};
+    const int width = column == kHitsColumn ? hitsWidth : columnWidths[column];
+    return {left, top, left + width, top + rowHeight};
+}
+
+RECT GridGeometry::SwitchRect(int row) const {
+    if (switchWidth == 0) return {};
+    RECT cell = CellRect(0, row);
+    if (cell.bottom == 0) return {};
+    return {0, cell.top, switchWidth, cell.bottom};
 }
 
 int GridGeometry::RowsWidth() const {
-    return std::accumulate(columnWidths.begin(), columnWidths.end(), 0) + kColumnCount * lineWidth;
+    int width = std::accumulate(columnWidths.begin(), columnWidths.end(), 0) + kColumnCount * lineWidth;
+    if (switchWidth > 0) width += switchWidth + lineWidth;
+    if (hitsWidth > 0) width += hitsWidth + lineWidth;
+    return width;
 }
 
 // ---- The control ---------------------------------------------------------------------------
@@ -139,7 +153,53 @@ void Grid::Create(HWND parent, ReplacementTable& table, const Params& params) {
                            .id = params.id,
                            .background = nullptr,
                            .classStyle = CS_DBLCLKS});
+    // One tool over the whole grid; its text follows the row under the mouse.
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    if (tooltip_) {
+        TTTOOLINFOW tool = {sizeof(tool)};
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = Handle();
+        tool.uId = reinterpret_cast<UINT_PTR>(Handle());
+        tool.lpszText = tipText_.data();
+        SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 480);
+    }
     UpdateScrollBar();
+}
+
+void Grid::SetExtraWidths(int switchPixels, int hitsPixels) {
+    switchWidth_ = std::max(0, switchPixels);
+    hitsWidth_ = std::max(0, hitsPixels);
+    Repaint();
+}
+
+void Grid::SetHits(std::vector<std::wstring> hits, std::vector<std::wstring> tips) {
+    hits_ = std::move(hits);
+    tips_ = std::move(tips);
+    tipRow_ = -1;  // the next mouse move sets the tip afresh
+    Repaint();
+}
+
+std::wstring Grid::RowTip(int row) const {
+    if (row < 1 || static_cast<size_t>(row) > tips_.size()) return {};
+    return tips_[static_cast<size_t>(row) - 1];
+}
+
+void Grid::UpdateTip(int y) {
+    if (!tooltip_) return;
+    const int row = std::max(0, Geometry().RowAt(y));
+    if (row == tipRow_) return;
+    tipRow_ = row;
+    tipText_ = RowTip(row);
+    TTTOOLINFOW tool = {sizeof(tool)};
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(Handle());
+    tool.lpszText = tipText_.data();
+    SendMessageW(tooltip_, TTM_POP, 0, 0);
+    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 GridGeometry Grid::Geometry() const {
@@ -150,7 +210,9 @@ GridGeometry Grid::Geometry() const {
                           .clientWidth = client.right,
                           .clientHeight = client.bottom,
                           .rowCount = table_->RowCount(),
-                          .topRow = topRow_};
+                          .topRow = topRow_,
+                          .switchWidth = switchWidth_,
+                          .hitsWidth = hitsWidth_};
     return geometry;
 }
 
@@ -237,6 +299,11 @@ bool Grid::OnKeyDown(UINT key, unsigned modifiers) {
         case VK_NEXT: target = current + page; break;
         case VK_HOME: target = 1; break;
         case VK_END: target = table_->ItemCount(); break;
+        case VK_SPACE:
+            if (modifiers != 0) return false;
+            SendMessageW(GetParent(Handle()), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Handle()), kSpacePressed),
+                         reinterpret_cast<LPARAM>(Handle()));
+            return true;
         default: return false;
     }
     MoveTo(target, (modifiers & kShift) != 0);
@@ -248,8 +315,16 @@ bool Grid::OnKeyDown(UINT key, unsigned modifiers) {
 void Grid::OnMouseDown(MouseButton button, const MouseEvent& mouse) {
     if (GetFocus() != Handle()) SetFocus(Handle());
     if (button != MouseButton::Left) return;
-    int row = Geometry().RowAt(mouse.y);
+    GridGeometry geometry = Geometry();
+    int row = geometry.RowAt(mouse.y);
     if (row < 1) return;  // the header or below the last row
+    if (geometry.InSwitchColumn(mouse.x) && !mouse.Shift()) {
+        // The check box: that row alone is switched; the selection stays.
+        switchClickedRow_ = row;
+        SendMessageW(GetParent(Handle()), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Handle()), kSwitchClicked),
+                     reinterpret_cast<LPARAM>(Handle()));
+        return;
+    }
     dragStart_ = CurrentSelection();
     if (mouse.Shift()) {
         table_->SelectRange(table_->Anchor(), row);
@@ -265,6 +340,7 @@ void Grid::OnMouseDown(MouseButton button, const MouseEvent& mouse) {
 
 void Grid::OnMouseMove(const MouseEvent& mouse) {
     if (dragging_) DragTo(mouse.y);
+    UpdateTip(mouse.y);
 }
 
 void Grid::DragTo(int y) {
@@ -329,7 +405,7 @@ void Grid::OnCaptureLost() { StopDragging(); }
 
 void Grid::OnDoubleClick(MouseButton button, const MouseEvent& mouse) {
     if (button != MouseButton::Left) return;
-    if (Geometry().RowAt(mouse.y) < 1) return;
+    if (Geometry().RowAt(mouse.y) < 1 || Geometry().InSwitchColumn(mouse.x)) return;
     SendMessageW(GetParent(Handle()), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Handle()), kRowDoubleClicked),
                  reinterpret_cast<LPARAM>(Handle()));
 }
@@ -425,9 +501,14 @@ void Grid::Paint(HDC dc, const RECT& client) const {
         RECT cell = geometry.CellRect(0, row);
         FillColour(dc, {0, cell.bottom, width, cell.bottom + geometry.lineWidth}, COLOR_BTNFACE);
     }
-    for (int column = 0; column < kColumnCount; ++column) {
+    for (int column = 0; column <= kHitsColumn; ++column) {
         RECT cell = geometry.CellRect(column, 0);
+        if (cell.right == 0) continue;
         FillColour(dc, {cell.right, geometry.Pitch(), cell.right + geometry.lineWidth, bottom}, COLOR_BTNFACE);
+    }
+    if (geometry.switchWidth > 0) {
+        FillColour(dc, {geometry.switchWidth, geometry.Pitch(), geometry.switchWidth + geometry.lineWidth, bottom},
+                   COLOR_BTNFACE);
     }
     PaintHeader(dc, geometry);
     SelectObject(dc, oldFont);
@@ -435,13 +516,20 @@ void Grid::Paint(HDC dc, const RECT& client) const {
 
 void Grid::PaintHeader(HDC dc, const GridGeometry& geometry) const {
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    for (int column = 0; column < kColumnCount; ++column) {
+    if (geometry.switchWidth > 0) {
+        RECT frame = {0, 0, geometry.switchWidth + geometry.lineWidth, geometry.Pitch()};
+        FillColour(dc, frame, COLOR_BTNFACE);
+        DrawEdge(dc, &frame, BDR_RAISEDINNER, BF_RECT);
+    }
+    static const std::u16string kHitsCaption = u"Hits";
+    for (int column = 0; column <= kHitsColumn; ++column) {
         RECT cell = geometry.CellRect(column, 0);
+        if (cell.right == 0) continue;
         RECT frame = {cell.left, cell.top, cell.right + geometry.lineWidth, cell.bottom + geometry.lineWidth};
         FillColour(dc, frame, COLOR_BTNFACE);
         DrawEdge(dc, &frame, BDR_RAISEDINNER, BF_RECT);
         RECT text = {cell.left + Scale(4), cell.top, cell.right - Scale(2), cell.bottom};
-        std::wstring_view caption = ShownPart(table_->Cell(column, 0));
+        std::wstring_view caption = ShownPart(column == kHitsColumn ? kHitsCaption : table_->Cell(column, 0));
         DrawTextW(dc, caption.data(), static_cast<int>(caption.size()), &text,
                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
@@ -452,15 +540,31 @@ void Grid::PaintRow(HDC dc, const GridGeometry& geometry, int row, bool focused)
     RECT first = geometry.CellRect(0, row);
     RECT whole = {0, first.top, geometry.RowsWidth() - geometry.lineWidth, first.bottom};
     if (selected) FillColour(dc, whole, focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
-    SetTextColor(dc, GetSysColor(!selected ? COLOR_WINDOWTEXT : focused ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT));
-    for (int column = 0; column < kColumnCount; ++column) {
+    // A switched-off row is drawn dimmed, its check box clear.
+    const bool off = HasOption(table_->Cell(kOptionsColumn, row), kOptionOff);
+    const int textColour = !selected ? COLOR_WINDOWTEXT : focused ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT;
+    SetTextColor(dc, GetSysColor(off && !(selected && focused) ? COLOR_GRAYTEXT : textColour));
+    if (geometry.switchWidth > 0) {
+        RECT cell = geometry.SwitchRect(row);
+        const int side = std::min<int>(cell.bottom - cell.top, cell.right - cell.left) - Scale(4);
+        if (side > 0) {
+            RECT box = {(cell.left + cell.right - side) / 2, (cell.top + cell.bottom - side) / 2, 0, 0};
+            box.right = box.left + side;
+            box.bottom = box.top + side;
+            DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | (off ? 0 : DFCS_CHECKED));
+        }
+    }
+    for (int column = 0; column <= kHitsColumn; ++column) {
         RECT cell = geometry.CellRect(column, row);
-        RECT text = {cell.left + Scale(4), cell.top, cell.right - Scale(2), cell.bottom};
+        RECT text = {cell.left + Scale(4), cell.top, cell.right - Scale(4), cell.bottom};
         if (text.right <= text.left) continue;
-        std::wstring_view shown = ShownPart(table_->Cell(column, row));
+        const bool hits = column == kHitsColumn;
+        if (hits && static_cast<size_t>(row) > hits_.size()) continue;
+        std::wstring_view shown = hits ? std::wstring_view(hits_[static_cast<size_t>(row) - 1])
+                                       : ShownPart(table_->Cell(column, row));
         DrawTextW(dc, shown.data(), static_cast<int>(shown.size()), &text,
-                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-        PaintSpaceMarks(dc, text, shown, selected && focused);
+                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS | (hits ? DT_RIGHT : 0));
+        if (!hits) PaintSpaceMarks(dc, text, shown, selected && focused);
     }
     if (focused && row == table_->Row()) {
         SetTextColor(dc, RGB(0, 0, 0));  // DrawFocusRect inverts; these colours make it dotted

@@ -8,7 +8,9 @@
 // Keyboard: Up, Down, PgUp, PgDn, Home and End (with or without Ctrl: first and last row) move
 // the current row; with Shift they extend the range from its anchor. Mouse: a click selects a
 // row, Shift+click extends, dragging selects a range and scrolls when the mouse leaves the rows
-// above or below; the wheel scrolls; a double click on a row is reported. The vertical scroll
+// above or below; the wheel scrolls; a double click on a row is reported. A click on a row's
+// check box and Space are reported to the parent, which switches rows; switched-off rows are
+// drawn dimmed. A row's tooltip (set by Count) shows while the mouse rests on it. The vertical scroll
 // bar works with 32-bit positions, so tables of any length scroll.
 //
 // Use:
@@ -23,6 +25,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "core/replacement_table.h"
 #include "win/ui/window.h"
@@ -32,6 +35,8 @@ namespace palimp {
 // Where rows and cells stand in the grid's client area, as pure arithmetic. Every row, the
 // header included, is rowHeight pixels high with a grid line of lineWidth under it; columns
 // likewise have a line at their right. topRow is the first item row shown under the header.
+inline constexpr int kHitsColumn = kColumnCount;
+
 struct GridGeometry {
     int rowHeight = 20;
     int lineWidth = 1;
@@ -40,6 +45,10 @@ struct GridGeometry {
     int clientHeight = 0;
     int rowCount = 2;  // the header included
     int topRow = 1;
+    // The check boxes that switch rows on and off, left of the text columns, and the hits of
+    // Count right of them; a width of 0 leaves the column out.
+    int switchWidth = 0;
+    int hitsWidth = 0;
 
     int Pitch() const { return rowHeight + lineWidth; }
     // Item rows that fit completely under the header (at least 1, so paging always moves).
@@ -56,7 +65,12 @@ struct GridGeometry {
     // The column at client x, or -1 right of the last one.
     int ColumnAt(int x) const;
     // The cell's rectangle without its grid lines; empty for a row that is not on screen.
+    // Column kHitsColumn is the hits column.
     RECT CellRect(int column, int row) const;
+    // The check box cell of a row, like CellRect.
+    RECT SwitchRect(int row) const;
+    // Whether client x is in the check box column.
+    bool InSwitchColumn(int x) const { return x >= 0 && x < switchWidth; }
     // Right edge of the last column's grid line.
     int RowsWidth() const;
 };
@@ -68,6 +82,9 @@ public:
     // clicked.
     static constexpr WORD kSelectionChanged = 1;
     static constexpr WORD kRowDoubleClicked = 2;
+    // A row's check box was clicked (the row is SwitchClickedRow()), or Space was pressed.
+    static constexpr WORD kSwitchClicked = 3;
+    static constexpr WORD kSpacePressed = 4;
 
     struct Params {
         std::string name;
@@ -83,6 +100,17 @@ public:
     int RowHeight() const { return rowHeight_; }
     void SetColumnWidths(const std::array<int, kColumnCount>& pixels);
     int ColumnWidth(int column) const { return columnWidths_[column]; }
+    // The check box column and the hits column ("Hits" in the header).
+    void SetExtraWidths(int switchPixels, int hitsPixels);
+    int SwitchWidth() const { return switchWidth_; }
+    int HitsWidth() const { return hitsWidth_; }
+    // What the hits column shows for each item row (index row - 1), and the tooltip of each
+    // row; empty lists clear them.
+    void SetHits(std::vector<std::wstring> hits, std::vector<std::wstring> tips);
+    const std::vector<std::wstring>& Hits() const { return hits_; }
+    // The tooltip of an item row; empty when it has none.
+    std::wstring RowTip(int row) const;
+    int SwitchClickedRow() const { return switchClickedRow_; }
 
     // After a command changed the table: brings the current row into view and repaints.
     void TableChanged();
@@ -135,6 +163,15 @@ private:
     int dragAnchor_ = 1;
     Selection dragStart_{1, 1, 1};
     int wheelRest_ = 0;  // wheel movement below one notch, kept for the next message
+    int switchWidth_ = 0;
+    int hitsWidth_ = 0;
+    std::vector<std::wstring> hits_;
+    std::vector<std::wstring> tips_;
+    int switchClickedRow_ = 0;
+    HWND tooltip_ = nullptr;
+    int tipRow_ = 0;     // the row whose tip shows, 0 for none
+    std::wstring tipText_;
+    void UpdateTip(int y);
 };
 
 }  // namespace palimp

@@ -59,14 +59,17 @@ extern "C" [[noreturn]] __attribute__((used)) void PalimpThrowPendingFault() {
 
 }  // namespace palimp
 
-// The thread resumes here with ECX = faulting address + 1 and ESP as at the fault. The return
-// address is pushed here, not written by the handler: the system's exception records lie just
-// below the faulting stack pointer while the handler runs.
+// The thread resumes here with ECX = faulting address + 1 and ESP as at the fault. The return address is pushed here, not written by the handler: the system's exception
+// records lie just below the faulting stack pointer while the handler runs.
+#if !defined(__x86_64__)
 asm(".text\n"
     ".globl _PalimpFaultTrampoline\n"
     "_PalimpFaultTrampoline:\n"
     "    pushl %ecx\n"
     "    jmp _PalimpThrowPendingFault\n");
+#else
+extern "C" void PalimpFaultTrampoline() {}  // never entered: the handler is not installed
+#endif
 extern "C" void PalimpFaultTrampoline();
 
 namespace palimp {
@@ -86,9 +89,14 @@ LONG CALLBACK OnProcessorFault(EXCEPTION_POINTERS* info) {
                     access ? static_cast<std::uint32_t>(record->ExceptionInformation[0]) : 0,
                     access ? static_cast<std::uint32_t>(record->ExceptionInformation[1]) : 0};
     CONTEXT* context = info->ContextRecord;
+#if defined(__x86_64__)
+    (void)context;
+    return EXCEPTION_CONTINUE_SEARCH;
+#else
     context->Ecx = context->Eip + 1;
     context->Eip = reinterpret_cast<std::uintptr_t>(&PalimpFaultTrampoline);
     return EXCEPTION_CONTINUE_EXECUTION;
+#endif
 }
 
 struct ThrowSite {
@@ -102,6 +110,7 @@ thread_local unsigned nextThrowSite = 0;
 }  // namespace
 
 void InstallProcessorFaults() {
+    if (!kProcessorFaultsBecomeFailures) return;
     static bool installed = false;
     if (installed) return;
     installed = AddVectoredExceptionHandler(1, OnProcessorFault) != nullptr;
