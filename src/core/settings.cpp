@@ -17,6 +17,7 @@ constexpr char kWindowMaximized[] = "WindowMaximized";
 constexpr char kCaseSensitive[] = "FindCaseSensitive";
 constexpr char kWholeWords[] = "FindWholeWords";
 constexpr char kFindPanel[] = "FindPanelShown";
+constexpr char kStatusBar[] = "StatusBarShown";
 constexpr char kTableWidth[] = "TableWidth";
 constexpr char kTableHeight[] = "TableHeight";
 constexpr char kTableFontFace[] = "TableFontFace";
@@ -73,6 +74,7 @@ Settings ReadSettings(const SettingsStore& store) {
     ReadBool(store, kCaseSensitive, settings.caseSensitive);
     ReadBool(store, kWholeWords, settings.wholeWords);
     ReadBool(store, kFindPanel, settings.findPanelShown);
+    ReadBool(store, kStatusBar, settings.statusBarShown);
 
     std::optional<int> tableWidth = ReadInt(store, kTableWidth, kWindowExtentMin, kWindowExtentMax);
     std::optional<int> tableHeight = ReadInt(store, kTableHeight, kWindowExtentMin, kWindowExtentMax);
@@ -99,6 +101,7 @@ void WriteSettings(const Settings& settings, SettingsStore& store) {
     WriteInt(store, kCaseSensitive, settings.caseSensitive ? 1 : 0);
     WriteInt(store, kWholeWords, settings.wholeWords ? 1 : 0);
     WriteInt(store, kFindPanel, settings.findPanelShown ? 1 : 0);
+    WriteInt(store, kStatusBar, settings.statusBarShown ? 1 : 0);
     if (settings.tableWindow) {
         WriteInt(store, kTableWidth, settings.tableWindow->width);
         WriteInt(store, kTableHeight, settings.tableWindow->height);

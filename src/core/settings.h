@@ -37,6 +37,8 @@ struct Settings {
     bool caseSensitive = false;
     bool wholeWords = false;
     bool findPanelShown = false;
+    // The status line under the editor.
+    bool statusBarShown = true;
     // The table window: centred at its design size when there is no size.
     std::optional<WindowPlace> tableWindow;  // only the width and height count
     std::u16string tableFontFace = u"Lucida Sans Unicode";

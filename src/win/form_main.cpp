@@ -126,7 +126,10 @@ bool TFormMain::OnNotify(NMHDR& header, LRESULT& result) {
     return true;
 }
 
-void TFormMain::OnSize(int, int) { ArrangeTopPanel(); }
+void TFormMain::OnSize(int, int) {
+    ArrangeTopPanel();
+    ShowStatusTexts();
+}
 
 void TFormMain::OnGetMinMaxInfo(MINMAXINFO& info) { info.ptMinTrackSize = {Scale(350), Scale(150)}; }
 

@@ -1,5 +1,5 @@
-// The main window's kept settings: the editor font, word wrap, the find options and panel, and
-// the window's place, taken over at creation and handed back when it closes.
+// The main window's kept settings: the editor font, word wrap, the find options and panel, the
+// status line and the window's place, taken over at creation and handed back when it closes.
 #include <windows.h>
 
 #include "core/settings.h"
@@ -29,6 +29,7 @@ void TFormMain::ApplyKeptSettings(const Settings& settings) {
     }
     startMaximized_ = settings.mainMaximized;
     if (settings.findPanelShown && !actionShowHideFindPanel->Checked()) actionShowHideFindPanel->Execute();
+    if (!settings.statusBarShown && actionStatusBar->Checked()) actionStatusBar->Execute();
 }
 
 void TFormMain::ShowAtStart() { ShowWindow(Handle(), startMaximized_ ? SW_SHOWMAXIMIZED : SW_SHOW); }
@@ -40,6 +41,7 @@ void TFormMain::KeepSettings(Settings& settings) const {
     settings.caseSensitive = miCaseSensitive->Checked();
     settings.wholeWords = miWholeWordsOnly->Checked();
     settings.findPanelShown = actionShowHideFindPanel->Checked();
+    settings.statusBarShown = actionStatusBar->Checked();
     WINDOWPLACEMENT placement = {sizeof(placement)};
     if (GetWindowPlacement(Handle(), &placement)) {
         const RECT& r = placement.rcNormalPosition;

@@ -40,6 +40,7 @@ TEST(Settings, AnEmptyStoreGivesTheStartUpLook) {
     EXPECT_TRUE(first.wordWrap);
     EXPECT_FALSE(first.mainWindow);
     EXPECT_FALSE(first.findPanelShown);
+    EXPECT_TRUE(first.statusBarShown);
     EXPECT_EQ(first.tableFontFace, u"Lucida Sans Unicode");
 }
 
@@ -53,6 +54,7 @@ TEST(Settings, WhatIsWrittenIsReadBack) {
     kept.caseSensitive = true;
     kept.wholeWords = true;
     kept.findPanelShown = true;
+    kept.statusBarShown = false;
     kept.tableWindow = WindowPlace{0, 0, 800, 600};
     kept.tableFontFace = u"Tahoma";
     kept.tableFontSize = 30;
@@ -71,6 +73,7 @@ TEST(Settings, ADamagedValueFallsBackAloneToItsFirstRunValue) {
     kept.mainWindow = WindowPlace{10, 20, 700, 500};
     kept.tableWindow = WindowPlace{0, 0, 800, 600};
     kept.lastTableFile = u"t.palimp";
+    kept.statusBarShown = false;
     WriteSettings(kept, good);
     const struct {
         const char* name;
@@ -84,6 +87,7 @@ TEST(Settings, ADamagedValueFallsBackAloneToItsFirstRunValue) {
         {"FontSize", std::uint32_t{31}, [](const Settings& s) { EXPECT_EQ(s.fontSize, 10); }},
         {"FontSize", std::u16string(u"14"), [](const Settings& s) { EXPECT_EQ(s.fontSize, 10); }},
         {"WordWrap", std::uint32_t{2}, [](const Settings& s) { EXPECT_TRUE(s.wordWrap); }},
+        {"StatusBarShown", std::u16string(u"0"), [](const Settings& s) { EXPECT_TRUE(s.statusBarShown); }},
         {"WindowWidth", std::uint32_t{0xFFFFFFFF}, [](const Settings& s) { EXPECT_FALSE(s.mainWindow); }},
         {"WindowTop", std::uint32_t{40000}, [](const Settings& s) { EXPECT_FALSE(s.mainWindow); }},
         {"WindowHeight", std::uint32_t{99}, [](const Settings& s) { EXPECT_FALSE(s.mainWindow); }},
@@ -102,6 +106,7 @@ TEST(Settings, ADamagedValueFallsBackAloneToItsFirstRunValue) {
         if (std::string_view(c.name) == "FontFace") others.fontFace = kept.fontFace;
         if (std::string_view(c.name) == "FontSize") others.fontSize = kept.fontSize;
         if (std::string_view(c.name) == "WordWrap") others.wordWrap = kept.wordWrap;
+        if (std::string_view(c.name) == "StatusBarShown") others.statusBarShown = kept.statusBarShown;
         if (std::string_view(c.name).starts_with("Window")) others.mainWindow = kept.mainWindow;
         if (std::string_view(c.name) == "TableHeight") others.tableWindow = kept.tableWindow;
         if (std::string_view(c.name) == "TableFontSize") others.tableFontSize = kept.tableFontSize;

@@ -42,6 +42,7 @@ TEST_F(SettingsTest, WhatTheUserSetIsThereAfterARestart) {
     Choose("actionWordWrap");
     Choose("actionShowHideFindPanel");
     Choose("miCaseSensitive");
+    Choose("actionStatusBar");
     Table().LoadTable(table);
     Choose(Table(), "actionFontLarger");
     SetWindowPos(Table().Handle(), nullptr, 0, 0, 640, 480, SWP_NOMOVE | SWP_NOZORDER);
@@ -60,6 +61,8 @@ TEST_F(SettingsTest, WhatTheUserSetIsThereAfterARestart) {
     EXPECT_TRUE(IsWindowVisible(Named(Main(), "panelFind")));
     EXPECT_TRUE(ItemNamed("miCaseSensitive").Checked());
     EXPECT_FALSE(ItemNamed("miWholeWordsOnly").Checked());
+    EXPECT_FALSE(ActionNamed("actionStatusBar").Checked());
+    EXPECT_FALSE(IsWindowVisible(Named(Main(), "statusBar")));
     EXPECT_TRUE(IsZoomed(MainHandle()));
     EXPECT_EQ(NormalPlace(MainHandle()), place);
     EXPECT_EQ(Table().FileName(), table);
@@ -73,12 +76,14 @@ TEST_F(SettingsTest, WhatTheUserSetIsThereAfterARestart) {
     Choose("actionWordWrap");
     Choose("actionShowHideFindPanel");
     Choose("miCaseSensitive");
+    Choose("actionStatusBar");
     Quit();
     Start();
     EXPECT_FALSE(IsZoomed(MainHandle()));
     EXPECT_TRUE(ActionNamed("actionWordWrap").Checked());
     EXPECT_FALSE(IsWindowVisible(Named(Main(), "panelFind")));
     EXPECT_FALSE(ItemNamed("miCaseSensitive").Checked());
+    EXPECT_TRUE(IsWindowVisible(Named(Main(), "statusBar")));
 }
 
 TEST_F(SettingsTest, DamagedValuesFallBackToTheStartUpLookWithoutAWord) {
