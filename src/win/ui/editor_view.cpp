@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "win/ui/busy_cursor.h"
 #include "win/ui/fonts.h"
 
 namespace palimp {
@@ -164,6 +165,12 @@ LRESULT CALLBACK EditorView::SubclassProc(HWND hwnd, UINT message, WPARAM wParam
     // Control characters that no command took (Ctrl+F with nothing to find, Ctrl+L) are not
     // typed into the text, as in an edit control; Tab and line breaks are.
     if (message == WM_CHAR && wParam < 0x20 && wParam != '\t' && wParam != '\r' && wParam != '\n') return 0;
+    // While the program works, the hourglass over the text too: Scintilla would set its I-beam
+    // without asking the window around it, as the other controls do.
+    if (message == WM_SETCURSOR && BusyCursor::Active()) {
+        BusyCursor::Show();
+        return TRUE;
+    }
     if (message == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
         view->hwnd_ = nullptr;
