@@ -22,6 +22,11 @@ std::u16string CountLabelText(const ReplacementTable& table) {
     return u"Items: " + Number(table.Top()) + u".." + Number(table.Bottom()) + u"/" + items;
 }
 
+std::u16string WidestCountLabelText(int itemCount) {
+    const std::u16string items = Number(itemCount);
+    return u"Items: " + items + u".." + items + u"/" + items;
+}
+
 bool HasSearchPhrase(const ReplacementTable& table) {
     const auto items = table.Items();
     return std::any_of(items.begin(), items.end(), [](const TableRow& row) { return !row[kSearchColumn].empty(); });
@@ -144,6 +149,18 @@ std::u16string KeepOutOfCell(std::u16string_view text, bool* replaced) {
     }
     if (replaced) *replaced = any;
     return cell;
+}
+
+std::vector<SpaceMark> SpaceMarks(std::u16string_view text) {
+    std::vector<SpaceMark> marks(text.size(), SpaceMark::kNone);
+    const size_t first = text.find_first_not_of(u' ');
+    const size_t last = text.find_last_not_of(u' ');
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != u' ') continue;
+        const bool edge = first == std::u16string_view::npos || i < first || i > last;
+        marks[i] = edge ? SpaceMark::kEdge : SpaceMark::kInner;
+    }
+    return marks;
 }
 
 }  // namespace palimp

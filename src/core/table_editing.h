@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/replacement_table.h"
 
@@ -14,6 +15,9 @@ namespace palimp {
 
 // "Item: 3 / 10" when one row is selected, "Items: 2..4/10" for a range.
 std::u16string CountLabelText(const ReplacementTable& table);
+// The longest counter a table of itemCount items can show ("Items: 12..12/12"): the width the
+// counter's column is given, so that it never wraps or changes width while the user selects.
+std::u16string WidestCountLabelText(int itemCount);
 
 // Whether "Replace All" may close the window: some item row has a search phrase.
 bool HasSearchPhrase(const ReplacementTable& table);
@@ -75,5 +79,11 @@ std::u16string MenuTextOf(std::u16string_view caption);
 bool IsCellBreak(char16_t unit);
 // text with every run of such units turned into one space; replaced tells whether any was.
 std::u16string KeepOutOfCell(std::u16string_view text, bool* replaced = nullptr);
+
+// How the grid marks the spaces of a cell, which would otherwise look empty: every space is
+// marked, those at either end of the text (leading or trailing blanks, a cell of spaces only)
+// more visibly than those between words. One entry per unit of text.
+enum class SpaceMark { kNone, kInner, kEdge };
+std::vector<SpaceMark> SpaceMarks(std::u16string_view text);
 
 }  // namespace palimp

@@ -6,6 +6,7 @@
 
 #include "core/errors.h"
 #include "win/system/ansi_code_page.h"
+#include "win/system/registry_settings.h"
 #include "win/dialog_exception.h"
 #include "win/dlg_progress.h"
 #include "win/ui/editor_view.h"
@@ -37,7 +38,7 @@ void CreateForm(std::unique_ptr<FormClass>& slot, Application& app) {
 }  // namespace
 
 Application::Application(Prompter& prompter, std::wstring commandLine)
-    : prompter_(prompter), commandLine_(std::move(commandLine)), previous_(current) {
+    : prompter_(prompter), commandLine_(std::move(commandLine)), settingsKey_(kSettingsKey), previous_(current) {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     current = this;
@@ -70,6 +71,7 @@ void Application::SetTitle(std::wstring_view title) { title_ = ThroughAnsiCodePa
 
 void Application::Initialize() {
     SetTitle(L"Palimp");
+    settings_ = ReadSettings(RegistrySettingsStore(settingsKey_));
     CreateForm(formMain_, *this);
     if (!formMain_->Handle()) throw EAssertionFailed(u"Cannot create the main window");
     CreateForm(formTable_, *this);
@@ -78,9 +80,16 @@ void Application::Initialize() {
     CreateForm(formFromTo_, *this);
     CreateForm(dialogException_, *this);
     CreateForm(formNotepad_, *this);
-    formMain_->Show();
+    formMain_->ShowAtStart();
     SetForegroundWindow(formMain_->Handle());
     SetFocus(formMain_->Memo());
+}
+
+void Application::SaveSettings() {
+    if (formMain_ && formMain_->Handle()) formMain_->KeepSettings(settings_);
+    if (formTable_ && formTable_->Handle()) formTable_->KeepSettings(settings_);
+    RegistrySettingsStore store(settingsKey_);
+    WriteSettings(settings_, store);
 }
 
 void Application::ProcessMessage(MSG& msg) {

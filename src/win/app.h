@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/settings.h"
 #include "win/ui/failure.h"
 #include "win/ui/window.h"
 
@@ -77,6 +78,14 @@ public:
     TDialogException& DialogException() const { return *dialogException_; }
     TFormNotepad& FormNotepad() const { return *formNotepad_; }
 
+    // The settings kept for the user under HKEY_CURRENT_USER\<key> (Software\Palimp unless
+    // set before Initialize: each test has a key of its own). Read at start-up before the
+    // windows are made, which take their values from here; written when the main window closes.
+    void SetSettingsKey(std::wstring key) { settingsKey_ = std::move(key); }
+    const Settings& KeptSettings() const { return settings_; }
+    // Gathers the settings from the windows that still exist and writes them.
+    void SaveSettings();
+
     // The handler of uncaught failures. Until one is installed, EAbort is dropped silently and
     // every other failure shows a plain error message box.
     using ExceptionHandler = std::function<void(const Exception&)>;
@@ -94,6 +103,8 @@ private:
     Prompter& prompter_;
     std::wstring commandLine_;
     std::wstring title_;
+    std::wstring settingsKey_;
+    Settings settings_;
     bool terminated_ = false;
     ExceptionHandler exceptionHandler_;
     MessageHook messageHook_;

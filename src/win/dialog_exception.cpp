@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "core/error_report.h"
 #include "core/local_info.h"
 #include "core/product.h"
@@ -172,10 +174,30 @@ void TDialogException::FormCreate() {
         ReleaseDC(label, dc);
         return static_cast<int>(extent.cx);
     };
+    // The height a wrapping label's text takes at this width.
+    auto heightOf = [](HWND label, int width) {
+        HDC dc = GetDC(label);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+        std::wstring text = ToWide(WindowText(label));
+        RECT needed = {0, 0, width, 0};
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        SelectObject(dc, old);
+        ReleaseDC(label, dc);
+        return static_cast<int>(needed.bottom);
+    };
     Layout& page = tsPleaseSend.GetLayout();
     int pleaseWidth = widthOf(labelPleaseSend);
     page.SetBounds(labelPleaseSend, {8, 8, pleaseWidth, 16});
     page.SetBounds(labelWww, {8 + pleaseWidth, 8, widthOf(labelWww), 16});
+    // The e-mail box moves right (and narrows) as far as the label before it needs in the
+    // dialog's font, which is a wider substitute where "Arial Unicode MS" is missing; the note
+    // above takes the lines its text needs, down to the next label.
+    HWND labelEmail = Control("TntLabel1");
+    const int emailLabelWidth = std::max(180, widthOf(labelEmail) + 1);
+    page.SetBounds(labelEmail, {8, 192, emailLabelWidth, 16});
+    page.SetBounds(edEmail, {8 + emailLabelWidth + 4, 188, 425 - (8 + emailLabelWidth + 4), 21});
+    HWND note = Control("TntLabel5");
+    page.SetBounds(note, {8, 28, 405, std::clamp(heightOf(note, 405), 32, 80 - 28 - 2)});
     page.Arrange(tsPleaseSend.Handle(), Dpi());
     SetHint(labelWww, L"Open");
 

@@ -102,6 +102,8 @@ HWND TFormFromTo::CreateCombo(const char* name) {
                                            .style = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL},
                                 Dpi());
     SendMessageW(combo, CB_SETMINVISIBLE, kHistoryRowsShown, 0);
+    // Any length a cell can hold: the box's own limit of 30,000 units drops longer pastes.
+    SendMessageW(combo, CB_LIMITTEXT, 0, 0);
     if (HWND edit = EditOf(combo)) SetWindowSubclass(edit, InputProc, kInputSubclass, reinterpret_cast<DWORD_PTR>(this));
     return combo;
 }

@@ -21,6 +21,11 @@ namespace {
 
 constexpr wchar_t kTextFilter[] = L"Text Documents (*.txt)|*.txt|All Files (*.*)|*.*";
 
+std::wstring DroppedFilesMessage(UINT count) {
+    return L"Palimp opens one file at a time, and " + std::to_wstring(count) +
+           L" files were dropped: none of them was opened.\r\nDrop a single file to open it.";
+}
+
 }  // namespace
 
 TFormMain::TFormMain(FormHost& host) : Form(host) {
@@ -69,6 +74,7 @@ void TFormMain::FormCreate() {
     RunGuarded([] { ReadLocalInfo(); });
     openDialog.initialFolder = ToWide(LocalInfo.DocumentsFolder);
     saveDialog.initialFolder = ToWide(LocalInfo.DocumentsFolder);
+    ApplyKeptSettings(App().KeptSettings());
     OpenCommandLineFile();
     UpdateCommandStates();
 }
@@ -92,6 +98,8 @@ bool TFormMain::PreTranslateMessage(MSG& msg) {
     if (!focus || !IsChild(Handle(), focus)) return false;
     HWND next = GetNextDlgTabItem(Handle(), focus, (Shortcut::HeldModifiers() & kShift) != 0);
     if (next) SetFocus(next);
+    // As in any dialog, Tab into the find box selects its text, ready to be typed over.
+    if (next == edFind) SendMessageW(edFind, EM_SETSEL, 0, -1);
     return true;
 }
 
@@ -118,14 +126,17 @@ bool TFormMain::OnNotify(NMHDR& header, LRESULT& result) {
     return true;
 }
 
-void TFormMain::OnSize(int, int) { layout_.Arrange(Handle(), Dpi()); }
+void TFormMain::OnSize(int, int) {
+    ArrangeTopPanel();
+    ShowStatusTexts();
+}
 
 void TFormMain::OnGetMinMaxInfo(MINMAXINFO& info) { info.ptMinTrackSize = {Scale(350), Scale(150)}; }
 
 void TFormMain::OnDpiChanged(int) {
     LoadPictures();
     ApplyFonts();
-    layout_.Arrange(Handle(), Dpi());
+    ArrangeTopPanel();
 }
 
 bool TFormMain::OnCloseQuery() { return FormCloseQuery(); }
@@ -134,7 +145,9 @@ bool TFormMain::OnCloseQuery() { return FormCloseQuery(); }
 bool TFormMain::FormCloseQuery() { return QuerySaveChanges() && App().FormTable().QuerySaveTable(); }
 
 void TFormMain::OnClose() {
-    // Unlike the other windows, closing the main window ends the program.
+    // Unlike the other windows, closing the main window ends the program. The settings are
+    // gathered first: destroying this window destroys the windows it owns before it.
+    App().SaveSettings();
     DestroyWindow(Handle());
 }
 
@@ -143,7 +156,10 @@ void TFormMain::OnDestroy() {
     App().Terminate();
 }
 
-void TFormMain::FormClose() { DragAcceptFiles(Handle(), FALSE); }
+void TFormMain::FormClose() {
+    DragAcceptFiles(Handle(), FALSE);
+    App().SaveSettings();  // the main window's part again, should it close some other way
+}
 
 void TFormMain::miExitClick() { Close(); }
 
@@ -152,9 +168,15 @@ void TFormMain::OnDropFiles(HDROP drop) { WMDropFiles(drop); }
 void TFormMain::WMDropFiles(HDROP drop) {
     // The shell's drop data is freed however the handling ends.
     std::unique_ptr<std::remove_pointer_t<HDROP>, decltype(&DragFinish)> guard(drop, &DragFinish);
-    if (!QuerySaveChanges()) return;
-    // Several files at once open nothing: the editor holds one document.
-    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) != 1) return;
+    // Several files at once open nothing, and say so: the editor holds one document, and which of
+    // them the user meant is not for the program to guess (the shell's order is no choice).
+    // Nothing is discarded then, so there is no "Save changes?" question first.
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    if (count > 1) {
+        App().GetPrompter().ShowMessageBox(Handle(), DroppedFilesMessage(count), L"Palimp", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (count == 0 || !QuerySaveChanges()) return;
     UINT length = DragQueryFileW(drop, 0, nullptr, 0);
     std::wstring path(length + 1, L'\0');
     path.resize(DragQueryFileW(drop, 0, path.data(), length + 1));

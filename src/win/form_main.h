@@ -1,10 +1,11 @@
 // The main window (one instance, FormMain): the text editor with its toolbar, menu and command
 // list, the document's life cycle (new, open, save, drop) and the view commands.
 //
-// The class is spread over seven sources: form_main.cpp (creation, closing, messages),
+// The class is spread over several sources: form_main.cpp (creation, closing, messages),
 // form_main_layout.cpp (controls, toolbar, command list, menu), form_main_document.cpp (the
 // document), form_main_view.cpp (edit, view and format commands), form_main_find.cpp (the find
-// panel and special searches), form_main_replace.cpp (Replace Many) and form_main_help.cpp.
+// panel and special searches), form_main_replace.cpp (Replace Many), form_main_status.cpp (the
+// status line), form_main_settings.cpp (the kept settings) and form_main_help.cpp.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +27,7 @@
 namespace palimp {
 
 struct SearchOutcome;
+struct Settings;
 class ReplacementTable;
 
 class TFormMain : public Form {
@@ -71,6 +73,11 @@ public:
 
     bool PreTranslateMessage(MSG& msg) override;
 
+    // Shows the window at start-up, maximised when it was at the end of the last run.
+    void ShowAtStart();
+    // Puts the editor's, the find panel's and the window's settings into settings.
+    void KeepSettings(Settings& settings) const;
+
 protected:
     bool OnNotify(NMHDR& header, LRESULT& result) override;
     void OnSize(int width, int height) override;
@@ -81,6 +88,7 @@ protected:
     void OnGetMinMaxInfo(MINMAXINFO& info) override;
     void OnDropFiles(HDROP drop) override;
     bool OnDrawItem(const DRAWITEMSTRUCT& item) override;
+    void OnTimer(UINT_PTR id) override;
 
 private:
     // Layout (form_main_layout.cpp).
@@ -93,6 +101,9 @@ private:
     void CreateMemo();
     void ApplyFonts();
     void LoadPictures();
+
+    // The kept settings (form_main_settings.cpp): applied in FormCreate.
+    void ApplyKeptSettings(const Settings& settings);
 
     // Creation and closing (form_main.cpp).
     bool FormCloseQuery();
@@ -141,6 +152,16 @@ private:
     void ApplyEditorFont();
     void ApplyFontFaceToTableWindows(const std::wstring& face);
 
+    // The status line (form_main_status.cpp): the caret's line and column, the selection's
+    // length, the encoding a save writes. UpdateStatusLine looks at the editor and changes the
+    // texts when the caret, the selection or the text moved (or always); ShowStatusTexts fits
+    // the parts to them.
+    void CreateStatusBar();
+    void actionStatusBarExecute();
+    void UpdateStatusLine(bool always);
+    void ShowStatusTexts();
+    void ApplyStatusFont();
+
     // The find panel and the special searches (form_main_find.cpp).
     void CreateFindPanel();
     void actionFindExecute();
@@ -156,6 +177,11 @@ private:
     // Enter and Escape in the find box; true when the key was taken.
     bool edFindKeyPress(const MSG& msg);
     void FocusFindBox();
+    // Places the toolbar, the find panel and the logo in the top panel for the window's width:
+    // the find panel stands left of the logo; where the row is too narrow the logo gives way,
+    // and where it is too narrow even then the find panel takes a second row under the toolbar,
+    // so the find box always shows whole.
+    void ArrangeTopPanel();
     // The editor's selection as start and length, and showing a search's outcome there.
     std::pair<int, int> MemoSelection() const;
     void ShowSearchOutcome(const SearchOutcome& outcome);
@@ -175,6 +201,7 @@ private:
     HWND toolBar = nullptr;
     HWND imageLogo = nullptr;
     EditorView memo;
+    HWND statusBar = nullptr;
     Panel panelFind;
     Panel shapeFindEdit;
     Panel panelFindEdit;
@@ -206,6 +233,7 @@ private:
     Action* actionFindNext = nullptr;
     Action* actionFindBack = nullptr;
     Action* actionShowHideFindPanel = nullptr;
+    Action* actionStatusBar = nullptr;
     Action* actionReplaceMany = nullptr;
     Action* actionRepeatSpecialSearch = nullptr;
     Action* actionWordWrap = nullptr;
@@ -240,6 +268,13 @@ private:
     bool wantTabs = true;  // Tab in the editor inserts a tab character
     std::function<std::uint32_t()> passClock_;
     int helpMarker_ = 0;  // 1 while Help runs because of the F1 key
+    bool startMaximized_ = false;
+
+    // The status line as last shown: the editor's caret and anchor then, whether the text
+    // changed since, and the three parts' texts.
+    std::pair<long long, long long> statusStamp_ = {-1, -1};
+    bool statusStale_ = true;
+    std::wstring statusTexts_[3];
 };
 
 }  // namespace palimp

@@ -2,8 +2,10 @@
 // and the enabling of the commands that depend on the document.
 #include <string>
 
+#include "core/errors.h"
 #include "core/product.h"
 #include "core/text_codec.h"
+#include "os/file_replace.h"
 #include "win/system/ansi_code_page.h"
 #include "win/app.h"
 #include "win/system/document_file.h"
@@ -33,6 +35,24 @@ std::wstring NamePart(const std::wstring& path) {
 bool IsFolder(const std::wstring& path) {
     DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The numbered message and, on a second line, the file and the reason: "Error #4020. Problem
+// during loading file." alone read the same for a folder, a locked file and a full disk.
+std::wstring FileErrorText(const wchar_t* numbered, const std::wstring& path, std::u16string reason) {
+    if (reason.empty()) return numbered;
+    if (reason.front() >= u'a' && reason.front() <= u'z') reason.front() = static_cast<char16_t>(reason.front() - 32);
+    if (reason.back() != u'.') reason += u'.';
+    return std::wstring(numbered) + L"\r\n" + path + L": " + ToWide(reason);
+}
+
+constexpr char16_t kIsFolder[] = u"It is a folder, not a file";
+
+// Why a save failed, as the writer says it.
+std::u16string ReasonOf(const std::exception& failure) {
+    if (auto* write = dynamic_cast<const os::FileWriteError*>(&failure)) return FromUtf8(write->Reason());
+    if (auto* read = dynamic_cast<const DocumentReadError*>(&failure)) return read->Reason();
+    return FromUtf8(failure.what());
 }
 
 }  // namespace
@@ -112,6 +132,8 @@ void TFormMain::actionOpenExecute() {
     std::optional<std::wstring> path = App().GetPrompter().OpenFile(Handle(), openDialog);
     if (!path) return;
     OpenDocument(*path);
+    // The user goes on in the document just opened, not where the focus was before the dialog.
+    if (IsWindowVisible(Memo()) && IsWindowEnabled(Memo())) SetFocus(Memo());
 }
 
 void TFormMain::OpenDocument(const std::wstring& path) {
@@ -119,7 +141,7 @@ void TFormMain::OpenDocument(const std::wstring& path) {
     // A folder (dropped onto the window) is no document: bound to it, the title would show no
     // name and Save could never work.
     if (IsFolder(path) || NamePart(path).empty()) {
-        prompter.ShowMessageBox(Handle(), kLoadError, L"Error", MB_OK | MB_ICONERROR);
+        prompter.ShowMessageBox(Handle(), FileErrorText(kLoadError, path, kIsFolder), L"Error", MB_OK | MB_ICONERROR);
         MakeUntitled();
         return;
     }
@@ -128,21 +150,23 @@ void TFormMain::OpenDocument(const std::wstring& path) {
     // the reading starts: a big file takes seconds.
     RepaintNow();
     bool readFailed = false;
+    std::u16string reason;
     {
         BusyCursor busy;
         try {
             // Each step lets the one before go: a big file is held twice at most, never four times.
             std::u16string text = DecodeTextFile(ReadFileShared(path), SystemAnsiCodePage());
             SetDocumentText(NormalizeLineBreaks(std::move(text)));
-        } catch (const std::exception&) {
+        } catch (const std::exception& failure) {
             readFailed = true;  // missing, locked, unreadable or too large
+            reason = ReasonOf(failure);
         }
     }
     // The editor does not hold the file: Save must not replace it without a question.
     partialRead_ = readFailed;
     if (readFailed) {
         // An empty document, still bound to the path for the title and the dialogs.
-        prompter.ShowMessageBox(Handle(), kLoadError, L"Error", MB_OK | MB_ICONERROR);
+        prompter.ShowMessageBox(Handle(), FileErrorText(kLoadError, path, reason), L"Error", MB_OK | MB_ICONERROR);
         ClearDocument();
         UpdateCommandStates();
     }
@@ -178,16 +202,19 @@ bool TFormMain::SaveDocument(const std::wstring& path) {
     RememberFile(path);
     RepaintNow();
     bool written = true;
+    std::u16string reason;
     {
         BusyCursor busy;
         try {
             WriteFileReplacing(path, EncodeUtf16LeFile(DocumentText()));
-        } catch (const std::exception&) {
+        } catch (const std::exception& failure) {
             written = false;
+            reason = ReasonOf(failure);
         }
     }
     if (!written) {
-        App().GetPrompter().ShowMessageBox(Handle(), kSaveError, L"Error", MB_OK | MB_ICONERROR);
+        App().GetPrompter().ShowMessageBox(Handle(), FileErrorText(kSaveError, path, reason), L"Error",
+                                           MB_OK | MB_ICONERROR);
         return false;
     }
     partialRead_ = false;  // the file now holds exactly the editor's text

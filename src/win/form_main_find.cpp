@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "core/search_commands.h"
 #include "win/app.h"
@@ -95,15 +96,20 @@ void TFormMain::DrawFindPanelPart(const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;
     RECT r = item.rcItem;
     if (item.hwndItem == imageFind) {
-        // A magnifier: a lens and its handle.
+        // A magnifier, a lens and its handle drawn on a 13 x 16 grid scaled to the picture's
+        // place at any DPI and centred in it, so it stands level with the box's text.
         FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
-        int unit = std::max(1, static_cast<int>(r.right - r.left) / 13);
-        HPEN pen = CreatePen(PS_SOLID, 2 * unit, RGB(0x50, 0x60, 0x70));
+        const double unit = std::max(1.0, std::min((r.right - r.left) / 13.0, (r.bottom - r.top) / 16.0));
+        const double left = r.left + ((r.right - r.left) - 13 * unit) / 2;
+        const double top = r.top + ((r.bottom - r.top) - 16 * unit) / 2;
+        auto x = [&](double at) { return static_cast<int>(std::lround(left + at * unit)); };
+        auto y = [&](double at) { return static_cast<int>(std::lround(top + at * unit)); };
+        HPEN pen = CreatePen(PS_SOLID, static_cast<int>(std::lround(2 * unit)), RGB(0x50, 0x60, 0x70));
         HGDIOBJ oldPen = SelectObject(dc, pen);
         HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-        Ellipse(dc, r.left + unit, r.top + 2 * unit, r.left + 10 * unit, r.top + 11 * unit);
-        MoveToEx(dc, r.left + 9 * unit, r.top + 10 * unit, nullptr);
-        LineTo(dc, r.left + 12 * unit, r.top + 14 * unit);
+        Ellipse(dc, x(1), y(2), x(10), y(11));
+        MoveToEx(dc, x(9), y(10), nullptr);
+        LineTo(dc, x(12), y(14));
         SelectObject(dc, oldBrush);
         SelectObject(dc, oldPen);
         DeleteObject(pen);
@@ -119,7 +125,7 @@ void TFormMain::actionShowHideFindPanelExecute() {
     actionShowHideFindPanel->SetChecked(!actionShowHideFindPanel->Checked());
     bool shown = actionShowHideFindPanel->Checked();
     ShowWindow(panelFind.Handle(), shown ? SW_SHOW : SW_HIDE);
-    panelTop.GetLayout().Arrange(panelTop.Handle(), Dpi());
+    ArrangeTopPanel();
     // While the panel is up, Tab in the editor moves on to the panel instead of typing a tab.
     wantTabs = !shown;
     if (shown) {
@@ -127,6 +133,44 @@ void TFormMain::actionShowHideFindPanelExecute() {
     } else if (IsWindowEnabled(memo.Handle()) && IsWindowVisible(memo.Handle())) {
         SetFocus(memo.Handle());
     }
+}
+
+void TFormMain::ArrangeTopPanel() {
+    constexpr int kRowHeight = 40;
+    constexpr int kFindRowHeight = 36;
+    constexpr int kBevels = 2;  // the top panel's two bevels, on each side
+    if (!toolBar || !imageLogo || !panelFind.Handle()) {  // while the window is being made
+        layout_.Arrange(Handle(), Dpi());
+        return;
+    }
+    Layout& row = panelTop.GetLayout();
+    RECT client;
+    GetClientRect(Handle(), &client);
+    const int free = client.right - 2 * Scale(kBevels);
+    const int toolbar = Scale(row.GetBounds(toolBar).width);
+    const int logo = Scale(row.GetBounds(imageLogo).width);
+    const int find = Scale(row.GetBounds(panelFind.Handle()).width);
+    const bool findShown = (GetWindowLongW(panelFind.Handle(), GWL_STYLE) & WS_VISIBLE) != 0;
+    const bool secondRow = findShown && toolbar + find > free;
+    const bool logoShown = !findShown || secondRow || toolbar + find + logo <= free;
+
+    ShowWindow(imageLogo, logoShown ? SW_SHOWNA : SW_HIDE);
+    // Docked in this order: on one row the toolbar at the left, the logo at the right and the
+    // find panel left of it; on two rows the find panel takes the bottom row first.
+    const Bounds findBounds = row.GetBounds(panelFind.Handle());
+    const Bounds toolbarBounds = row.GetBounds(toolBar);
+    const Bounds logoBounds = row.GetBounds(imageLogo);
+    for (HWND control : {toolBar, imageLogo, panelFind.Handle()}) row.Remove(control);
+    if (secondRow) row.Add(panelFind.Handle(), {0, 0, findBounds.width, kFindRowHeight}, Dock::Bottom);
+    row.Add(toolBar, toolbarBounds, Dock::Left);
+    row.Add(imageLogo, logoBounds, Dock::Right);
+    if (!secondRow) row.Add(panelFind.Handle(), findBounds, Dock::Right);
+
+    Bounds top = layout_.GetBounds(panelTop.Handle());
+    top.height = kRowHeight + (secondRow ? kFindRowHeight : 0);
+    layout_.SetBounds(panelTop.Handle(), top);
+    layout_.Arrange(Handle(), Dpi());
+    row.Arrange(panelTop.Handle(), Dpi());
 }
 
 void TFormMain::FocusFindBox() {
@@ -169,7 +213,7 @@ void TFormMain::sbtnFindOptionsClick() {
     GetWindowRect(shapeFindEdit.Handle(), &shape);
     GetWindowRect(sbtnFindOptions.Handle(), &button);
     POINT at = {shape.left, button.bottom + 1};
-    int command = App().GetPrompter().ShowPopupMenu(Handle(), pmFind, at, TPM_LEFTALIGN | TPM_TOPALIGN);
+    int command = DropMenu(pmFind, at, TPM_LEFTALIGN | TPM_TOPALIGN);
     if (command) Actions().Dispatch(command);
 }
 

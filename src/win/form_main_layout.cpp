@@ -65,6 +65,8 @@ void TFormMain::CreateActions() {
                          &F::actionFindBackExecute);
     actionShowHideFindPanel = add({.name = "actionShowHideFindPanel", .caption = L"Show Find Panel"},
                                   &F::actionShowHideFindPanelExecute);
+    actionStatusBar = add({.name = "actionStatusBar", .caption = L"Status Bar", .checked = true},
+                          &F::actionStatusBarExecute);
     actionReplaceMany = add({.name = "actionReplaceMany", .caption = L"Replace Many...", .hint = L"Replace Many",
                              .shortcut = {VK_F6, 0}},
                             &F::actionReplaceManyExecute);
@@ -146,7 +148,8 @@ void TFormMain::CreateMenus() {
                           E::Of(*actionFindNext), E::Of(*actionFindBack), E::Of(*actionReplaceMany), E::Separator(),
                           E::Sub(*miSearchFor, searchMenu), E::Separator(), E::Of(*actionEditSelectAll)}),
         E::Sub(L"F&ormat", {E::Of(*actionWordWrap), E::Separator(), E::Sub(L"Font Size", sizeMenu), E::Of(*actionFont)}),
-        E::Sub(L"&View", {E::Of(*actionFullScreen), E::Separator(), E::Of(*actionShowHideFindPanel)}),
+        E::Sub(L"&View", {E::Of(*actionFullScreen), E::Separator(), E::Of(*actionShowHideFindPanel),
+                          E::Of(*actionStatusBar)}),
         E::Sub(L"&Help", {E::Of(*actionHelp), E::Separator(), E::Of(*actionOnlineHelp), E::Of(*actionWebPage),
                           E::Separator(), E::Of(*miAbout)}),
     });
@@ -181,6 +184,7 @@ void TFormMain::CreateControls() {
     CreateFindPanel();
     OnClick(imageLogo, [this] { miAboutClick(); });
 
+    CreateStatusBar();
     CreateMemo();
     layout_.Add(memo.Handle(), {}, Dock::Fill);
     ApplyFonts();
@@ -323,7 +327,10 @@ LRESULT TFormMain::DrawToolButton(NMTBCUSTOMDRAW& draw) {
 void TFormMain::CreateMemo() {
     if (!memo.Create(Handle(), kMemoId)) throw EAssertionFailed(u"Cannot create the editor");
     NameControl(memo.Handle(), "memo");
-    OnNotification(memo.Handle(), EN_CHANGE, [this] { memoChange(); });
+    OnNotification(memo.Handle(), EN_CHANGE, [this] {
+        statusStale_ = true;  // the caret may stand on another line at the same place
+        memoChange();
+    });
     // Ctrl + wheel changes the font size as Ctrl+= and Ctrl+- do, never Scintilla's own zoom.
     memo.OnZoomWheel([this](int step) { (step > 0 ? actionFontLarger : actionFontSmaller)->Execute(); });
     memo.SetWordWrap(actionWordWrap->Checked());
@@ -333,6 +340,7 @@ void TFormMain::CreateMemo() {
 void TFormMain::ApplyFonts() {
     SendMessageW(toolBar, WM_SETFONT, reinterpret_cast<WPARAM>(Fonts::Pixels(L"Tahoma", 11, Dpi())), TRUE);
     SizeToolbar();
+    ApplyStatusFont();
     ApplyEditorFont();
 }
 

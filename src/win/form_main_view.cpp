@@ -137,7 +137,10 @@ void TFormMain::actionFontLargerExecute() { SetEditorFontSize(editorFontSize + 1
 void TFormMain::actionFontSmallerExecute() { SetEditorFontSize(editorFontSize - 1); }
 
 void TFormMain::actionFontExecute() {
-    FontRequest font{.face = editorFontFace, .size = editorFontSize, .minSize = 6, .maxSize = 30};
+    // The face the editor really shows: one that is not installed would open the dialog at
+    // whatever face it lists first.
+    const std::wstring shown = Fonts::RenderedFace(Fonts::Points(memo.FontFace(), editorFontSize, Dpi()));
+    FontRequest font{.face = shown, .size = editorFontSize, .minSize = 6, .maxSize = 30};
     if (!App().GetPrompter().ShowFontDialog(Handle(), font)) return;
     editorFontFace = font.face;
     SetEditorFontSize(font.size);

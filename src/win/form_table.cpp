@@ -260,10 +260,35 @@ void TFormTable::FormCreate() {
     std::array<int, kColumnCount> widths{};
     for (int c = 0; c < kColumnCount; ++c) widths[c] = Scale(kInitialColumnWidths[c]);
     sgTable.SetColumnWidths(widths);
+    // The grid font, the window's size and the table of the last run.
+    const Settings& kept = App().KeptSettings();
+    gridFontFace_ = ToWide(kept.tableFontFace);
+    gridFontSize_ = std::clamp(kept.tableFontSize, kGridFontMin, kGridFontMax);
     sgTable.SetExtraWidths(Scale(kSwitchColumnWidth), Scale(kHitsColumnWidth));
     ApplyGridFont(false);  // the pair editor comes later and takes the grid font itself
+    if (kept.tableWindow) {
+        SetWindowPos(Handle(), nullptr, 0, 0, kept.tableWindow->width, kept.tableWindow->height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        CenterOnScreen();
+    }
     NewTable();
     FormResize();
+    const std::wstring last = ToWide(kept.lastTableFile);
+    if (!last.empty() && GetFileAttributesW(last.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        !(GetFileAttributesW(last.c_str()) & FILE_ATTRIBUTE_DIRECTORY)) {
+        LoadTable(last);
+    }
+}
+
+void TFormTable::KeepSettings(Settings& settings) const {
+    WINDOWPLACEMENT placement = {sizeof(placement)};
+    if (GetWindowPlacement(Handle(), &placement)) {
+        const RECT& r = placement.rcNormalPosition;
+        settings.tableWindow = WindowPlace{0, 0, r.right - r.left, r.bottom - r.top};
+    }
+    settings.tableFontFace = ToU16(gridFontFace_);
+    settings.tableFontSize = gridFontSize_;
+    settings.lastTableFile = ToU16(fileName_);
 }
 
 void TFormTable::FormShow() {
@@ -311,6 +336,7 @@ void TFormTable::OnDpiChanged(int) {
     sgTable.SetExtraWidths(Scale(kSwitchColumnWidth), Scale(kHitsColumnWidth));
     LoadPictures();
     ApplyFonts();
+    FitToolsColumn(ToWide(WindowText(labelCount)));
     ApplyGridFont(true);
     layout_.Arrange(Handle(), Dpi());
     FormResize();
@@ -339,7 +365,32 @@ void TFormTable::UpdateCountLabel() {
     // After Count the counter line holds its total until the count no longer holds.
     const std::wstring text = countedHits_.empty() ? ToWide(CountLabelText(table_))
                                                    : L"Hits: " + std::to_wstring(countedTotal_);
+    FitToolsColumn(text);
     SetWindowTextW(labelCount, text.c_str());
+}
+
+void TFormTable::FitToolsColumn(const std::wstring& shown) {
+    const std::wstring widest = ToWide(WidestCountLabelText(table_.ItemCount()));
+    HDC dc = GetDC(labelCount);
+    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(labelCount, WM_GETFONT, 0, 0)));
+    SIZE text = {};
+    SIZE now = {};
+    GetTextExtentPoint32W(dc, widest.c_str(), static_cast<int>(widest.size()), &text);
+    GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &now);
+    SelectObject(dc, oldFont);
+    ReleaseDC(labelCount, dc);
+    // 8 pixels either side, as the buttons have; a pixel more for the rounding to 96 DPI.
+    const int width = std::max(kToolsWidth, dpi::Unscale(std::max(text.cx, now.cx), Dpi()) + 1 + 16);
+    const int before = toolsWidth_ ? toolsWidth_ : kToolsWidth;
+    if (width == toolsWidth_) return;
+    toolsWidth_ = width;
+    layout_.SetBounds(panelTools.Handle(), {0, 0, width, 0});
+    panelTools.GetLayout().SetBounds(labelCount, {8, 2, width - 16, 16});
+    Bounds grid = layout_.GetBounds(sgTable.Handle());
+    grid.width -= width - before;
+    layout_.SetBounds(sgTable.Handle(), grid);
+    layout_.Arrange(Handle(), Dpi());
+    FormResize();
 }
 
 void TFormTable::TableChanged() {
@@ -363,6 +414,7 @@ void TFormTable::ShowTitle(std::wstring name) {
 
 void TFormTable::Say(const std::wstring& why) {
     Host().GetPrompter().Beep();
+    FitToolsColumn(why);
     SetWindowTextW(labelCount, why.c_str());
 }
 
@@ -435,8 +487,7 @@ void TFormTable::sbtnMoreClick() {
 int TFormTable::DropDown(HMENU menu, HWND button) {
     RECT place;
     GetWindowRect(button, &place);
-    return Host().GetPrompter().ShowPopupMenu(Handle(), menu, {place.right, place.bottom},
-                                              TPM_RIGHTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON);
+    return DropMenu(menu, {place.right, place.bottom}, TPM_RIGHTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON);
 }
 
 void TFormTable::actionAddExecute() {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/replacement_table.h"
+#include "core/settings.h"
 #include "core/table_history.h"
 #include "win/ui/flat_button.h"
 #include "win/ui/grid.h"
@@ -68,6 +69,10 @@ public:
     // The hits of the last Count, empty when there is none (or it no longer holds).
     const std::vector<int>& CountedHits() const { return countedHits_; }
 
+    // Puts the window's size, the grid font and the current table file into settings; FormCreate
+    // takes them over from the settings kept at the last run.
+    void KeepSettings(Settings& settings) const;
+
 protected:
     void OnSize(int width, int height) override;
     void OnGetMinMaxInfo(MINMAXINFO& info) override;
@@ -96,6 +101,10 @@ private:
     void FormShow();
     void FormResize();
     void UpdateCountLabel();
+    // Widens the tools column (never below its design width) so that the longest counter of
+    // the table, and the text shown now, fit on one line in the counter's font; the grid gives
+    // up the room.
+    void FitToolsColumn(const std::wstring& shown);
     void TableChanged();
     // After a row command changed the table: modified, the count gone, the grid caught up.
     void TableEdited();
@@ -157,6 +166,7 @@ private:
     HMENU popupMenuMore = nullptr;
     HMENU popupMenuOpen = nullptr;
     bool focusGridOnActivate_ = false;
+    int toolsWidth_ = 0;  // the tools column's width now (96 DPI)
 
     Grid sgTable;
     Panel panelTitle;

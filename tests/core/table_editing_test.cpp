@@ -26,6 +26,23 @@ TEST(TableEditing, TheCounterShowsTheCurrentRowOrTheRange) {
     EXPECT_EQ(CountLabelText(ReplacementTable()), u"Item: 1 / 1");
     EXPECT_EQ(CountLabelText(TableOf(ten, 7, 7)), u"Item: 7 / 10");
     EXPECT_EQ(CountLabelText(TableOf(ten, 2, 4)), u"Items: 2..4/10");
+    EXPECT_EQ(WidestCountLabelText(1), u"Items: 1..1/1");
+    EXPECT_EQ(WidestCountLabelText(100000), u"Items: 100000..100000/100000");
+}
+
+TEST(TableEditing, SpacesAreMarkedMoreVisiblyAtTheEdges) {
+    // '.' no mark, 'i' a space between words, 'E' a leading or trailing blank.
+    const struct {
+        std::u16string text;
+        std::string marks;
+    } cases[] = {
+        {u"", ""}, {u"ab", ".."}, {u"   ", "EEE"}, {u"a b", ".i."}, {u" a  b ", "E.ii.E"}, {u"\u00A0a", ".."},
+    };
+    for (const auto& c : cases) {
+        std::string shown;
+        for (SpaceMark mark : SpaceMarks(c.text)) shown += mark == SpaceMark::kNone ? '.' : mark == SpaceMark::kInner ? 'i' : 'E';
+        EXPECT_EQ(shown, c.marks) << ToUtf8(c.text);
+    }
 }
 
 TEST(TableEditing, ReplaceAllNeedsOneSearchPhrase) {

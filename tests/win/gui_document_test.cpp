@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "os/system_error_text.h"
+#include "win/system/document_file.h"
+
 namespace palimp {
 namespace {
 
@@ -195,6 +198,56 @@ TEST_F(DocumentRegressions, ADroppedFolderGivesTheLoadErrorAndAnUntitledDocument
     }
 }
 
+// A mend: "Error #4020" and "Error #4021" said neither which file nor why, so a folder, a locked
+// file and a missing folder all read the same. The numbered text stays; a second line names the
+// file and gives the system's reason.
+TEST_F(DocumentRegressions, LoadAndSaveErrorsSaidNeitherWhichFileNorWhy) {
+    const std::wstring locked = temp_.Path(L"locked.txt");
+    const std::wstring readOnly = temp_.Path(L"read-only.txt");
+    WriteBytes(locked, "x");
+    WriteBytes(readOnly, "old");
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    HANDLE lock = CreateFileW(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    auto system = [](DWORD error) { return ToWide(FromUtf8(os::detail::SystemErrorText(static_cast<int>(error)))) + L"."; };
+    const struct {
+        const char* what;
+        bool save;
+        std::wstring path;
+        std::wstring reason;
+    } cases[] = {
+        {"a missing file", false, temp_.Path(L"missing.txt"), system(ERROR_FILE_NOT_FOUND)},
+        {"a file another program holds", false, locked, system(ERROR_SHARING_VIOLATION)},
+        {"a folder", false, temp_.Root(), L"It is a folder, not a file."},
+        {"a read-only file", true, readOnly, L"The file is read-only."},
+        {"a missing folder", true, temp_.Path(L"no such folder\\new.txt"), system(ERROR_PATH_NOT_FOUND)},
+    };
+    Start();
+    for (const auto& c : cases) {
+        if (c.save) {
+            Type(L"new");
+            prompter_.ChooseInSave(c.path);
+            if (FileExists(c.path)) prompter_.AnswerMessage(L"File exists.\r\nDo you want to replace it?", IDYES);
+            prompter_.AnswerMessage(L"Error #4021. Problem during saving file.", IDOK);
+            Choose("actionSaveAs");
+        } else {
+            prompter_.ChooseInOpen(c.path);
+            prompter_.AnswerMessage(L"Error #4020. Problem during loading file.", IDOK);
+            Choose("actionOpen");
+        }
+        ASSERT_FALSE(prompter_.Messages().empty());
+        const std::wstring first = c.save ? L"Error #4021. Problem during saving file." : L"Error #4020. Problem during loading file.";
+        EXPECT_EQ(ToUtf8(ToU16(prompter_.Messages().back().text)), ToUtf8(ToU16(first + L"\r\n" + c.path + L": " + c.reason)))
+            << c.what;
+        if (Modified()) {
+            prompter_.AnswerMessage(L"Save changes?", IDNO);
+            Choose("actionNew");
+        }
+    }
+    CloseHandle(lock);
+    EXPECT_EQ(ReadBytes(readOnly), "old");
+}
+
 // Everything that would throw the text away asks first, and goes on only when the text is safe.
 TEST_F(DocumentTest, SaveChangesAnswersDecideWhetherNewDiscardsTheText) {
     std::wstring saved = temp_.Path(L"saved.txt");
@@ -366,11 +419,18 @@ TEST_F(DocumentTest, DroppedFiles) {
     drop({second});
     EXPECT_EQ(Text(), L"!first");
 
-    // Two files: the question comes first, then nothing is opened.
-    prompter_.AnswerMessage(L"Save changes?", IDNO);
-    drop({first, second});
-    EXPECT_EQ(Text(), L"!first");
-    EXPECT_EQ(Caption(), L"first.txt - Palimp 1.2 Free");
+    // Several files: Palimp says that it opens one at a time, opens none and asks nothing, for
+    // nothing is discarded. (A mend: they were dropped without a word, after the question.)
+    for (const auto& files : {std::vector<std::wstring>{first, second}, std::vector<std::wstring>{first, second, first}}) {
+        const std::wstring message = L"Palimp opens one file at a time, and " + std::to_wstring(files.size()) +
+                                     L" files were dropped: none of them was opened.\r\nDrop a single file to open it.";
+        prompter_.AnswerMessage(message, IDOK);
+        drop(files);
+        EXPECT_EQ(prompter_.Messages().back().flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+        EXPECT_EQ(Text(), L"!first");
+        EXPECT_TRUE(Modified());
+        EXPECT_EQ(Caption(), L"first.txt - Palimp 1.2 Free");
+    }
 
     prompter_.AnswerMessage(L"Save changes?", IDNO);
     drop({second});

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "win/form_table.h"
 #include "win/ui/busy_cursor.h"
 
 namespace palimp {
@@ -148,6 +149,40 @@ TEST_F(FeedbackRegressions, LongWorkShowsTheNewTitleAPaintedWindowAndTheHourglas
     CloseHandle(lock);
     ASSERT_GE(prompter_.Messages().size(), 1u);
     for (const TestPrompter::Message& message : prompter_.Messages()) EXPECT_FALSE(message.hourglass) << ToUtf8(ToU16(message.text));
+}
+
+// Work starts with every window of the program painted, and the hourglass shows over whichever
+// window the pointer is on. (Regression: with the pointer where the Open dialog had been, or
+// over the text, the arrow or the I-beam stayed for the whole load of a big file.)
+TEST_F(FeedbackRegressions, TheHourglassShowsOverEveryWindowOfTheProgramPaintedFirst) {
+    Start();
+    Choose("actionShowHideFindPanel");
+    App().FormTable().Show();
+    Pump();
+    const struct {
+        const char* name;
+        HWND window;
+    } rows[] = {
+        {"the editor", Memo()},
+        {"the find box", Named(Main(), "edFind")},
+        {"the toolbar", Named(Main(), "toolBar")},
+        {"the status line", Named(Main(), "statusBar")},
+        {"the main window", MainHandle()},
+        {"the table grid", Named(App().FormTable(), "sgTable")},
+        {"a button of the table window", Named(App().FormTable(), "btnAdd")},
+    };
+    for (const auto& row : rows) InvalidateRect(row.window, nullptr, TRUE);  // as a closed dialog leaves them
+    {
+        BusyCursor busy;
+        for (const auto& row : rows) {
+            SCOPED_TRACE(row.name);
+            EXPECT_FALSE(GetUpdateRect(row.window, nullptr, FALSE)) << "unpainted";
+            SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+            SendMessageW(row.window, WM_SETCURSOR, reinterpret_cast<WPARAM>(row.window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+            EXPECT_TRUE(HourglassShown());
+        }
+    }
+    App().FormTable().Hide();
 }
 
 TEST(BusyCursor, NestedScopesShareOneShowingAndTheCursorBeforeComesBack) {

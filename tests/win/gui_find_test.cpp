@@ -190,5 +190,72 @@ TEST_F(FindRegressions, TheFocusStaysInTheFindBoxAcrossSearches) {
     EXPECT_EQ(Selection(), (std::pair<DWORD, DWORD>{2, 3}));
 }
 
+// In a narrow window the logo covered the Back button, and at the smallest width the find panel
+// was 20 pixels wide: the focused find box could not be seen.
+TEST_F(FindRegressions, InANarrowWindowTheFindBoxWasCoveredOrSqueezedAway) {
+    StartWith(L"text");
+    PressKey('F', kCtrl);
+    auto screenRect = [](HWND window) {
+        RECT r = {};
+        GetWindowRect(window, &r);
+        return r;
+    };
+    const HWND top = Named(Main(), "panelTop");
+    for (int width : {625, 524, 450, 350}) {
+        SetWindowPos(MainHandle(), nullptr, 0, 0, Main().Scale(width), Main().Scale(450), SWP_NOMOVE | SWP_NOZORDER);
+        Pump();
+        const RECT panel = screenRect(top);
+        const RECT box = screenRect(FindBox());
+        EXPECT_GE(box.right - box.left, Main().Scale(80)) << width;
+        EXPECT_EQ(GetFocus(), FindBox()) << width;
+        for (const char* part : {"edFind", "sbtnFindOptions", "sbtnFindNext", "sbtnFindBack"}) {
+            const RECT r = screenRect(Named(Main(), part));
+            RECT inside;
+            IntersectRect(&inside, &r, &panel);
+            EXPECT_EQ(inside, r) << part << " is cut at a width of " << width;
+            EXPECT_TRUE(IsWindowVisible(Named(Main(), part))) << part << " at " << width;
+            for (const char* other : {"toolBar", "imageLogo"}) {
+                HWND window = Named(Main(), other);
+                const RECT o = screenRect(window);
+                RECT overlap;
+                EXPECT_FALSE(IsWindowVisible(window) && IntersectRect(&overlap, &r, &o))
+                    << other << " covers " << part << " at a width of " << width;
+            }
+        }
+        // The editor starts under the top panel, whatever its height.
+        EXPECT_GE(screenRect(Memo()).top, panel.bottom) << width;
+    }
+}
+
+// Tab into the find box kept the caret where it was; a Windows user expects the text selected,
+// to type over it.
+TEST_F(FindRegressions, TabIntoTheFindBoxDidNotSelectItsText) {
+    StartWith(L"abc");
+    PressKey('F', kCtrl);
+    Type(L"ab");
+    for (unsigned modifiers : {kNoModifier, kShift}) {
+        SendMessageW(FindBox(), EM_SETSEL, 1, 1);
+        SetFocus(Memo());
+        for (int i = 0; i < 8 && GetFocus() != FindBox(); ++i) PressKey(VK_TAB, modifiers);
+        ASSERT_EQ(GetFocus(), FindBox());
+        DWORD start = 9, end = 9;
+        SendMessageW(FindBox(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        EXPECT_EQ(start, 0u) << modifiers;
+        EXPECT_EQ(end, 2u) << modifiers;
+    }
+    EXPECT_EQ(Text(), L"abc");
+}
+
+// After File > Open with the panel shown the focus went back to the find box, not to the
+// document just opened.
+TEST_F(FindRegressions, AfterOpenTheFocusWentBackToTheFindBox) {
+    StartWith(L"");
+    Choose("actionShowHideFindPanel");
+    ASSERT_EQ(GetFocus(), FindBox());
+    OpenFileHolding("opened");
+    EXPECT_EQ(Text(), L"opened");
+    EXPECT_EQ(GetFocus(), Memo());
+}
+
 }  // namespace
 }  // namespace palimp

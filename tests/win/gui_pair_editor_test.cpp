@@ -245,5 +245,21 @@ TEST_F(PairEditorTest, ExtendedPairsTakeEscapesAndAnInvalidOneKeepsTheDialogOpen
     EXPECT_EQ(prompter_.Beeps(), 1);
 }
 
+// Regressions: the boxes stopped at 30,000 units and dropped a longer paste without a word.
+using PairEditorRegressions = PairEditorTest;
+
+TEST_F(PairEditorRegressions, ALongPasteWasDroppedSilently) {
+    StartShown();
+    InPairEditor([&] {
+        PutClipboardUnicode(std::wstring(40000, L'x'));
+        SetFocus(EditOf("comboSearch"));
+        SendMessageW(EditOf("comboSearch"), WM_PASTE, 0, 0);
+        EXPECT_EQ(TextOf(Get("labelSearch2")), L"(40000 chars)");
+        Press(Get("btnOK"));
+    }, ModalResult::OK);
+    PressKey('N', kCtrl);
+    EXPECT_EQ(Table().Table().Cell(kSearchColumn, 2), std::u16string(40000, u'x'));
+}
+
 }  // namespace
 }  // namespace palimp

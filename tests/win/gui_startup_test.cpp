@@ -101,7 +101,7 @@ TEST_F(StartupTest, TheMenuBarListsEveryCommandWithItsShortcut) {
         L"F&ormat > Font Size > -", L"F&ormat > Font Size > 6", L"F&ormat > Font Size > 8",
         L"F&ormat > Font Size > 10", L"F&ormat > Font Size > 14", L"F&ormat > Font Size > 20",
         L"F&ormat > Font Size > 30", L"F&ormat > Font...",
-        L"&View", L"&View > Maximize\tF11", L"&View > -", L"&View > Show Find Panel",
+        L"&View", L"&View > Maximize\tF11", L"&View > -", L"&View > Show Find Panel", L"&View > Status Bar",
         L"&Help", L"&Help > Help\tF1", L"&Help > -", L"&Help > Online Help", L"&Help > Palimp Web Page",
         L"&Help > -", L"&Help > &About...",
     };
@@ -129,6 +129,7 @@ TEST_F(StartupTest, MarksAndDefaultItemAtStart) {
     EXPECT_EQ(ItemNamed("miSearchFor").Tag(), 1);
     EXPECT_TRUE(MenuChecked("actionWordWrap"));
     EXPECT_FALSE(MenuChecked("actionShowHideFindPanel"));
+    EXPECT_TRUE(MenuChecked("actionStatusBar"));
     EXPECT_FALSE(ActionNamed("actionXXX").Caption().empty());
     EXPECT_EQ(Main().Actions().MenuState(ActionNamed("actionXXX").Id()), -1);  // in no menu
 }

@@ -45,6 +45,8 @@ public:
     };
 
     // The next prompt is a message box showing text; it answers with button (IDYES, IDNO...).
+    // text may also be the message's first lines when further lines give details (the file and
+    // the system's reason of a file error); Messages() has the whole text.
     void AnswerMessage(std::wstring text, int button);
     // The next prompt is an Open (or Save As) dialog; it chooses path, or is cancelled.
     void ChooseInOpen(std::wstring path);
@@ -127,6 +129,15 @@ LOGFONTW FontOf(HWND control);
 // The height of a line of text in font (its ascent and descent), as an editor lays it out.
 int LineHeightOf(HFONT font);
 SIZE TextExtent(HWND control);
+
+// Whether a label (a static control with text) shows all of its text in its client area, in
+// its font: one line no wider than the client area for a label that cannot wrap, the lines
+// the client height holds for one that wraps. A label that ends in an ellipsis by design
+// (SS_ENDELLIPSIS, SS_PATHELLIPSIS, SS_WORDELLIPSIS) counts as whole.
+::testing::AssertionResult ShowsWholeText(HWND label);
+// Every visible label with text among the descendants of window (panels included), for tables of
+// cases over all windows.
+std::vector<HWND> LabelsOf(HWND window);
 
 // The control of form with this name; the test fails (and gets null) when there is none.
 HWND Named(Form& form, const char* name);
@@ -239,11 +250,16 @@ protected:
     void TearDown() override;
 
     // Starts the program with these command-line arguments (after the program name), through
-    // the real start-up sequence, with the test prompter (or the given one).
+    // the real start-up sequence, with the test prompter (or the given one). Its settings are
+    // kept under a registry key of the test's own (SettingsKey()), empty at the test's start
+    // and removed at its end, so every test begins with a first run and a restart within a
+    // test finds what the run before kept.
     void Start(const std::wstring& arguments = L"", Prompter* prompter = nullptr);
     // Ends the program the hard way, without any question.
     void Stop();
     Application& App() { return *app_; }
+    // Under HKEY_CURRENT_USER.
+    const std::wstring& SettingsKey();
     TFormMain& Main() { return app_->FormMain(); }
     HWND MainHandle() { return app_->FormMain().Handle(); }
     HWND Memo() { return app_->FormMain().Memo(); }
@@ -282,6 +298,7 @@ protected:
     TestPrompter prompter_;
     TempFolder temp_;
     std::unique_ptr<Application> app_;
+    std::wstring settingsKey_;
 };
 
 }  // namespace palimp

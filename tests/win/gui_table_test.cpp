@@ -342,6 +342,31 @@ TEST_F(TableTest, ReplaceAllNeedsASearchPhraseAndTheTableOutlivesEveryShowing) {
     EXPECT_FALSE(Table().IsVisible());
 }
 
+TEST_F(TableTest, SpacesInCellsShowAsMarksAndTheCellsKeepThem) {
+    StartShown();
+    LoadRows({{u"", u"", u""}, {u"   ", u"a", u"a "}, {u"b c", u"bc", u""}});
+    SetFocus(TableControl("btnCancel"));  // row 1 is selected: the others show on the window colour
+    Pump();
+    GridGeometry geometry = TheGrid().Geometry();
+    Rendering r(TableControl("sgTable"));
+    // The pixels of a cell, as a string of "is it the window colour" marks.
+    auto look = [&](int column, int row) {
+        RECT cell = geometry.CellRect(column, row);
+        std::string pixels;
+        for (int y = cell.top; y < cell.bottom; ++y) {
+            for (int x = cell.left; x < cell.right; ++x) pixels += r.At(x, y) == GetSysColor(COLOR_WINDOW) ? '.' : '#';
+        }
+        return pixels;
+    };
+    const std::string blank = look(2, 3);
+    EXPECT_EQ(blank.find('#'), std::string::npos) << "an empty cell shows nothing";
+    EXPECT_NE(look(0, 2), blank) << "a cell of three spaces looks empty";
+    EXPECT_NE(look(2, 2), look(1, 2)) << "a trailing blank does not show";
+    EXPECT_NE(look(0, 3), look(1, 3)) << "a space between words does not show";
+    EXPECT_EQ(Table().Table().Cell(kSearchColumn, 2), u"   ");
+    EXPECT_EQ(Table().Table().Cell(kOptionsColumn, 2), u"a ");
+}
+
 TEST_F(TableTest, F1OpensTheHelpPagesOfTheTableWindowAndThePairEditor) {
     StartShown();
     CreateDirectoryW(temp_.Path(L"help").c_str(), nullptr);
@@ -354,6 +379,34 @@ TEST_F(TableTest, F1OpensTheHelpPagesOfTheTableWindowAndThePairEditor) {
     Choose(Table(), "actionAdd");
     EXPECT_EQ(prompter_.ShellOpens(), (std::vector<std::wstring>{temp_.Path(L"help\\0004.html"),
                                                                  temp_.Path(L"help\\0005.html")}));
+}
+
+// Regressions: the counter's label was 96 pixels wide and wrapped, so long counters showed only
+// "Items:" or "Item:".
+using TableRegressions = TableTest;
+
+TEST_F(TableRegressions, TheCounterWrappedAndShowedOnlyItsFirstWord) {
+    StartShown();
+    const struct {
+        int items;
+        std::vector<std::pair<UINT, unsigned>> keys;
+        std::wstring counter;
+    } cases[] = {
+        {12, {{VK_HOME, 0}, {VK_DOWN, 0}, {VK_DOWN, 0}, {VK_DOWN, 0}, {VK_DOWN, 0}, {VK_DOWN, 0}, {VK_DOWN, 0},
+              {VK_DOWN, 0}, {VK_DOWN, kShift}, {VK_DOWN, kShift}},
+         L"Items: 8..10/12"},
+        {100000, {{'A', kCtrl}}, L"Items: 1..100000/100000"},
+        {100000, {{VK_END, 0}}, L"Item: 100000 / 100000"},
+    };
+    for (const auto& c : cases) {
+        if (Table().Table().ItemCount() != c.items) LoadRows(std::vector<TableRow>(c.items, TableRow{u"a", u"b", u""}));
+        for (auto [key, modifiers] : c.keys) PressKey(key, modifiers);
+        HWND counter = TableControl("labelCount");
+        EXPECT_EQ(Counter(), c.counter);
+        EXPECT_TRUE(ShowsWholeText(counter));
+        // The grid gives up the room: it ends left of the tools column.
+        EXPECT_LE(PlaceOf(TableControl("sgTable")).right, PlaceOf(TableControl("panelTools")).left) << c.items << " items";
+    }
 }
 
 }  // namespace

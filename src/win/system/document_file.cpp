@@ -9,6 +9,7 @@
 
 #include "core/errors.h"
 #include "os/file_replace.h"
+#include "os/system_error_text.h"
 #include "win/system/wide.h"
 
 namespace palimp {
@@ -25,7 +26,14 @@ FileHandle OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD d
     return FileHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
 
-[[noreturn]] void FailOpen(const std::wstring& path) { throw EFOpenError(u"Cannot open file " + ToU16(path)); }
+[[noreturn]] void FailOpen(const std::wstring& path, std::u16string reason) {
+    throw DocumentReadError(u"Cannot open file " + ToU16(path), std::move(reason));
+}
+
+// The system's reason for the last failed call.
+[[noreturn]] void FailOpen(const std::wstring& path) {
+    FailOpen(path, FromUtf8(os::detail::SystemErrorText(static_cast<int>(GetLastError()))));
+}
 
 }  // namespace
 
@@ -34,7 +42,8 @@ std::string ReadFileShared(const std::wstring& path) {
     if (!file) FailOpen(path);
     LARGE_INTEGER size = {};
     // A 32-bit program cannot hold more than about a gigabyte of text anyway.
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > (1LL << 30)) FailOpen(path);
+    if (!GetFileSizeEx(file.get(), &size)) FailOpen(path);
+    if (size.QuadPart > (1LL << 30)) FailOpen(path, u"The file is larger than the 1 GB Palimp can hold");
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     size_t done = 0;
     while (done < bytes.size()) {

@@ -5,10 +5,25 @@
 #include <string>
 #include <string_view>
 
+#include "core/errors.h"
+
 namespace palimp {
 
-// Every byte of the file; others may read it meanwhile but not write it. Throws EFOpenError
-// when it is missing, a folder, locked or unreadable.
+// A document file that cannot be read. Reason() says why in one sentence without the file's
+// name: the system's own text for its error ("The system cannot find the file specified"), or
+// the reader's refusal.
+class DocumentReadError : public EFOpenError {
+public:
+    DocumentReadError(std::u16string message, std::u16string reason)
+        : EFOpenError(std::move(message)), reason_(std::move(reason)) {}
+    const std::u16string& Reason() const noexcept { return reason_; }
+
+private:
+    std::u16string reason_;
+};
+
+// Every byte of the file; others may read it meanwhile but not write it. Throws
+// DocumentReadError when it is missing, a folder, locked, unreadable or too large.
 std::string ReadFileShared(const std::wstring& path);
 
 // Replaces the file at path by bytes (or creates it) with os::FileReplacer: a temporary file

@@ -2,7 +2,10 @@
 // saving, re-wrapping the editor, a replace-many pass. It shows from construction to
 // destruction, nested scopes share one showing, and while any scope is open every window of the
 // program answers WM_SETCURSOR with the hourglass, so neither a mouse move nor a pass that lets
-// messages be handled brings the arrow back early (the scheme of MFC's CWaitCursor).
+// messages be handled brings the arrow back early (the scheme of MFC's CWaitCursor). The first
+// scope also paints what waits to be painted in every window of the program and tells the
+// window under the pointer at once, so that the hourglass shows wherever the pointer is, also
+// where a dialog just closed, and the windows are whole while the work runs.
 //
 // Use:
 //   bool TFormMain::SaveDocument(const std::wstring& path) {

@@ -52,6 +52,17 @@ public:
     void SelectAll();
     // The caret's line and column (both from 0, the column in UTF-16 units).
     std::pair<int, int> CaretLineColumn() const;
+    // What a status line shows, counted in characters (a surrogate pair one, a CR LF line end
+    // two) within the caret's line and the selection only: the caret's line and column from 0
+    // and the selection's length.
+    struct CaretPlace {
+        int line = 0;
+        int column = 0;
+        int selected = 0;
+    };
+    CaretPlace Place() const;
+    // Changes whenever the caret or the selection's other end moves; nothing is counted.
+    std::pair<long long, long long> CaretStamp() const;
 
     // The modified flag follows the history: undoing back to the last save clears it.
     bool Modified() const;
@@ -94,6 +105,7 @@ private:
     void RefreshUnitIndex() const;
     long long ByteAt(int unitPosition) const;  // through the index as it stands
     int UnitAt(long long bytePosition) const;
+    int CharactersBetween(long long startByte, long long endByte) const;
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR self);
 

@@ -108,6 +108,16 @@ HFONT Fonts::Points(std::wstring_view face, int points, int dpi, int weight, uns
     return Cache().Get(face, dpi::PointsToHeight(points, dpi), weight, style);
 }
 
+std::wstring Fonts::RenderedFace(HFONT font) {
+    wchar_t face[LF_FACESIZE] = {};
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, font);
+    const int length = GetTextFaceW(screen, LF_FACESIZE, face);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    return length > 0 ? std::wstring(face) : FaceOf(font);
+}
+
 std::wstring Fonts::FaceOf(HFONT font) {
     LOGFONTW lf = {};
     if (!font || !GetObjectW(font, sizeof(lf), &lf)) return {};

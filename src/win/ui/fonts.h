@@ -34,6 +34,9 @@ public:
     static bool IsInstalled(std::wstring_view face);
     // The face name and size in points of a font handle (for the font dialog).
     static std::wstring FaceOf(HFONT font);
+    // The face the system really draws font with (the font mapper's choice where the face
+    // asked for is not installed); FaceOf(font) when it cannot tell.
+    static std::wstring RenderedFace(HFONT font);
 };
 
 }  // namespace palimp

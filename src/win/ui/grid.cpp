@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <numeric>
+#include <vector>
 
+#include "core/table_editing.h"
 #include "win/system/wide.h"
 #include "win/ui/actions.h"
 
@@ -32,6 +34,46 @@ std::wstring_view ShownPart(const std::u16string& cell) {
 }
 
 void FillColour(HDC dc, const RECT& r, int colour) { FillRect(dc, &r, GetSysColorBrush(colour)); }
+
+COLORREF Blend(COLORREF a, COLORREF b) {
+    return RGB((GetRValue(a) + GetRValue(b)) / 2, (GetGValue(a) + GetGValue(b)) / 2, (GetBValue(a) + GetBValue(b)) / 2);
+}
+
+// A dot in the middle of each space of the text as DrawText put it in place (left-aligned,
+// centred vertically, cut with an ellipsis): faint between words, stronger for leading and
+// trailing blanks. The cell's text itself is not touched.
+void PaintSpaceMarks(HDC dc, const RECT& place, std::wstring_view text, bool highlighted) {
+    const std::vector<SpaceMark> marks = SpaceMarks(U16View(text));
+    if (std::none_of(marks.begin(), marks.end(), [](SpaceMark m) { return m != SpaceMark::kNone; })) return;
+    std::vector<int> ends(text.size());
+    SIZE whole = {};
+    if (!GetTextExtentExPointW(dc, text.data(), static_cast<int>(text.size()), 0, nullptr, ends.data(), &whole)) return;
+    // Where the ellipsis begins when the text is too wide; no dot is drawn under it.
+    int limit = place.right;
+    if (whole.cx > place.right - place.left) {
+        SIZE dots = {};
+        GetTextExtentPoint32W(dc, L"...", 3, &dots);
+        limit = place.right - dots.cx;
+    }
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc, &metrics);
+    const int size = std::max(2, static_cast<int>(metrics.tmHeight) / 8);
+    const int y = (place.top + place.bottom) / 2 - size / 2;
+    const COLORREF background = GetSysColor(highlighted ? COLOR_HIGHLIGHT : COLOR_WINDOW);
+    const COLORREF foreground = GetSysColor(highlighted ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+    const COLORREF inner = Blend(Blend(foreground, background), background);
+    const COLORREF edge = highlighted ? foreground : RGB(0xE0, 0x70, 0x00);
+    for (size_t i = 0; i < marks.size(); ++i) {
+        if (marks[i] == SpaceMark::kNone) continue;
+        const int left = place.left + (i == 0 ? 0 : ends[i - 1]);
+        const int right = place.left + ends[i];
+        if (right > limit) break;
+        const int x = (left + right) / 2 - size / 2;
+        RECT dot = {x, y, x + size, y + size};
+        SetBkColor(dc, marks[i] == SpaceMark::kEdge ? edge : inner);
+        ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &dot, nullptr, 0, nullptr);
+    }
+}
 
 }  // namespace
 
@@ -522,6 +564,7 @@ void Grid::PaintRow(HDC dc, const GridGeometry& geometry, int row, bool focused)
                                        : ShownPart(table_->Cell(column, row));
         DrawTextW(dc, shown.data(), static_cast<int>(shown.size()), &text,
                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS | (hits ? DT_RIGHT : 0));
+        if (!hits) PaintSpaceMarks(dc, text, shown, selected && focused);
     }
     if (focused && row == table_->Row()) {
         SetTextColor(dc, RGB(0, 0, 0));  // DrawFocusRect inverts; these colours make it dotted

@@ -15,6 +15,7 @@
 #include "win/ui/busy_cursor.h"
 #include "win/ui/dpi.h"
 #include "win/ui/failure.h"
+#include "win/ui/prompter.h"
 
 namespace palimp {
 
@@ -539,6 +540,16 @@ void Form::SetHint(HWND control, std::wstring hint) {
     tool.lpszText = text.data();
     SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+int Form::DropMenu(HMENU menu, POINT at, UINT flags) {
+    if (tooltip_) {
+        SendMessageW(tooltip_, TTM_POP, 0, 0);
+        SendMessageW(tooltip_, TTM_ACTIVATE, FALSE, 0);
+    }
+    int command = host_.GetPrompter().ShowPopupMenu(Handle(), menu, at, flags);
+    if (tooltip_) SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
+    return command;
 }
 
 std::wstring Form::HintOf(HWND control) const {

@@ -291,6 +291,11 @@ public:
     void SetHint(HWND control, std::wstring hint);
     std::wstring HintOf(HWND control) const;
 
+    // Drops a popup menu down through the prompter (Prompter::ShowPopupMenu) and returns the
+    // chosen command id, or 0. The hints are put away while it is open: the tooltip of the
+    // button that opened it would otherwise stay over the menu.
+    int DropMenu(HMENU menu, POINT at, UINT flags);
+
 protected:
     // The owner of this form's window: the main window (null for the main window itself).
     HWND Owner() const { return host_.MainWindowHandle(); }
