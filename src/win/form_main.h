@@ -64,8 +64,12 @@ public:
     // The editor font size in points, clamped to 6..30; marks the matching size item.
     void SetEditorFontSize(int size);
     // The pass of Replace Many once the table window closed with OK: the progress dialog, the
-    // result as one undoable edit, the count and time in the caption.
-    void ReplaceManyPass(const ReplacementTable& table);
+    // result as one undoable edit, the count and time in the caption. In the selection, only
+    // the selected text is rewritten, its edges taken as the text's ends, and the selection
+    // covers the result.
+    void ReplaceManyPass(const ReplacementTable& table, bool inSelection = false);
+    // What a pass would rewrite: the selected text or the whole document.
+    std::u16string PassText(bool inSelection) const;
     // The millisecond clock of the pass (GetTickCount); tests put a clock of their own here.
     void SetPassClock(std::function<std::uint32_t()> clock) { passClock_ = std::move(clock); }
     int EditorFontSize() const { return editorFontSize; }
@@ -189,7 +193,7 @@ private:
 
     // Replace Many (form_main_replace.cpp).
     void actionReplaceManyExecute();
-    void DeliverReplaceResult(std::u16string output);
+    void DeliverReplaceResult(std::u16string output, bool inSelection);
 
     // Help (form_main_help.cpp): the application-wide F1 hook and the local help pages.
     bool applicationEventsMessage(MSG& msg);

@@ -21,11 +21,18 @@ namespace palimp {
 void TFormMain::actionReplaceManyExecute() {
     UpdateTitle();  // drops the suffix of an earlier run
     if (memo.Empty()) return;
-    if (App().GetPrompter().ShowModal(App().FormTable()) != ModalResult::OK) return;
-    ReplaceManyPass(App().FormTable().Table());
+    TFormTable& tableWindow = App().FormTable();
+    // A selection offers the pass in it alone, chosen at once when it reaches over lines.
+    tableWindow.OfferSelection(memo.HasSelection(), memo.SelectionSpansLines());
+    if (App().GetPrompter().ShowModal(tableWindow) != ModalResult::OK) return;
+    ReplaceManyPass(tableWindow.Table(), tableWindow.InSelection());
 }
 
-void TFormMain::ReplaceManyPass(const ReplacementTable& table) {
+std::u16string TFormMain::PassText(bool inSelection) const {
+    return inSelection ? memo.SelectedText() : DocumentText();
+}
+
+void TFormMain::ReplaceManyPass(const ReplacementTable& table, bool inSelection) {
     if (table.RowCount() < 2) return;
     App().ProcessMessages();  // the table window's last repaints before the work starts
 
@@ -36,7 +43,7 @@ void TFormMain::ReplaceManyPass(const ReplacementTable& table) {
     TdlgProgress& progress = App().dlgProgress();
     progress.ShowProgress();
 
-    std::u16string source = DocumentText();
+    std::u16string source = PassText(inSelection);
     ReplaceManyEngine engine(table.Items());
     ProgressMonitor monitor{
         .clock = clock,
@@ -59,7 +66,7 @@ void TFormMain::ReplaceManyPass(const ReplacementTable& table) {
         int rate = static_cast<int>(RoundedQuotient(std::int64_t{result.found} * 1000, elapsed));
         progress.SetCount(WideView(ProgressLabel({.found = result.found, .rate = rate, .percent = 100})));
         progress.ShowApplying();
-        DeliverReplaceResult(std::move(result.output));
+        DeliverReplaceResult(std::move(result.output), inSelection);
     }
     progress.HideProgress();
     if (cancelled) return;
@@ -70,11 +77,15 @@ void TFormMain::ReplaceManyPass(const ReplacementTable& table) {
                L"s)");
 }
 
-void TFormMain::DeliverReplaceResult(std::u16string output) {
-    // One replacement of the whole text, one undo step after the history before it; the caret
-    // at the end. The clipboard is never touched.
+void TFormMain::DeliverReplaceResult(std::u16string output, bool inSelection) {
+    // One replacement of the whole text (or the selection), one undo step after the history
+    // before it; the caret at the end, or the result selected. The clipboard is never touched.
     BusyCursor busy;
-    memo.ReplaceAll(std::move(output));
+    if (inSelection) {
+        memo.ReplaceSelection(std::move(output));
+    } else {
+        memo.ReplaceAll(std::move(output));
+    }
     UpdateCommandStates();
 }
 

@@ -197,6 +197,15 @@ void TFormTable::CreateOKCancel(int width) {
     Layout& row = panelOKCancel.GetLayout();
     row.SetDesignSize(width, kBottomHeight);
     HWND parent = panelOKCancel.Handle();
+    // First in the tab order of its row, before Replace All.
+    checkInSelection = CreateButton(parent, row, "checkInSelection", L"In &selection", {8, 12, 140, 17},
+                                    kAnchorLeft | kAnchorTop, 0, BS_AUTOCHECKBOX);
+    EnableWindow(checkInSelection, FALSE);
+    // What Count found holds for the text it counted in.
+    OnClick(checkInSelection, [this] {
+        ClearCount();
+        UpdateCountLabel();
+    });
     btnCancel = CreateButton(parent, row, "btnCancel", L"Cancel", {width - 8 - 75, 8, 75, 25},
                              kAnchorRight | kAnchorTop, IDCANCEL);
     btnOK = CreateButton(parent, row, "btnOK", L"Replace All", {width - 8 - 75 - 6 - 90, 8, 90, 25},
@@ -293,7 +302,8 @@ void TFormTable::KeepSettings(Settings& settings) const {
 
 void TFormTable::FormShow() {
     // A count holds only for the document it was made on.
-    if (!countedHits_.empty() && std::hash<std::u16string>{}(App().FormMain().DocumentText()) != countedDocument_) {
+    if (!countedHits_.empty() &&
+        std::hash<std::u16string>{}(App().FormMain().PassText(InSelection())) != countedDocument_) {
         ClearCount();
     }
     UpdateCountLabel();
@@ -427,7 +437,7 @@ void TFormTable::ClearCount() {
 }
 
 void TFormTable::actionCountExecute() {
-    const std::u16string text = App().FormMain().DocumentText();
+    const std::u16string text = App().FormMain().PassText(InSelection());
     TableCount count;
     {
         BusyCursor busy;
@@ -471,6 +481,15 @@ void TFormTable::actionUndoExecute() {
 void TFormTable::sgTableClick() { UpdateCountLabel(); }
 
 void TFormTable::sgTableDblClick() { actionEdit->Execute(); }
+
+void TFormTable::OfferSelection(bool offered, bool ticked) {
+    EnableWindow(checkInSelection, offered);
+    SendMessageW(checkInSelection, BM_SETCHECK, offered && ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool TFormTable::InSelection() const {
+    return IsWindowEnabled(checkInSelection) && SendMessageW(checkInSelection, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 void TFormTable::btnOKClick() {
     if (!HasSearchPhrase(table_)) {

@@ -66,6 +66,11 @@ public:
     // Before the table is replaced or the program ends: with an edited table, "Save changes to
     // <table>?" (Yes, No, Cancel). True when the caller may go on: saved, No, or nothing to save.
     bool QuerySaveTable();
+    // Before the window is shown for Replace Many: with text selected in the document the
+    // "In selection" box is there to tick (ticked when the selection reaches over lines), else
+    // it is greyed and clear. InSelection tells whether the pass and Count take the selection.
+    void OfferSelection(bool offered, bool ticked);
+    bool InSelection() const;
     // The hits of the last Count, empty when there is none (or it no longer holds).
     const std::vector<int>& CountedHits() const { return countedHits_; }
 
@@ -182,6 +187,7 @@ private:
     HWND btnOK = nullptr;
     HWND btnCancel = nullptr;
     HWND btnCount = nullptr;
+    HWND checkInSelection = nullptr;
 
     Action* actionAdd = nullptr;
     Action* actionEdit = nullptr;

@@ -137,6 +137,52 @@ TEST_F(ReplaceTest, F6ThroughTheRealTableWindowReplacesWithItsRows) {
     EXPECT_EQ(Text(), L"Cat cat concat");
 }
 
+TEST_F(ReplaceTest, InTheSelectionOnlyTheSelectedTextIsRewrittenAndThenSelected) {
+    const std::wstring text = L"cat one\r\ncat two\r\ncat three";
+    const struct Case {
+        const char* what;
+        int start, length;
+        bool offered, tickedAtFirst, pressAltS;
+        std::wstring after;
+        std::pair<int, int> selectionAfter;
+    } cases[] = {
+        {"no selection: the whole text", 3, 0, false, false, false, L"lion one\r\nlion two\r\nlion three", {30, 0}},
+        {"within a line: offered, not ticked", 9, 7, true, false, false, L"lion one\r\nlion two\r\nlion three",
+         {30, 0}},
+        {"within a line, ticked with Alt+S", 9, 7, true, false, true, L"cat one\r\nlion two\r\ncat three", {9, 8}},
+        {"over two lines: ticked at once", 9, 12, true, true, false, L"cat one\r\nlion two\r\nlion three",
+         {9, 14}},
+        {"over two lines, unticked", 9, 12, true, true, true, L"lion one\r\nlion two\r\nlion three", {30, 0}},
+        {"cutting a word: its edges are the text's ends", 10, 6, true, false, true,
+         L"cat one\r\ncAT two\r\ncat three", {10, 6}},
+    };
+    StartWith(text);
+    const std::wstring table = temp_.Path(L"cats.palimp");
+    WriteBytes(table, WriteTableFile({u"", {{u"cat", u"lion", u"W"}, {u"at", u"AT", u"W"}, {u"", u"", u""}}}));
+    App().FormTable().LoadTable(table);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetDocument(text);
+        Select(c.start, c.start + c.length);
+        HWND box = Named(App().FormTable(), "checkInSelection");
+        bool offered = false, ticked = false;
+        prompter_.WhenShownModallyRun(App().FormTable(), {[&] {
+            offered = IsWindowEnabled(box) != FALSE;
+            ticked = SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+            if (c.pressAltS) PressKey('S', kAlt);
+            PostKey(GetFocus(), VK_RETURN);
+        }});
+        PressKey(VK_F6);
+        EXPECT_EQ(offered, c.offered);
+        EXPECT_EQ(ticked, c.tickedAtFirst);
+        EXPECT_EQ(Text(), c.after);
+        EXPECT_EQ(Main().Editor().Selection(), c.selectionAfter);
+        // One Undo brings the text before the pass back.
+        Choose("actionEditUndo");
+        EXPECT_EQ(Text(), text);
+    }
+}
+
 TEST_F(ReplaceTest, TheProgressDialogCountsAndEveryWayOfClosingItCancels) {
     std::wstring text;
     for (int line = 0; line < 20000; ++line) text += L"aaaa aaaa\r\n";

@@ -249,6 +249,28 @@ void EditorView::ReplaceAll(std::u16string text) {
     Call(SCI_GOTOPOS, Call(SCI_GETLENGTH));
 }
 
+std::u16string EditorView::SelectedText() const {
+    LRESULT start = Call(SCI_GETSELECTIONSTART);
+    LRESULT length = Call(SCI_GETSELECTIONEND) - start;
+    auto* bytes = reinterpret_cast<const char*>(Call(SCI_GETRANGEPOINTER, start, length));
+    return bytes ? ToUtf16(bytes, static_cast<size_t>(length)) : std::u16string();
+}
+
+bool EditorView::SelectionSpansLines() const {
+    return Call(SCI_LINEFROMPOSITION, Call(SCI_GETSELECTIONSTART)) !=
+           Call(SCI_LINEFROMPOSITION, Call(SCI_GETSELECTIONEND));
+}
+
+void EditorView::ReplaceSelection(std::u16string text) {
+    std::string bytes = ToUtf8(text);
+    std::u16string().swap(text);
+    Call(SCI_BEGINUNDOACTION);
+    Call(SCI_TARGETFROMSELECTION);
+    Call(SCI_REPLACETARGET, bytes.size(), reinterpret_cast<LPARAM>(bytes.data()));
+    Call(SCI_ENDUNDOACTION);
+    Call(SCI_SETSEL, Call(SCI_GETTARGETSTART), Call(SCI_GETTARGETEND));
+}
+
 void EditorView::RefreshUnitIndex() const {
     // Scintilla 5.3.3 leaves the UTF-16 starts of the following lines wrong after a deletion
     // that joins lines across characters of more than one unit (and after its undo): the index

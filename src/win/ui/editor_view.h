@@ -44,6 +44,11 @@ public:
     // The whole text replaced as one undo step (the history before it kept); the caret at the
     // end, scrolled into view.
     void ReplaceAll(std::u16string text);
+    // The selected text, and whether the selection reaches over a line break.
+    std::u16string SelectedText() const;
+    bool SelectionSpansLines() const;
+    // The selection replaced as one undo step; the selection then covers the new text.
+    void ReplaceSelection(std::u16string text);
 
     // The selection as start and length; Select puts the caret at its end and scrolls it into
     // view. A position inside a surrogate pair is taken as the pair's start.
