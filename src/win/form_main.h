@@ -12,8 +12,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
+
+#include "os/file_replace.h"
 
 #include "win/ui/actions.h"
 #include "win/ui/editor_view.h"
@@ -53,8 +56,9 @@ public:
     // LF, U+0000 kept). The document is bound to path even when reading fails, but then Save
     // goes through Save As. A folder gives the load error and an untitled document.
     void OpenDocument(const std::wstring& path);
-    // Writes the editor text to path as FF FE + UTF-16 LE, atomically; true when written.
-    bool SaveDocument(const std::wstring& path);
+    // Writes the editor text to path as FF FE + UTF-16 LE, atomically; true when written. With
+    // expected, the file must still have that stamp when it is replaced.
+    bool SaveDocument(const std::wstring& path, std::optional<os::FileStamp> expected = std::nullopt);
     // Caption "<DocumentName> - Palimp 1.2 Free"; the application title follows it.
     void UpdateTitle();
     // Save follows the modified flag; Replace Many and the find commands follow "text not empty".
@@ -81,6 +85,8 @@ protected:
     void OnGetMinMaxInfo(MINMAXINFO& info) override;
     void OnDropFiles(HDROP drop) override;
     bool OnDrawItem(const DRAWITEMSTRUCT& item) override;
+    void OnActivate(bool active) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     // Layout (form_main_layout.cpp).
@@ -111,6 +117,12 @@ private:
     void SetDocumentText(std::u16string text);
     void ClearDocument();
     void MakeUntitled();
+    // The stamp of the bound file now, when it differs from the one the editor last read or
+    // wrote; nullopt when it is the same, gone, or the editor holds none of it.
+    std::optional<os::FileStamp> ChangedOnDisk() const;
+    // When the window becomes active: a file changed by another program is offered for
+    // reloading, once for each change.
+    void CheckFileOnDisk();
     // Paints what waits to be painted (the new title, a closed menu's place) before long work.
     void RepaintNow();
     bool Modified() const;
@@ -233,6 +245,11 @@ private:
     // The editor does not hold the file it is bound to (reading failed): Save goes through Save
     // As.
     bool partialRead_ = false;
+    // The bound file as the editor last read or wrote it; a change the user chose not to reload
+    // (asked once); whether that question is up.
+    std::optional<os::FileStamp> fileStamp_;
+    std::optional<os::FileStamp> declinedStamp_;
+    bool checkingFile_ = false;
 
     // The view.
     std::wstring editorFontFace = L"Lucida Console";

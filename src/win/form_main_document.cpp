@@ -17,6 +17,9 @@ namespace {
 
 constexpr wchar_t kLoadError[] = L"Error #4020. Problem during loading file.";
 constexpr wchar_t kSaveError[] = L"Error #4021. Problem during saving file.";
+// Posted when the window becomes active and its file has changed, so that the question comes
+// after the activation is complete, not inside it.
+constexpr UINT kCheckFileOnDisk = WM_APP + 0x180;
 
 // Everything up to and including the last '\' or ':' (empty when there is none).
 std::wstring FolderPart(const std::wstring& path) {
@@ -98,6 +101,8 @@ void TFormMain::MakeUntitled() {
     UpdateCommandStates();
     saveDialog.fileName.clear();
     partialRead_ = false;
+    fileStamp_.reset();
+    declinedStamp_.reset();
     documentName = L"Untitled";
     UpdateTitle();
 }
@@ -128,16 +133,19 @@ void TFormMain::OpenDocument(const std::wstring& path) {
     // the reading starts: a big file takes seconds.
     RepaintNow();
     bool readFailed = false;
+    os::FileStamp stamp;
     {
         BusyCursor busy;
         try {
-            SetDocumentText(NormalizeLineBreaks(DecodeTextFile(ReadFileShared(path), SystemAnsiCodePage())));
+            SetDocumentText(NormalizeLineBreaks(DecodeTextFile(ReadFileShared(path, &stamp), SystemAnsiCodePage())));
         } catch (const std::exception&) {
             readFailed = true;  // missing, locked, unreadable or too large
         }
     }
     // The editor does not hold the file: Save must not replace it without a question.
     partialRead_ = readFailed;
+    fileStamp_ = readFailed ? std::nullopt : std::optional(stamp);
+    declinedStamp_.reset();
     if (readFailed) {
         // An empty document, still bound to the path for the title and the dialogs.
         prompter.ShowMessageBox(Handle(), kLoadError, L"Error", MB_OK | MB_ICONERROR);
@@ -152,8 +160,19 @@ void TFormMain::actionSaveAsExecute() { SaveAsCommand(); }
 
 bool TFormMain::SaveCommand() {
     // A file whose reading failed is replaced only through Save As and its overwrite question.
-    if (!saveDialog.fileName.empty() && !partialRead_) return SaveDocument(saveDialog.fileName);
-    return SaveAsCommand();
+    if (saveDialog.fileName.empty() || partialRead_) return SaveAsCommand();
+    // A file another program changed since the editor read or wrote it is replaced only when
+    // the user says so, and only as it was when asked.
+    std::optional<os::FileStamp> changed = ChangedOnDisk();
+    if (changed) {
+        int answer = App().GetPrompter().ShowMessageBox(
+            Handle(),
+            documentName + L" has been changed by another program since it was opened. Replace it with the text in "
+                           L"Palimp?",
+            L"Palimp", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+        if (answer != IDYES) return false;
+    }
+    return SaveDocument(saveDialog.fileName, changed ? changed : fileStamp_);
 }
 
 bool TFormMain::SaveAsCommand() {
@@ -172,14 +191,21 @@ bool TFormMain::SaveAsCommand() {
     return SaveDocument(*path);
 }
 
-bool TFormMain::SaveDocument(const std::wstring& path) {
+bool TFormMain::SaveDocument(const std::wstring& path, std::optional<os::FileStamp> expected) {
+    // Another file: what the editor knew of the bound one says nothing about it.
+    if (path != saveDialog.fileName) {
+        fileStamp_.reset();
+        declinedStamp_.reset();
+    }
     RememberFile(path);
     RepaintNow();
     bool written = true;
     {
         BusyCursor busy;
         try {
-            WriteFileReplacing(path, EncodeUtf16LeFile(DocumentText()));
+            // A file that is gone is simply made again.
+            if (expected && !FileStampOf(path)) expected.reset();
+            WriteFileReplacing(path, EncodeUtf16LeFile(DocumentText()), expected);
         } catch (const std::exception&) {
             written = false;
         }
@@ -189,9 +215,51 @@ bool TFormMain::SaveDocument(const std::wstring& path) {
         return false;
     }
     partialRead_ = false;  // the file now holds exactly the editor's text
+    fileStamp_ = FileStampOf(path);
+    declinedStamp_.reset();
     memo.SetSavePoint();
     UpdateCommandStates();
     return true;
+}
+
+std::optional<os::FileStamp> TFormMain::ChangedOnDisk() const {
+    if (!fileStamp_ || partialRead_ || saveDialog.fileName.empty()) return std::nullopt;
+    std::optional<os::FileStamp> now = FileStampOf(saveDialog.fileName);
+    if (!now || *now == *fileStamp_) return std::nullopt;
+    return now;
+}
+
+void TFormMain::OnActivate(bool active) {
+    Form::OnActivate(active);
+    // The file as it is when the user comes back decides; the question itself waits until the
+    // activation is complete.
+    if (active && !checkingFile_ && ChangedOnDisk()) PostMessageW(Handle(), kCheckFileOnDisk, 0, 0);
+}
+
+bool TFormMain::OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
+    if (message != kCheckFileOnDisk) return false;
+    CheckFileOnDisk();
+    result = 0;
+    return true;
+}
+
+void TFormMain::CheckFileOnDisk() {
+    // Not while a question is up, nor behind a modal window: it comes when that closes.
+    if (checkingFile_ || !IsWindowEnabled(Handle()) || GetActiveWindow() != Handle()) return;
+    std::optional<os::FileStamp> now = ChangedOnDisk();
+    if (!now || now == declinedStamp_) return;
+    checkingFile_ = true;
+    const bool modified = Modified();
+    std::wstring question = documentName + L" has been changed by another program.\r\nReload it?";
+    if (modified) question += L" The changes made in Palimp will be lost.";
+    int answer = App().GetPrompter().ShowMessageBox(Handle(), question, L"Palimp",
+                                                    MB_YESNO | MB_ICONWARNING | (modified ? MB_DEFBUTTON2 : MB_DEFBUTTON1));
+    checkingFile_ = false;
+    if (answer == IDYES) {
+        OpenDocument(saveDialog.fileName);
+    } else {
+        declinedStamp_ = now;
+    }
 }
 
 }  // namespace palimp

@@ -438,6 +438,21 @@ std::wstring GuiTest::OpenFileHolding(const std::string& bytes, const std::wstri
     return path;
 }
 
+void GuiTest::ActivateFromAnotherWindow() {
+    HWND other = CreateWindowExW(0, L"STATIC", L"Another program", WS_POPUP | WS_VISIBLE, 0, 0, 60, 40, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetForegroundWindow(other);
+    SetActiveWindow(other);
+    Pump();
+    EXPECT_NE(GetActiveWindow(), MainHandle());
+    SetForegroundWindow(MainHandle());
+    SetActiveWindow(MainHandle());
+    Pump();
+    EXPECT_EQ(GetActiveWindow(), MainHandle());
+    DestroyWindow(other);
+    Pump();
+}
+
 Action& GuiTest::ActionNamed(Form& form, const char* name) {
     Action* action = form.Actions().Find(name);
     if (!action) throw std::runtime_error(std::string("no action ") + name);

@@ -254,6 +254,9 @@ protected:
     void OpenThroughDialog(const std::wstring& path);
     // Writes bytes to a file of the test folder and opens it through File > Open; its path.
     std::wstring OpenFileHolding(const std::string& bytes, const std::wstring& name = L"document.txt");
+    // Another program's window becomes active, then the main window again, as when the user
+    // comes back from another program.
+    void ActivateFromAnotherWindow();
     // A command or menu entry of a form (the main window unless given) by name.
     Action& ActionNamed(const char* name) { return ActionNamed(Main(), name); }
     Action& ActionNamed(Form& form, const char* name);

@@ -9,6 +9,7 @@
 
 #include "core/errors.h"
 #include "os/file_replace.h"
+#include "os/win_support.h"
 #include "win/system/wide.h"
 
 namespace palimp {
@@ -29,9 +30,14 @@ FileHandle OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD d
 
 }  // namespace
 
-std::string ReadFileShared(const std::wstring& path) {
+std::string ReadFileShared(const std::wstring& path, os::FileStamp* stamp) {
     FileHandle file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     if (!file) FailOpen(path);
+    if (stamp) {
+        BY_HANDLE_FILE_INFORMATION information;
+        if (!GetFileInformationByHandle(file.get(), &information)) FailOpen(path);
+        *stamp = os::StampOf(file.get(), information);
+    }
     LARGE_INTEGER size = {};
     // A 32-bit program cannot hold more than about a gigabyte of text anyway.
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > (1LL << 30)) FailOpen(path);
@@ -48,9 +54,19 @@ std::string ReadFileShared(const std::wstring& path) {
     return bytes;
 }
 
-void WriteFileReplacing(const std::wstring& path, std::string_view bytes) {
+std::optional<os::FileStamp> FileStampOf(const std::wstring& path) {
+    // Only the attributes are read, so that a file held open by its writer still answers.
+    FileHandle file = OpenFile(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               OPEN_EXISTING);
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!file || !GetFileInformationByHandle(file.get(), &information)) return std::nullopt;
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+    return os::StampOf(file.get(), information);
+}
+
+void WriteFileReplacing(const std::wstring& path, std::string_view bytes, std::optional<os::FileStamp> expected) {
     // A file with several names is written in place, so that every name shows the new text.
-    os::ReplaceFileContent(std::filesystem::path(path), bytes, {.overwriteInPlace = true});
+    os::ReplaceFileContent(std::filesystem::path(path), bytes, {.expected = expected, .overwriteInPlace = true});
 }
 
 bool FileExists(const std::wstring& path) {

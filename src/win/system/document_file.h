@@ -2,14 +2,21 @@
 // read a file while we read it, and a failed save leaves the old file exactly as it was.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "os/file_replace.h"
+
 namespace palimp {
 
-// Every byte of the file; others may read it meanwhile but not write it. Throws EFOpenError
-// when it is missing, a folder, locked or unreadable.
-std::string ReadFileShared(const std::wstring& path);
+// Every byte of the file; others may read it meanwhile but not write it. With stamp, the
+// stamp of the file as read (taken while it is held, so no writer comes between). Throws
+// EFOpenError when it is missing, a folder, locked or unreadable.
+std::string ReadFileShared(const std::wstring& path, os::FileStamp* stamp = nullptr);
+
+// The stamp of the file path leads to now; nullopt when there is none or it cannot be opened.
+std::optional<os::FileStamp> FileStampOf(const std::wstring& path);
 
 // Replaces the file at path by bytes (or creates it) with os::FileReplacer: a temporary file
 // beside it, private and held exclusively, flushed, then put in place by ReplaceFileW, which
@@ -17,8 +24,10 @@ std::string ReadFileShared(const std::wstring& path);
 // with several names (hard links) is rewritten in place, the new content saved beside it first.
 // Throws EFCreateError (os::FileWriteError) when path is a folder, read-only, in use by another
 // program, changed by one during the save, or anything fails; the file at path is then
-// untouched and no temporary file is left.
-void WriteFileReplacing(const std::wstring& path, std::string_view bytes);
+// untouched and no temporary file is left. With expected, the file must still have that stamp
+// when it is replaced (os::ReplaceOptions::expected), or nothing is written.
+void WriteFileReplacing(const std::wstring& path, std::string_view bytes,
+                        std::optional<os::FileStamp> expected = std::nullopt);
 
 // Whether path names an existing file (not a folder).
 bool FileExists(const std::wstring& path);
