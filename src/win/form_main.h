@@ -50,8 +50,13 @@ public:
     // document was saved. Cancel, a cancelled Save As dialog and a failed save all answer false.
     bool QuerySaveChanges();
     // Before the program ends after a failure: "Save changes?" with Yes and No when the document
-    // is modified; Yes saves (through Save As when the document has no file yet).
+    // is modified; Yes saves (through Save As when the document has no file yet). When Yes did
+    // not save (Save As cancelled, the write failed), the text goes to a recovery file whose
+    // path a message shows; should that fail too, the question comes again.
     void OfferToSaveBeforeExit();
+    // Where OfferToSaveBeforeExit keeps text it could not save (DefaultRecoveryFolder unless
+    // set; tests set a folder of their own).
+    void SetRecoveryFolder(std::wstring folder) { recoveryFolder_ = std::move(folder); }
     // Loads a text file into the editor (any of the program's encodings, line breaks made CR
     // LF, U+0000 kept). The document is bound to path even when reading fails, but then Save
     // goes through Save As. A folder gives the load error and an untitled document.
@@ -250,6 +255,7 @@ private:
     std::optional<os::FileStamp> fileStamp_;
     std::optional<os::FileStamp> declinedStamp_;
     bool checkingFile_ = false;
+    std::wstring recoveryFolder_;
 
     // The view.
     std::wstring editorFontFace = L"Lucida Console";

@@ -4,6 +4,7 @@
 
 #include "core/product.h"
 #include "core/text_codec.h"
+#include "core/wide_string.h"
 #include "win/system/ansi_code_page.h"
 #include "win/app.h"
 #include "win/system/document_file.h"
@@ -90,10 +91,27 @@ void TFormMain::RememberFile(const std::wstring& path) {
 void TFormMain::RepaintNow() { RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
 
 void TFormMain::OfferToSaveBeforeExit() {
-    if (!Modified()) return;
-    int answer = App().GetPrompter().ShowMessageBox(Handle(), L"Save changes?", L"Palimp",
-                                                    MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON1);
-    if (answer == IDYES) SaveCommand();
+    Prompter& prompter = App().GetPrompter();
+    while (Modified()) {
+        int answer = prompter.ShowMessageBox(Handle(), L"Save changes?", L"Palimp",
+                                             MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON1);
+        if (answer != IDYES || SaveCommand()) return;
+        // Yes, but the text reached no file: the program ends all the same, so it is kept
+        // where the user can find it, or the question comes again.
+        std::wstring kept;
+        try {
+            const std::wstring folder = recoveryFolder_.empty() ? DefaultRecoveryFolder() : recoveryFolder_;
+            std::wstring stem = ToWide(StripExtension(ToU16(documentName)));
+            if (stem.empty()) stem = L"Untitled";
+            if (!folder.empty()) kept = WriteRecoveryFile(folder, stem, EncodeUtf16LeFile(DocumentText()));
+        } catch (const std::exception&) {
+        }
+        if (!kept.empty()) {
+            prompter.ShowMessageBox(Handle(), L"The text was not saved. Palimp kept it in\r\n" + kept, L"Palimp",
+                                    MB_OK | MB_ICONWARNING);
+            return;
+        }
+    }
 }
 
 void TFormMain::MakeUntitled() {

@@ -46,6 +46,8 @@ public:
 
     // The next prompt is a message box showing text; it answers with button (IDYES, IDNO...).
     void AnswerMessage(std::wstring text, int button);
+    // The same for a box whose text starts with start (the rest names a file made meanwhile).
+    void AnswerMessageStartingWith(std::wstring start, int button);
     // The next prompt is an Open (or Save As) dialog; it chooses path, or is cancelled.
     void ChooseInOpen(std::wstring path);
     void CancelOpen();
@@ -104,6 +106,7 @@ private:
         ModalResult result = ModalResult::None;
         std::vector<std::function<void()>> steps;
         bool real = false;
+        bool prefix = false;  // a message whose text only starts with text
     };
     // The next script entry when it is of this kind; otherwise the test fails and null is
     // returned.

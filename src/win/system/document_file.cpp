@@ -3,6 +3,7 @@
 #include "win/system/document_file.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <memory>
@@ -67,6 +68,37 @@ std::optional<os::FileStamp> FileStampOf(const std::wstring& path) {
 void WriteFileReplacing(const std::wstring& path, std::string_view bytes, std::optional<os::FileStamp> expected) {
     // A file with several names is written in place, so that every name shows the new text.
     os::ReplaceFileContent(std::filesystem::path(path), bytes, {.expected = expected, .overwriteInPlace = true});
+}
+
+std::wstring WriteRecoveryFile(const std::wstring& folder, const std::wstring& stem, std::string_view bytes) {
+    std::wstring bare = folder;
+    while (bare.size() > 3 && bare.back() == L'\\') bare.pop_back();
+    const int made = SHCreateDirectoryExW(nullptr, bare.c_str(), nullptr);
+    if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS && made != ERROR_FILE_EXISTS) {
+        throw EFCreateError(u"Cannot create folder " + ToU16(folder));
+    }
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t when[32];
+    swprintf(when, 32, L" %04u-%02u-%02u %02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+             now.wSecond);
+    const std::wstring base = folder + stem + when;
+    std::wstring path = base + L".txt";
+    for (int number = 2; GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++number) {
+        path = base + L" (" + std::to_wstring(number) + L").txt";
+    }
+    WriteFileReplacing(path, bytes);
+    return path;
+}
+
+std::wstring DefaultRecoveryFolder() {
+    PWSTR local = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local))) {
+        folder = std::wstring(local) + L"\\Palimp\\Recovered\\";
+    }
+    CoTaskMemFree(local);
+    return folder;
 }
 
 bool FileExists(const std::wstring& path) {

@@ -29,6 +29,15 @@ std::optional<os::FileStamp> FileStampOf(const std::wstring& path);
 void WriteFileReplacing(const std::wstring& path, std::string_view bytes,
                         std::optional<os::FileStamp> expected = std::nullopt);
 
+// Writes bytes to a new file "<stem> <date> <time>.txt" in folder (made when missing, with its
+// parents) and returns its path; a number is added when the name is taken. Throws what
+// WriteFileReplacing throws, or EFCreateError when the folder cannot be made.
+std::wstring WriteRecoveryFile(const std::wstring& folder, const std::wstring& stem, std::string_view bytes);
+
+// Where recovery files go: "Palimp\Recovered\" in the user's local application data folder,
+// ending in "\"; empty when the system does not tell that folder.
+std::wstring DefaultRecoveryFolder();
+
 // Whether path names an existing file (not a folder).
 bool FileExists(const std::wstring& path);
 
