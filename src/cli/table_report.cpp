@@ -217,6 +217,9 @@ std::string WarningLines(std::string_view name, const LinedTable& table) {
                         (w.count == 4 ? std::string("the 4th is ignored")
                                       : "fields 4 to " + std::to_string(w.count) + " are ignored");
                 break;
+            case TableWarningKind::kNulEndsTable:
+                text += "a NUL character (U+0000) ends the table here; the rest of the file is ignored";
+                break;
         }
         text += "\n";
     }

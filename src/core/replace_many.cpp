@@ -8,6 +8,7 @@
 #include <bit>
 #include <climits>
 #include <cstring>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -325,6 +326,32 @@ bool ScanWatched(Scanner& scan, std::size_t n, const int& found, const ProgressM
 
 }  // namespace
 
+// Folded keys of every row, for the kept-pair question when the finders compare exactly: the
+// trie when the trie is the finder, else an automaton. Built on first use, once for the engine:
+// with a large table that costs seconds, which every input of a run would pay again.
+class ReplaceManyEngine::FoldedFinder {
+public:
+    bool AnyKeyIn(const ReplaceManyEngine& engine, const char16_t* t, std::size_t n,
+                  std::size_t from, std::size_t to) {
+        std::call_once(built_, [&] {
+            const std::vector<TrieRow> rows = engine.TrieRows();
+            if (engine.trie_) {
+                trie_ = std::make_unique<PhraseTrie>(rows, Keys::kFolded);
+            } else {
+                automaton_ = PhraseAutomaton::Build(rows, Keys::kFolded,
+                                                    PhraseAutomaton::Layout::kAuto,
+                                                    kAutomatonMaxEntries);
+            }
+        });
+        return trie_ ? trie_->AnyKeyIn(t, n, from, to) : automaton_->AnyKeyIn(t, n, from, to);
+    }
+
+private:
+    std::once_flag built_;  // runs and streams may ask at once
+    std::unique_ptr<PhraseTrie> trie_;
+    std::unique_ptr<PhraseAutomaton> automaton_;
+};
+
 ReplaceManyEngine::ReplaceManyEngine(std::span<const ReplacePair> rows)
     : ReplaceManyEngine(rows, Tuning{}) {}
 
@@ -335,7 +362,8 @@ ReplaceManyEngine::ReplaceManyEngine(ReplaceManyEngine&&) noexcept = default;
 ReplaceManyEngine& ReplaceManyEngine::operator=(ReplaceManyEngine&&) noexcept = default;
 ReplaceManyEngine::~ReplaceManyEngine() = default;
 
-ReplaceManyEngine::ReplaceManyEngine(std::span<const ReplacePair> cells, Tuning tuning) {
+ReplaceManyEngine::ReplaceManyEngine(std::span<const ReplacePair> cells, Tuning tuning)
+    : folded_(std::make_unique<FoldedFinder>()) {
     // The rows as the pass sees them: a switched-off row, or an extended one with an invalid
     // escape, has no phrase; an extended row's cells are expanded (into expanded, reserved so
     // that the views stay valid).
@@ -457,32 +485,8 @@ std::vector<TrieRow> ReplaceManyEngine::TrieRows() const {
     return trieRows;
 }
 
-// Folded keys of every row, for the kept-pair question when the finders compare exactly: the
-// trie when the trie is the finder, else an automaton. Built on first use.
-class ReplaceManyEngine::FoldedFinder {
-public:
-    bool AnyKeyIn(const ReplaceManyEngine& engine, const char16_t* t, std::size_t n,
-                  std::size_t from, std::size_t to) {
-        if (!trie_ && !automaton_) {
-            const std::vector<TrieRow> rows = engine.TrieRows();
-            if (engine.trie_) {
-                trie_ = std::make_unique<PhraseTrie>(rows, Keys::kFolded);
-            } else {
-                automaton_ = PhraseAutomaton::Build(rows, Keys::kFolded,
-                                                    PhraseAutomaton::Layout::kAuto,
-                                                    kAutomatonMaxEntries);
-            }
-        }
-        return trie_ ? trie_->AnyKeyIn(t, n, from, to) : automaton_->AnyKeyIn(t, n, from, to);
-    }
-
-private:
-    std::unique_ptr<PhraseTrie> trie_;
-    std::unique_ptr<PhraseAutomaton> automaton_;
-};
-
 bool ReplaceManyEngine::AnyOccurrence(const char16_t* t, std::size_t n, std::size_t from,
-                                      std::size_t to, FoldedFinder& folded) const {
+                                      std::size_t to) const {
     // A row is kept when its phrase occurs somewhere in the text with case ignored; a row
     // that is not kept matches nowhere, so only the yes-or-no answer matters. An occurrence
     // the finders' own keys find, exact or folded, is one with case ignored.
@@ -497,7 +501,7 @@ bool ReplaceManyEngine::AnyOccurrence(const char16_t* t, std::size_t n, std::siz
         exactSomewhere = exactAutomaton_ || automaton_->KeyMode() == Keys::kExact;
     }
     // Exact keys found no phrase as written; ask again with case ignored.
-    return exactSomewhere && folded.AnyKeyIn(*this, t, n, from, to);
+    return exactSomewhere && folded_->AnyKeyIn(*this, t, n, from, to);
 }
 
 ReplaceResult ReplaceManyEngine::Run(std::u16string_view text,
@@ -509,8 +513,7 @@ ReplaceResult ReplaceManyEngine::Run(std::u16string_view text,
     std::uint32_t lastRefreshTick = 0;
     if (watched) lastRefreshTick = monitor.startTick ? *monitor.startTick : monitor.clock();
 
-    FoldedFinder folded;
-    if (!AnyOccurrence(text.data(), text.size(), 0, text.size(), folded)) return result;
+    if (!AnyOccurrence(text.data(), text.size(), 0, text.size())) return result;
     result.anyPairKept = true;
 
     OutputBuffer out;
@@ -583,8 +586,7 @@ void ReplaceStream::Advance(bool final) {
 void ReplaceStream::NoteOccurrences(std::size_t from, std::size_t to) {
     // Without a replacement so far, a phrase may still occur with other letter case; every
     // position is looked at once, in the round that decides it.
-    if (!folded_) folded_ = std::make_unique<ReplaceManyEngine::FoldedFinder>();
-    occurrenceSeen_ = engine_.AnyOccurrence(text_.get(), size_, from, to, *folded_);
+    occurrenceSeen_ = engine_.AnyOccurrence(text_.get(), size_, from, to);
 }
 
 void ReplaceStream::Compact() {

@@ -169,9 +169,8 @@ private:
     void BuildAutomata(std::span<const replace_detail::TrieRow> rows, bool exactKeys,
                        bool caseRowsApart, Finder finder);
     // Whether some row's phrase occurs at a position in [from, to) of t[0, n) when case is
-    // ignored. Reads t as the finders do; folded asks when the finders compare exactly.
-    bool AnyOccurrence(const char16_t* t, std::size_t n, std::size_t from, std::size_t to,
-                       FoldedFinder& folded) const;
+    // ignored. Reads t as the finders do; folded_ answers when the finders compare exactly.
+    bool AnyOccurrence(const char16_t* t, std::size_t n, std::size_t from, std::size_t to) const;
 
     // Every search and replacement cell, back to back; the trie holds views into it (a vector
     // keeps its buffer when the engine is moved).
@@ -183,6 +182,9 @@ private:
     std::unique_ptr<replace_detail::PhraseTrie> trie_;
     std::unique_ptr<replace_detail::PhraseAutomaton> automaton_;
     std::unique_ptr<replace_detail::PhraseAutomaton> exactAutomaton_;
+    // Folded keys for the kept-pair question where the finders' keys are exact; made with the
+    // engine, built on first use, then shared by every run and stream.
+    std::unique_ptr<FoldedFinder> folded_;
     bool skipInsideWords_ = false;
     std::size_t longestPhrase_ = 0;
     // A stream scans at least this many units at a time (automaton walks restart each round).
@@ -241,8 +243,6 @@ private:
     std::vector<int> rowHits_;
     std::uint64_t length_ = 0;
     bool occurrenceSeen_ = false;
-    // With exact keys, folded ones answer the kept-pair question; built when needed.
-    std::unique_ptr<ReplaceManyEngine::FoldedFinder> folded_;
     std::unique_ptr<ReplaceManyEngine::Scan> scan_;
 };
 

@@ -329,6 +329,13 @@ private:
 LinedTable ReadLinedTable(std::u16string_view text, bool tsv) {
     const std::vector<std::u16string> lines = SplitLines(text);
     LinedTable table;
+    // SplitLines stops at a U+0000; the lines cut off are worth a word unless only more U+0000
+    // follows (padding). The unit after the U+0000 counts as the start of its line's rest.
+    if (const std::size_t nul = text.find(u'\0'); nul != std::u16string_view::npos &&
+        text.find_first_not_of(u'\0', nul) != std::u16string_view::npos) {
+        std::u16string before(text.substr(0, nul));
+        table.nulLine = static_cast<int>(SplitLines(before.append(1, u'x')).size());
+    }
     std::size_t first = 0;
     if (!tsv) {
         while (first < lines.size() && lines[first] != kMarker) {
@@ -398,6 +405,7 @@ std::vector<TableWarning> FindTableWarnings(const LinedTable& table) {
         }
     }
     if (!anyPhrase) warnings.push_back({TableWarningKind::kNoPairs, table.markerLine, 0, {}});
+    if (table.nulLine > 0) warnings.push_back({TableWarningKind::kNulEndsTable, table.nulLine, 0, {}});
     std::stable_sort(warnings.begin(), warnings.end(),
                      [](const TableWarning& a, const TableWarning& b) { return a.line < b.line; });
     return warnings;

@@ -20,11 +20,13 @@ struct LinedTable {
     std::vector<int> fields;           // TAB-separated fields on the line of rows[i]
     int markerLine = 0;                // the "##" line; 0 when there is none
     std::vector<int> blankedMarkers;   // lines that are "##" with blanks around them
+    int nulLine = 0;                   // the line where a U+0000 ends the text with more after it
 };
 
 // The rows of a table file's decoded text, as ReadTableFile reads them, with two differences:
 // a text without a "##" line has no rows (ReadTableFile makes up an empty one), and so has a
-// marker with nothing after it. With tsv the text is plain TAB-separated lines, as Copy All
+// marker with nothing after it. A U+0000 ends the text, as for ReadTableFile; nulLine tells
+// where when anything but U+0000 follows it. With tsv the text is plain TAB-separated lines, as Copy All
 // writes them: every line is a row and no line is a marker.
 LinedTable ReadLinedTable(std::u16string_view text, bool tsv);
 
@@ -45,6 +47,7 @@ enum class TableWarningKind {
     kNoPairs,               // no row has a phrase; line: the marker line, 0 for TSV
     kNoTab,                 // a line with text but no TAB: a phrase replaced by nothing
     kExtraFields,           // count: the fields on the line, more than three
+    kNulEndsTable,          // a U+0000 on the line ends the table; what follows is ignored
 };
 
 struct TableWarning {

@@ -13,8 +13,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
+
+#include "os/file_replace.h"
 
 #include "win/ui/actions.h"
 #include "win/ui/editor_view.h"
@@ -49,14 +52,20 @@ public:
     // document was saved. Cancel, a cancelled Save As dialog and a failed save all answer false.
     bool QuerySaveChanges();
     // Before the program ends after a failure: "Save changes?" with Yes and No when the document
-    // is modified; Yes saves (through Save As when the document has no file yet).
+    // is modified; Yes saves (through Save As when the document has no file yet). When Yes did
+    // not save (Save As cancelled, the write failed), the text goes to a recovery file whose
+    // path a message shows; should that fail too, the question comes again.
     void OfferToSaveBeforeExit();
+    // Where OfferToSaveBeforeExit keeps text it could not save (DefaultRecoveryFolder unless
+    // set; tests set a folder of their own).
+    void SetRecoveryFolder(std::wstring folder) { recoveryFolder_ = std::move(folder); }
     // Loads a text file into the editor (any of the program's encodings, line breaks made CR
     // LF, U+0000 kept). The document is bound to path even when reading fails, but then Save
     // goes through Save As. A folder gives the load error and an untitled document.
     void OpenDocument(const std::wstring& path);
-    // Writes the editor text to path as FF FE + UTF-16 LE, atomically; true when written.
-    bool SaveDocument(const std::wstring& path);
+    // Writes the editor text to path as FF FE + UTF-16 LE, atomically; true when written. With
+    // expected, the file must still have that stamp when it is replaced.
+    bool SaveDocument(const std::wstring& path, std::optional<os::FileStamp> expected = std::nullopt);
     // Caption "<DocumentName> - Palimp 1.2 Free"; the application title follows it.
     void UpdateTitle();
     // Save follows the modified flag; Replace Many and the find commands follow "text not empty".
@@ -93,6 +102,8 @@ protected:
     void OnDropFiles(HDROP drop) override;
     bool OnDrawItem(const DRAWITEMSTRUCT& item) override;
     void OnTimer(UINT_PTR id) override;
+    void OnActivate(bool active) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     // Layout (form_main_layout.cpp).
@@ -126,6 +137,12 @@ private:
     void SetDocumentText(std::u16string text);
     void ClearDocument();
     void MakeUntitled();
+    // The stamp of the bound file now, when it differs from the one the editor last read or
+    // wrote; nullopt when it is the same, gone, or the editor holds none of it.
+    std::optional<os::FileStamp> ChangedOnDisk() const;
+    // When the window becomes active: a file changed by another program is offered for
+    // reloading, once for each change.
+    void CheckFileOnDisk();
     // Paints what waits to be painted (the new title, a closed menu's place) before long work.
     void RepaintNow();
     bool Modified() const;
@@ -265,6 +282,12 @@ private:
     // The editor does not hold the file it is bound to (reading failed): Save goes through Save
     // As.
     bool partialRead_ = false;
+    // The bound file as the editor last read or wrote it; a change the user chose not to reload
+    // (asked once); whether that question is up.
+    std::optional<os::FileStamp> fileStamp_;
+    std::optional<os::FileStamp> declinedStamp_;
+    bool checkingFile_ = false;
+    std::wstring recoveryFolder_;
 
     // The view.
     std::wstring editorFontFace = L"Lucida Console";

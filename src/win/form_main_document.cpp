@@ -6,6 +6,7 @@
 #include "core/product.h"
 #include "core/text_codec.h"
 #include "os/file_replace.h"
+#include "core/wide_string.h"
 #include "win/system/ansi_code_page.h"
 #include "win/app.h"
 #include "win/system/document_file.h"
@@ -19,6 +20,9 @@ namespace {
 
 constexpr wchar_t kLoadError[] = L"Error #4020. Problem during loading file.";
 constexpr wchar_t kSaveError[] = L"Error #4021. Problem during saving file.";
+// Posted when the window becomes active and its file has changed, so that the question comes
+// after the activation is complete, not inside it.
+constexpr UINT kCheckFileOnDisk = WM_APP + 0x180;
 
 // Everything up to and including the last '\' or ':' (empty when there is none).
 std::wstring FolderPart(const std::wstring& path) {
@@ -107,10 +111,27 @@ void TFormMain::RememberFile(const std::wstring& path) {
 void TFormMain::RepaintNow() { RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
 
 void TFormMain::OfferToSaveBeforeExit() {
-    if (!Modified()) return;
-    int answer = App().GetPrompter().ShowMessageBox(Handle(), L"Save changes?", L"Palimp",
-                                                    MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON1);
-    if (answer == IDYES) SaveCommand();
+    Prompter& prompter = App().GetPrompter();
+    while (Modified()) {
+        int answer = prompter.ShowMessageBox(Handle(), L"Save changes?", L"Palimp",
+                                             MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON1);
+        if (answer != IDYES || SaveCommand()) return;
+        // Yes, but the text reached no file: the program ends all the same, so it is kept
+        // where the user can find it, or the question comes again.
+        std::wstring kept;
+        try {
+            const std::wstring folder = recoveryFolder_.empty() ? DefaultRecoveryFolder() : recoveryFolder_;
+            std::wstring stem = ToWide(StripExtension(ToU16(documentName)));
+            if (stem.empty()) stem = L"Untitled";
+            if (!folder.empty()) kept = WriteRecoveryFile(folder, stem, EncodeUtf16LeFile(DocumentText()));
+        } catch (const std::exception&) {
+        }
+        if (!kept.empty()) {
+            prompter.ShowMessageBox(Handle(), L"The text was not saved. Palimp kept it in\r\n" + kept, L"Palimp",
+                                    MB_OK | MB_ICONWARNING);
+            return;
+        }
+    }
 }
 
 void TFormMain::MakeUntitled() {
@@ -118,6 +139,8 @@ void TFormMain::MakeUntitled() {
     UpdateCommandStates();
     saveDialog.fileName.clear();
     partialRead_ = false;
+    fileStamp_.reset();
+    declinedStamp_.reset();
     documentName = L"Untitled";
     UpdateTitle();
 }
@@ -151,11 +174,12 @@ void TFormMain::OpenDocument(const std::wstring& path) {
     RepaintNow();
     bool readFailed = false;
     std::u16string reason;
+    os::FileStamp stamp;
     {
         BusyCursor busy;
         try {
             // Each step lets the one before go: a big file is held twice at most, never four times.
-            std::u16string text = DecodeTextFile(ReadFileShared(path), SystemAnsiCodePage());
+            std::u16string text = DecodeTextFile(ReadFileShared(path, &stamp), SystemAnsiCodePage());
             SetDocumentText(NormalizeLineBreaks(std::move(text)));
         } catch (const std::exception& failure) {
             readFailed = true;  // missing, locked, unreadable or too large
@@ -164,6 +188,8 @@ void TFormMain::OpenDocument(const std::wstring& path) {
     }
     // The editor does not hold the file: Save must not replace it without a question.
     partialRead_ = readFailed;
+    fileStamp_ = readFailed ? std::nullopt : std::optional(stamp);
+    declinedStamp_.reset();
     if (readFailed) {
         // An empty document, still bound to the path for the title and the dialogs.
         prompter.ShowMessageBox(Handle(), FileErrorText(kLoadError, path, reason), L"Error", MB_OK | MB_ICONERROR);
@@ -178,8 +204,19 @@ void TFormMain::actionSaveAsExecute() { SaveAsCommand(); }
 
 bool TFormMain::SaveCommand() {
     // A file whose reading failed is replaced only through Save As and its overwrite question.
-    if (!saveDialog.fileName.empty() && !partialRead_) return SaveDocument(saveDialog.fileName);
-    return SaveAsCommand();
+    if (saveDialog.fileName.empty() || partialRead_) return SaveAsCommand();
+    // A file another program changed since the editor read or wrote it is replaced only when
+    // the user says so, and only as it was when asked.
+    std::optional<os::FileStamp> changed = ChangedOnDisk();
+    if (changed) {
+        int answer = App().GetPrompter().ShowMessageBox(
+            Handle(),
+            documentName + L" has been changed by another program since it was opened. Replace it with the text in "
+                           L"Palimp?",
+            L"Palimp", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+        if (answer != IDYES) return false;
+    }
+    return SaveDocument(saveDialog.fileName, changed ? changed : fileStamp_);
 }
 
 bool TFormMain::SaveAsCommand() {
@@ -198,7 +235,12 @@ bool TFormMain::SaveAsCommand() {
     return SaveDocument(*path);
 }
 
-bool TFormMain::SaveDocument(const std::wstring& path) {
+bool TFormMain::SaveDocument(const std::wstring& path, std::optional<os::FileStamp> expected) {
+    // Another file: what the editor knew of the bound one says nothing about it.
+    if (path != saveDialog.fileName) {
+        fileStamp_.reset();
+        declinedStamp_.reset();
+    }
     RememberFile(path);
     RepaintNow();
     bool written = true;
@@ -206,7 +248,9 @@ bool TFormMain::SaveDocument(const std::wstring& path) {
     {
         BusyCursor busy;
         try {
-            WriteFileReplacing(path, EncodeUtf16LeFile(DocumentText()));
+            // A file that is gone is simply made again.
+            if (expected && !FileStampOf(path)) expected.reset();
+            WriteFileReplacing(path, EncodeUtf16LeFile(DocumentText()), expected);
         } catch (const std::exception& failure) {
             written = false;
             reason = ReasonOf(failure);
@@ -218,9 +262,51 @@ bool TFormMain::SaveDocument(const std::wstring& path) {
         return false;
     }
     partialRead_ = false;  // the file now holds exactly the editor's text
+    fileStamp_ = FileStampOf(path);
+    declinedStamp_.reset();
     memo.SetSavePoint();
     UpdateCommandStates();
     return true;
+}
+
+std::optional<os::FileStamp> TFormMain::ChangedOnDisk() const {
+    if (!fileStamp_ || partialRead_ || saveDialog.fileName.empty()) return std::nullopt;
+    std::optional<os::FileStamp> now = FileStampOf(saveDialog.fileName);
+    if (!now || *now == *fileStamp_) return std::nullopt;
+    return now;
+}
+
+void TFormMain::OnActivate(bool active) {
+    Form::OnActivate(active);
+    // The file as it is when the user comes back decides; the question itself waits until the
+    // activation is complete.
+    if (active && !checkingFile_ && ChangedOnDisk()) PostMessageW(Handle(), kCheckFileOnDisk, 0, 0);
+}
+
+bool TFormMain::OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
+    if (message != kCheckFileOnDisk) return false;
+    CheckFileOnDisk();
+    result = 0;
+    return true;
+}
+
+void TFormMain::CheckFileOnDisk() {
+    // Not while a question is up, nor behind a modal window: it comes when that closes.
+    if (checkingFile_ || !IsWindowEnabled(Handle()) || GetActiveWindow() != Handle()) return;
+    std::optional<os::FileStamp> now = ChangedOnDisk();
+    if (!now || now == declinedStamp_) return;
+    checkingFile_ = true;
+    const bool modified = Modified();
+    std::wstring question = documentName + L" has been changed by another program.\r\nReload it?";
+    if (modified) question += L" The changes made in Palimp will be lost.";
+    int answer = App().GetPrompter().ShowMessageBox(Handle(), question, L"Palimp",
+                                                    MB_YESNO | MB_ICONWARNING | (modified ? MB_DEFBUTTON2 : MB_DEFBUTTON1));
+    checkingFile_ = false;
+    if (answer == IDYES) {
+        OpenDocument(saveDialog.fileName);
+    } else {
+        declinedStamp_ = now;
+    }
 }
 
 }  // namespace palimp

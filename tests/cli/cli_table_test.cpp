@@ -78,6 +78,9 @@ INSTANTIATE_TEST_SUITE_P(
         TableCase{"NoTabAndAFourthField", "##\ncat dog\na\tan\tW\tx\n", {}, 0, "an cat",
                   ":2: warning: the line has no TAB, so its whole text is a phrase replaced by nothing\n"
                   ":3: warning: the line has 4 fields; the 4th is ignored\n"},
+        // Regression: a U+0000 ended the table without a word.
+        TableCase{"NulEndsTheTable", Utf16Bytes(u"##\r\ncat\tdog\r\n\0a\tan\r\n"s, false, true), {}, 0, "a dog",
+                  ":3: warning: a NUL character (U+0000) ends the table here; the rest of the file is ignored\n"},
         TableCase{"QuietKeepsTheWarningsBack", "##\ncat dog\na\tan\tW\tx\n", {"-q"}, 0, "an cat", ""},
         // Regression: --tsv read an ordinary table's description and "##" as pairs.
         TableCase{"TsvOnATableFile", "Title\n##\ncat\tdog\n", {"--tsv"}, 2, "a cat",

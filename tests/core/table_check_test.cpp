@@ -53,6 +53,7 @@ TEST(LinedTable, RowsKeepTheLinesTheyCameFrom) {
 }
 
 TEST(TableWarnings, NameTheLineOfEachMistake) {
+    using namespace std::string_literals;
     const struct {
         const char* name;
         std::u16string text;
@@ -82,6 +83,13 @@ TEST(TableWarnings, NameTheLineOfEachMistake) {
          {{Kind::kEmptyPhrase, 3, 0, {}}, {Kind::kEmptyPhrase, 4, 0, {}}}},
         {"no pairs", u"Title\n##\n\t\t\n", {{Kind::kNoPairs, 2, 0, {}}}},
         {"nothing after the marker", u"##\n", {{Kind::kNoPairs, 1, 0, {}}}},
+        // Regression: a U+0000 ended the table without a word, dropping every row after it.
+        {"a NUL inside a row", u"##\na\tb\nc\0d\te\nf\tg\n"s,
+         {{Kind::kNoTab, 3, 0, {}}, {Kind::kNulEndsTable, 3, 0, {}}}},
+        {"a NUL at the start of a line", u"##\na\tb\n\0f\tg\n"s, {{Kind::kNulEndsTable, 3, 0, {}}}},
+        {"a NUL before the marker", u"Title\0\n##\na\tb\n"s,
+         {{Kind::kNoPairs, 0, 0, {}}, {Kind::kNulEndsTable, 1, 0, {}}}},
+        {"NUL padding at the end loses nothing", u"##\na\tb\n\0\0\0"s, {}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(FindTableWarnings(ReadLinedTable(c.text, false)), c.expected) << c.name;

@@ -310,6 +310,80 @@ TEST_F(DocumentTest, OpenDropAndCloseKeepTheTextWhenSavingIsCancelled) {
     EXPECT_FALSE(App().Terminated());
 }
 
+// Another program's change is never overwritten or thrown away without a question. (Regression:
+// Save replaced a file changed after it was opened without a word.)
+TEST_F(DocumentTest, SaveReplacesAFileChangedByAnotherProgramOnlyWhenTheUserSaysSo) {
+    struct Row {
+        const char* name;
+        bool savedFirst;  // the document was saved once before the other program wrote
+        int answer;
+    };
+    const Row rows[] = {
+        {"No leaves their text and the document modified", false, IDNO},
+        {"Yes replaces it", false, IDYES},
+        {"a change after the last save counts too", true, IDNO},
+    };
+    Start();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (Modified()) prompter_.AnswerMessage(L"Save changes?", IDNO);
+        const std::wstring path = OpenFileHolding("old", L"shared.txt");
+        Type(L"mine ");
+        if (row.savedFirst) PressKey('S', kCtrl);  // unchanged since opened: no question
+        Type(L"more ");
+        WriteBytes(path, "their text");
+        prompter_.AnswerMessage(L"shared.txt has been changed by another program since it was opened. Replace it "
+                                L"with the text in Palimp?",
+                                row.answer);
+        const size_t asked = prompter_.Messages().size();
+        PressKey('S', kCtrl);
+        ASSERT_EQ(prompter_.Messages().size(), asked + 1);
+        EXPECT_EQ(prompter_.Messages().back().flags, static_cast<UINT>(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2));
+        const std::wstring mine = L"mine more old";
+        EXPECT_EQ(ReadBytes(path), row.answer == IDYES ? Utf16LeFile(mine) : "their text");
+        EXPECT_EQ(Modified(), row.answer != IDYES);
+        EXPECT_EQ(Text(), mine);
+    }
+}
+
+// Coming back to the window after another program changed the file offers to reload it, once
+// for each change, with No the default when reloading would lose changes made here.
+TEST_F(DocumentTest, ActivatingTheWindowOffersToReloadAChangedFile) {
+    const std::wstring question = L"shared.txt has been changed by another program.\r\nReload it?";
+    struct Row {
+        const char* name;
+        bool modified;
+        int answer;
+        UINT flags;
+        std::wstring text;  // the editor's afterwards
+    };
+    const Row rows[] = {
+        {"Yes reloads", false, IDYES, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON1, L"their text"},
+        {"No keeps what the editor holds", true, IDNO, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, L"mine old"},
+        {"Yes throws away the changes made here", true, IDYES, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2,
+         L"their text"},
+    };
+    Start();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (Modified()) prompter_.AnswerMessage(L"Save changes?", IDNO);
+        const std::wstring path = OpenFileHolding("old", L"shared.txt");
+        if (row.modified) Type(L"mine ");
+        ActivateFromAnotherWindow();  // nothing changed: nothing asked
+        WriteBytes(path, "their text");
+        prompter_.AnswerMessage(row.modified ? question + L" The changes made in Palimp will be lost." : question,
+                                row.answer);
+        const size_t asked = prompter_.Messages().size();
+        ActivateFromAnotherWindow();
+        ASSERT_EQ(prompter_.Messages().size(), asked + 1);
+        EXPECT_EQ(prompter_.Messages().back().flags, row.flags);
+        EXPECT_EQ(Text(), row.text);
+        EXPECT_EQ(Modified(), row.answer == IDNO && row.modified);
+        ActivateFromAnotherWindow();  // the same change is not asked about again
+        EXPECT_EQ(ReadBytes(path), "their text");
+    }
+}
+
 TEST_F(DocumentTest, SaveAsAsksBeforeReplacingAFile) {
     std::wstring existing = temp_.Path(L"existing.txt");
     WriteBytes(existing, "old");

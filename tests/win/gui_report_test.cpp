@@ -260,17 +260,64 @@ TEST_F(ReportTest, TheDialogShowsItsControlsInTheirPlacesAndTabOrder) {
     EXPECT_EQ(order, (std::vector<std::string>{"btnSend", "btnCancel", "memoComment", "edEmail", "btnSee"}));
 }
 
+// However the saving goes, the text the user asked to keep is in a file when the program ends.
+// (Regression: Yes followed by a cancelled Save As, or a failed write, lost the text.)
 TEST_F(ReportTest, UnsavedTextIsOfferedForSavingBeforeTheProgramEnds) {
-    Start();
-    SetFocus(Memo());
-    Type(L"draft");
-    std::wstring path = temp_.Path(L"draft.txt");
-    prompter_.WhenShownModallyRun(Dialog(), {[&] { Click(Get("btnCancel")); }});
-    prompter_.AnswerMessage(L"Save changes?", IDYES);
-    prompter_.ChooseInSave(path);
-    Fail([] { throw Exception(u"Broken"); });
-    EXPECT_TRUE(App().Terminated());
-    EXPECT_EQ(ReadBytes(path), Utf16LeFile(L"draft"));
+    const std::wstring saved = temp_.Path(L"draft.txt");
+    const std::wstring recovery = temp_.Path(L"recovered\\");
+    const std::wstring noFolder = temp_.Path(L"a file\\");  // a file stands where the folder would be
+    WriteBytes(temp_.Path(L"a file"), "");
+    const std::wstring kept = L"The text was not saved. Palimp kept it in\r\n";
+    enum class Then { Saved, Kept, AskedAgain };
+    struct Row {
+        const char* name;
+        std::wstring folder;
+        std::function<void()> script;
+        Then then;
+    };
+    const Row rows[] = {
+        {"Yes saves", recovery, [&] { prompter_.ChooseInSave(saved); }, Then::Saved},
+        {"Yes with a cancelled Save As keeps a recovery file", recovery, [&] { prompter_.CancelSave(); }, Then::Kept},
+        {"Yes with a failed write keeps a recovery file", recovery,
+         [&] {
+             prompter_.ChooseInSave(temp_.Root());  // a folder cannot be written
+             prompter_.AnswerMessage(L"Error #4021. Problem during saving file.", IDOK);
+         },
+         Then::Kept},
+        {"no recovery file either: asked again", noFolder,
+         [&] {
+             prompter_.CancelSave();
+             prompter_.AnswerMessage(L"Save changes?", IDYES);
+             prompter_.ChooseInSave(saved);
+         },
+         Then::AskedAgain},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        DeleteFileW(saved.c_str());
+        Start();
+        Main().SetRecoveryFolder(row.folder);
+        SetFocus(Memo());
+        Type(L"draft");
+        prompter_.WhenShownModallyRun(Dialog(), {[&] { Click(Get("btnCancel")); }});
+        prompter_.AnswerMessage(L"Save changes?", IDYES);
+        row.script();
+        if (row.then == Then::Kept) prompter_.AnswerMessageStartingWith(kept, IDOK);
+        Fail([] { throw Exception(u"Broken"); });
+        EXPECT_TRUE(App().Terminated());
+        if (row.then == Then::Kept) {
+            const std::wstring shown = prompter_.Messages().back().text;
+            ASSERT_EQ(shown.substr(0, kept.size()), kept);
+            const std::wstring path = shown.substr(kept.size());
+            EXPECT_EQ(path.substr(0, recovery.size() + 9), recovery + L"Untitled ");
+            EXPECT_EQ(ReadBytes(path), Utf16LeFile(L"draft"));
+            EXPECT_TRUE(DeleteFileW(path.c_str()));
+        } else {
+            EXPECT_EQ(ReadBytes(saved), Utf16LeFile(L"draft"));
+        }
+        Stop();
+        prompter_.VerifyDone();  // a row's unused answers must not reach the next one
+    }
 }
 
 // Faults found and fixed; each test names the one it guards against.

@@ -31,6 +31,10 @@ void TestPrompter::AnswerMessage(std::wstring text, int button) {
     script_.push_back({.kind = Kind::Message, .text = std::move(text), .number = button});
 }
 
+void TestPrompter::AnswerMessageStartingWith(std::wstring start, int button) {
+    script_.push_back({.kind = Kind::Message, .text = std::move(start), .number = button, .prefix = true});
+}
+
 void TestPrompter::ChooseInOpen(std::wstring path) { script_.push_back({.kind = Kind::Open, .text = std::move(path)}); }
 
 void TestPrompter::CancelOpen() { script_.push_back({.kind = Kind::Open, .cancel = true}); }
@@ -107,10 +111,15 @@ int TestPrompter::ShowMessageBox(HWND, std::wstring_view text, std::wstring_view
     std::optional<Entry> entry = Next(Kind::Message, std::wstring(text));
     if (!entry) return IDCANCEL;
     const std::wstring_view expected = entry->text;
-    const bool firstLines = text.size() > expected.size() + 2 && text.substr(0, expected.size()) == expected &&
-                            text.substr(expected.size(), 2) == L"\r\n";
-    if (!firstLines) {
-        EXPECT_EQ(Narrow(text), Narrow(entry->text));
+    if (entry->prefix) {
+        EXPECT_EQ(Narrow(text.substr(0, expected.size())), Narrow(entry->text));
+    } else {
+        // A message may add a line of its own below the expected text (a file's error, its reason).
+        const bool firstLines = text.size() > expected.size() + 2 && text.substr(0, expected.size()) == expected &&
+                                text.substr(expected.size(), 2) == L"\r\n";
+        if (!firstLines) {
+            EXPECT_EQ(Narrow(text), Narrow(entry->text));
+        }
     }
     return entry->number;
 }
@@ -497,6 +506,21 @@ std::wstring GuiTest::OpenFileHolding(const std::string& bytes, const std::wstri
     WriteBytes(path, bytes);
     OpenThroughDialog(path);
     return path;
+}
+
+void GuiTest::ActivateFromAnotherWindow() {
+    HWND other = CreateWindowExW(0, L"STATIC", L"Another program", WS_POPUP | WS_VISIBLE, 0, 0, 60, 40, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetForegroundWindow(other);
+    SetActiveWindow(other);
+    Pump();
+    EXPECT_NE(GetActiveWindow(), MainHandle());
+    SetForegroundWindow(MainHandle());
+    SetActiveWindow(MainHandle());
+    Pump();
+    EXPECT_EQ(GetActiveWindow(), MainHandle());
+    DestroyWindow(other);
+    Pump();
 }
 
 Action& GuiTest::ActionNamed(Form& form, const char* name) {

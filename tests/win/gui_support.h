@@ -48,6 +48,8 @@ public:
     // text may also be the message's first lines when further lines give details (the file and
     // the system's reason of a file error); Messages() has the whole text.
     void AnswerMessage(std::wstring text, int button);
+    // The same for a box whose text starts with start (the rest names a file made meanwhile).
+    void AnswerMessageStartingWith(std::wstring start, int button);
     // The next prompt is an Open (or Save As) dialog; it chooses path, or is cancelled.
     void ChooseInOpen(std::wstring path);
     void CancelOpen();
@@ -106,6 +108,7 @@ private:
         ModalResult result = ModalResult::None;
         std::vector<std::function<void()>> steps;
         bool real = false;
+        bool prefix = false;  // a message whose text only starts with text
     };
     // The next script entry when it is of this kind; otherwise the test fails and null is
     // returned.
@@ -270,6 +273,9 @@ protected:
     void OpenThroughDialog(const std::wstring& path);
     // Writes bytes to a file of the test folder and opens it through File > Open; its path.
     std::wstring OpenFileHolding(const std::string& bytes, const std::wstring& name = L"document.txt");
+    // Another program's window becomes active, then the main window again, as when the user
+    // comes back from another program.
+    void ActivateFromAnotherWindow();
     // A command or menu entry of a form (the main window unless given) by name.
     Action& ActionNamed(const char* name) { return ActionNamed(Main(), name); }
     Action& ActionNamed(Form& form, const char* name);

@@ -3,6 +3,7 @@
 #include "win/system/document_file.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <memory>
@@ -10,6 +11,7 @@
 #include "core/errors.h"
 #include "os/file_replace.h"
 #include "os/system_error_text.h"
+#include "os/win_support.h"
 #include "win/system/wide.h"
 
 namespace palimp {
@@ -37,9 +39,14 @@ FileHandle OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD d
 
 }  // namespace
 
-std::string ReadFileShared(const std::wstring& path) {
+std::string ReadFileShared(const std::wstring& path, os::FileStamp* stamp) {
     FileHandle file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     if (!file) FailOpen(path);
+    if (stamp) {
+        BY_HANDLE_FILE_INFORMATION information;
+        if (!GetFileInformationByHandle(file.get(), &information)) FailOpen(path);
+        *stamp = os::StampOf(file.get(), information);
+    }
     LARGE_INTEGER size = {};
     // A 32-bit program cannot hold more than about a gigabyte of text anyway.
     if (!GetFileSizeEx(file.get(), &size)) FailOpen(path);
@@ -57,9 +64,50 @@ std::string ReadFileShared(const std::wstring& path) {
     return bytes;
 }
 
-void WriteFileReplacing(const std::wstring& path, std::string_view bytes) {
+std::optional<os::FileStamp> FileStampOf(const std::wstring& path) {
+    // Only the attributes are read, so that a file held open by its writer still answers.
+    FileHandle file = OpenFile(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               OPEN_EXISTING);
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!file || !GetFileInformationByHandle(file.get(), &information)) return std::nullopt;
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+    return os::StampOf(file.get(), information);
+}
+
+void WriteFileReplacing(const std::wstring& path, std::string_view bytes, std::optional<os::FileStamp> expected) {
     // A file with several names is written in place, so that every name shows the new text.
-    os::ReplaceFileContent(std::filesystem::path(path), bytes, {.overwriteInPlace = true});
+    os::ReplaceFileContent(std::filesystem::path(path), bytes, {.expected = expected, .overwriteInPlace = true});
+}
+
+std::wstring WriteRecoveryFile(const std::wstring& folder, const std::wstring& stem, std::string_view bytes) {
+    std::wstring bare = folder;
+    while (bare.size() > 3 && bare.back() == L'\\') bare.pop_back();
+    const int made = SHCreateDirectoryExW(nullptr, bare.c_str(), nullptr);
+    if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS && made != ERROR_FILE_EXISTS) {
+        throw EFCreateError(u"Cannot create folder " + ToU16(folder));
+    }
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t when[32];
+    swprintf(when, 32, L" %04u-%02u-%02u %02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+             now.wSecond);
+    const std::wstring base = folder + stem + when;
+    std::wstring path = base + L".txt";
+    for (int number = 2; GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++number) {
+        path = base + L" (" + std::to_wstring(number) + L").txt";
+    }
+    WriteFileReplacing(path, bytes);
+    return path;
+}
+
+std::wstring DefaultRecoveryFolder() {
+    PWSTR local = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local))) {
+        folder = std::wstring(local) + L"\\Palimp\\Recovered\\";
+    }
+    CoTaskMemFree(local);
+    return folder;
 }
 
 bool FileExists(const std::wstring& path) {
