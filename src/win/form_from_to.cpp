@@ -394,6 +394,9 @@ void TFormFromTo::actionEditSelectAllExecute() {
 
 // ---- Keeping TABs and line breaks out ----------------------------------------------------------
 
+// The combo box's edit field is a system control, not a window of ours, so the typed dispatch of
+// Window never sees its messages: a subclass is the one way in. Each case hands over to the
+// form's own handler under RunGuarded, as the typed handlers are called.
 LRESULT CALLBACK TFormFromTo::InputProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                         DWORD_PTR self) {
     auto* form = reinterpret_cast<TFormFromTo*>(self);

@@ -8,29 +8,33 @@
 //  - Form: a top-level window of the program, one instance created hidden at start-up and kept
 //    to the end. It owns the modal result, the dialog keys (Enter, Esc, Tab), its action list
 //    and its hints, and it finds its owner and the message loop through its FormHost (the
-//    application), so no form includes another form's header.
+//    application): no form needs another form's header for those. (Where one window uses
+//    another's commands, as the main window and the table window do, its .cpp includes that
+//    header; the headers never include each other.)
 //
-// How to write a form (the about box, dlg_about.cpp, is the worked example):
+// How to write a form: the about box (dlg_about.h, dlg_about.cpp) is the worked example. Its
+// CreateForm, as it stands:
 //
-//   class TdlgAbout : public Form {
-//   public:
-//       explicit TdlgAbout(FormHost& host) : Form(host) {}
-//       void CreateForm() override {                 // the window and its controls, hidden
-//           CreateWindowHandle({.className = L"TdlgAbout", .caption = L"About Palimp",
-//                               .style = kDialogFrameStyle, .clientWidth = 416,
-//                               .clientHeight = 252, .parent = Owner(), .scaleWithDpi = false});
-//           HWND OKBtn = layout_.Create(Handle(), {.className = WC_BUTTONW, .name = "OKBtn",
-//                                       .text = L"OK", .bounds = {294, 213, 90, 30}}, Dpi());
-//           SetDefaultButton(OKBtn);
-//           SetButtonResult(OKBtn, ModalResult::OK);  // a click ends the modal showing with OK
-//           OnClick(labelWww, [this] { labelWwwClick(); });
-//       }
-//       void FormCreate() override {}                // the creation handler
-//   protected:
-//       void OnSize(int, int) override { layout_.Arrange(Handle(), Dpi()); }
-//   private:
-//       Layout layout_;
-//   };
+//   void TdlgAbout::CreateForm() {
+//       CreateWindowHandle({.className = L"TdlgAbout", .caption = L"About Palimp",
+//                           .style = kDialogFrameStyle, .exStyle = kDialogFrameExStyle,
+//                           .clientWidth = 416, .clientHeight = 252, .parent = Owner(),
+//                           .scaleWithDpi = false});
+//       bannerPicture_ = LoadAlphaPicture(IDB_ABOUT_BANNER);
+//       logoPicture_ = LoadAlphaPicture(IDB_ABOUT_LOGO);
+//       CreateControls();            // layout_.Create(...) per control: labelWww, OKBtn, ...
+//       Actions().Add({.name = "actionExit", .caption = L"Exit", .shortcut = {VK_ESCAPE, kNoModifier}},
+//                     [this] { actionExitExecute(); });
+//       SetDefaultButton(OKBtn);
+//       SetButtonResult(OKBtn, ModalResult::OK);  // a click ends the modal showing with OK
+//       OnClick(labelWww, [this] { labelWwwClick(); });
+//   }
+//
+// Three ways to bind a button, each for its case:
+//  - SetButtonResult(button, result): the button only ends the modal showing (OK, Cancel).
+//  - Actions().BindButton(button): the button runs a command of the action list, which also
+//    has a shortcut, a menu item or a hint; its caption and enabled state follow the action.
+//  - OnClick(control, handler): any other click, on a button or a notifying static.
 //
 // Show a form modally through the prompter (Host().GetPrompter().ShowModal(form)), never with
 // ShowModal() directly, so that the tests can script it. Closing a form hides it (its state
