@@ -129,6 +129,9 @@ bool TFormMain::OnNotify(NMHDR& header, LRESULT& result) {
 void TFormMain::OnSize(int, int) {
     ArrangeTopPanel();
     ShowStatusTexts();
+    // The status control repaints only what a resize uncovers: the encoding, right-aligned in
+    // the last part, would stay where the old edge was.
+    if (statusBar) InvalidateRect(statusBar, nullptr, TRUE);
 }
 
 void TFormMain::OnGetMinMaxInfo(MINMAXINFO& info) { info.ptMinTrackSize = {Scale(350), Scale(150)}; }
