@@ -399,6 +399,10 @@ void EditorView::SetFont(const std::wstring& face, int points, int dpi) {
     int hundredths = MulDiv(points * SC_FONT_SIZE_MULTIPLIER, dpi, ScintillaDpi(hwnd_));
     Call(SCI_STYLESETFONT, STYLE_DEFAULT, reinterpret_cast<LPARAM>(name.c_str()));
     Call(SCI_STYLESETSIZEFRACTIONAL, STYLE_DEFAULT, hundredths);
+    // A font whose ASCII characters are all one width is laid out by multiplying, without asking
+    // GDI: a keystroke in a line of megabytes then costs milliseconds, not a new measurement of the
+    // whole line. Scintilla checks the font itself and measures as before when it is proportional.
+    Call(SCI_STYLESETCHECKMONOSPACED, STYLE_DEFAULT, TRUE);
     Call(SCI_STYLECLEARALL);
     Call(SCI_SETZOOM, 0);
 }
