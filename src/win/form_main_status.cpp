@@ -74,13 +74,15 @@ void TFormMain::UpdateStatusLine(bool always) {
 void TFormMain::ShowStatusTexts() {
     if (!statusBar || !IsWindowVisible(statusBar)) return;
     // The caret's place first, the selection after it, the encoding right in what is left; the
-    // caret's part keeps a width that suits most documents, so the parts seldom move.
+    // caret's part keeps a width that suits most documents, so the parts seldom move. In a narrow
+    // window the selection gives way, so that the caret's place and the encoding stay whole.
     const int padding = Scale(kPartPadding);
     const int caret = std::max(TextWidth(statusBar, statusTexts_[0]), TextWidth(statusBar, L"Ln 88,888, Col 888")) + padding;
     const int selection = statusTexts_[1].empty() ? 0 : TextWidth(statusBar, statusTexts_[1]) + padding;
+    const int encoding = TextWidth(statusBar, ToWide(kSaveEncodingText)) + padding;
     RECT client;
     GetClientRect(statusBar, &client);
-    int edges[3] = {caret, std::max<int>(caret, std::min<int>(caret + selection, client.right)), -1};
+    int edges[3] = {caret, std::max<int>(caret, std::min<int>(caret + selection, client.right - encoding)), -1};
     SendMessageW(statusBar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
     for (int part = 0; part < 3; ++part) {
         const int length = LOWORD(SendMessageW(statusBar, SB_GETTEXTLENGTHW, part, 0));

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/errors.h"
 #include "gui_support.h"
@@ -91,20 +92,28 @@ TEST_F(StatusLineTest, TheViewMenuShowsAndHidesItUnderTheEditorWithEveryTextWhol
         ASSERT_TRUE(IsWindowVisible(Bar()));
         EXPECT_EQ(PlaceInMain(Bar()).bottom, client.bottom);
         EXPECT_EQ(PlaceInMain(Memo()).bottom, PlaceInMain(Bar()).top);
-        // Each part holds its text whole, in the line's font.
+        // Each part holds its text whole, in the line's font; in the narrowest window the
+        // selection may give way, the caret's place and the encoding never.
         HDC dc = GetDC(Bar());
         HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(Bar(), WM_GETFONT, 0, 0)));
-        for (int part = 0; part < 3; ++part) {
-            RECT r = {};
-            SendMessageW(Bar(), SB_GETRECT, part, reinterpret_cast<LPARAM>(&r));
-            SIZE text = {};
-            const std::wstring shown = Part(part);
-            GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &text);
-            EXPECT_LE(text.cx, r.right - r.left) << ToUtf8(ToU16(shown));
-            EXPECT_LE(text.cy, r.bottom - r.top) << ToUtf8(ToU16(shown));
+        for (bool narrowest : {false, true}) {
+            if (narrowest) {
+                SetWindowPos(MainHandle(), nullptr, 0, 0, 0, Main().Scale(450), SWP_NOMOVE | SWP_NOZORDER);
+                Settle();
+            }
+            for (int part : narrowest ? std::vector<int>{0, 2} : std::vector<int>{0, 1, 2}) {
+                RECT r = {};
+                SendMessageW(Bar(), SB_GETRECT, part, reinterpret_cast<LPARAM>(&r));
+                SIZE text = {};
+                const std::wstring shown = Part(part);
+                GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &text);
+                EXPECT_LE(text.cx, r.right - r.left) << ToUtf8(ToU16(shown)) << (narrowest ? " (narrowest)" : "");
+                EXPECT_LE(text.cy, r.bottom - r.top) << ToUtf8(ToU16(shown));
+            }
         }
         SelectObject(dc, old);
         ReleaseDC(Bar(), dc);
+        GetClientRect(MainHandle(), &client);
 
         Choose("actionStatusBar");
         EXPECT_FALSE(MenuChecked("actionStatusBar"));

@@ -1,6 +1,13 @@
-// A vectored exception handler that resumes a faulting thread in a function that throws, as if
-// the faulting instruction had called it; and the throw sites of C++ exceptions, recorded by a
-// wrapper of __cxa_throw.
+// A vectored exception handler that makes a fault a C++ throw from the faulting instruction; and
+// the throw sites of C++ exceptions, recorded by a wrapper of __cxa_throw.
+//
+// How the throw starts depends on how the build unwinds:
+// - x86_64 unwinds with the system's own tables, which also describe the exception dispatcher's
+//   frames: the handler throws, and the unwinding passes through the dispatcher into the faulting
+//   function.
+// - i686 unwinds with the compiler's tables, which know nothing of the system's frames: the
+//   handler resumes the thread in a function that throws, as if the faulting instruction had
+//   called it.
 #include "win/ui/processor_faults.h"
 
 #include <windows.h>
@@ -59,18 +66,17 @@ extern "C" [[noreturn]] __attribute__((used)) void PalimpThrowPendingFault() {
 
 }  // namespace palimp
 
-// The thread resumes here with ECX = faulting address + 1 and ESP as at the fault. The return address is pushed here, not written by the handler: the system's exception
-// records lie just below the faulting stack pointer while the handler runs.
+// The thread resumes here with ECX = faulting address + 1 and ESP as at the fault. The return
+// address is pushed here, not written by the handler: the system's exception records lie just
+// below the faulting stack pointer while the handler runs.
 #if !defined(__x86_64__)
 asm(".text\n"
     ".globl _PalimpFaultTrampoline\n"
     "_PalimpFaultTrampoline:\n"
     "    pushl %ecx\n"
     "    jmp _PalimpThrowPendingFault\n");
-#else
-extern "C" void PalimpFaultTrampoline() {}  // never entered: the handler is not installed
-#endif
 extern "C" void PalimpFaultTrampoline();
+#endif
 
 namespace palimp {
 
@@ -88,11 +94,10 @@ LONG CALLBACK OnProcessorFault(EXCEPTION_POINTERS* info) {
     pendingFault = {code, static_cast<std::uint32_t>(address),
                     access ? static_cast<std::uint32_t>(record->ExceptionInformation[0]) : 0,
                     access ? static_cast<std::uint32_t>(record->ExceptionInformation[1]) : 0};
-    CONTEXT* context = info->ContextRecord;
 #if defined(__x86_64__)
-    (void)context;
-    return EXCEPTION_CONTINUE_SEARCH;
+    PalimpThrowPendingFault();
 #else
+    CONTEXT* context = info->ContextRecord;
     context->Ecx = context->Eip + 1;
     context->Eip = reinterpret_cast<std::uintptr_t>(&PalimpFaultTrampoline);
     return EXCEPTION_CONTINUE_EXECUTION;
@@ -110,7 +115,6 @@ thread_local unsigned nextThrowSite = 0;
 }  // namespace
 
 void InstallProcessorFaults() {
-    if (!kProcessorFaultsBecomeFailures) return;
     static bool installed = false;
     if (installed) return;
     installed = AddVectoredExceptionHandler(1, OnProcessorFault) != nullptr;

@@ -43,15 +43,6 @@ public:
     const char* ClassName() const noexcept override { return "EDivByZero"; }
 };
 
-// Whether faults become failures in this build. The resumption in a throwing function is made
-// for i686, the program's own build; the x86_64 build (which runs the tests where a host runs no
-// 32-bit code) leaves faults to the system.
-#if defined(__x86_64__)
-inline constexpr bool kProcessorFaultsBecomeFailures = false;
-#else
-inline constexpr bool kProcessorFaultsBecomeFailures = true;
-#endif
-
 // Turns processor faults of this module into EAccessViolation and EDivByZeroFault from now on.
 // Faults elsewhere (system libraries) and faults during unwinding are left to the system.
 void InstallProcessorFaults();
