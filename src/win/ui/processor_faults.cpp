@@ -26,7 +26,7 @@ constexpr std::uint32_t kPreferredBase = 0x00400000;
 
 struct PendingFault {
     std::uint32_t code = 0;
-    std::uint32_t address = 0;
+    std::uintptr_t address = 0;
     std::uint32_t accessKind = 0;     // access violations: 0 read, 1 write, 8 execute
     std::uint32_t accessAddress = 0;
 };
@@ -91,7 +91,7 @@ LONG CALLBACK OnProcessorFault(EXCEPTION_POINTERS* info) {
     // A fault while a failure is already unwinding cannot become another one.
     if (std::uncaught_exceptions() > 0) return EXCEPTION_CONTINUE_SEARCH;
     bool access = code == EXCEPTION_ACCESS_VIOLATION;
-    pendingFault = {code, static_cast<std::uint32_t>(address),
+    pendingFault = {code, address,
                     access ? static_cast<std::uint32_t>(record->ExceptionInformation[0]) : 0,
                     access ? static_cast<std::uint32_t>(record->ExceptionInformation[1]) : 0};
 #if defined(__x86_64__)
