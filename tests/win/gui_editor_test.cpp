@@ -75,6 +75,8 @@ TEST_F(EditorTest, WholeTextsKeepEveryUnit) {
         std::wstring(L"nul\0inside\0", 11),
         L"lone \xD800 and \xDC00 surrogates",
         L"pairs \xD83D\xDE00\xD83D\xDE01 and \xFFFF end",
+        L"\u4E2D\u6587 first, longer in UTF-8 from its first character",
+        L"ab\u4E2D\u6587\u4E2D\u6587\u00E9 longer in UTF-8 once its first letters are used up",
     };
     for (const std::wstring& text : texts) {
         SetDocument(text);
