@@ -458,8 +458,9 @@ class Probe:
         backup_old = ".orig" in " ".join(extra) and self.digest(target + ".orig") == sums["old"]
         if state == "new" and extra and "--backup" in extra:
             case.check(backup_old, "the file is new but its backup does not hold the old content")
-        if state != "old" and not backup_old:
+        if (state == "neither" or (state == "new" and "--backup" in extra)) and not backup_old:
             case.lose(os.path.getsize(master), "the old content is nowhere")
+        case.name += f" (exit {status}, file {state})"
         allowed_new = expected | ({"big.txt.orig"} if state != "old" or "--keep-links" in extra else set())
         left = self.listing(folder) - allowed_new - set(named)
         if state == "old":
@@ -486,7 +487,7 @@ class Probe:
                 self.notes.append(f"full disk: tmpfs refused ({done.stderr.decode().strip()}); RLIMIT_FSIZE only")
         try:
             if mounted:
-                for free in (0, 4096, 65536, 300_000, 700_000, 900_000, 1_400_000):
+                for free in (0, 4096, 65536, 300_000, 700_000, 760_000, 800_000, 900_000, 1_000_000, 1_200_000, 1_400_000):
                     for variant in variants:
                         self.full_disk_case(variant, f"tmpfs of 2 MB, {free} bytes free", disk, old, new,
                                             table, free=free)
@@ -560,6 +561,9 @@ class Probe:
         allowed = before | {"f.txt.orig", "out.txt"} | named
         left = self.listing(folder) - allowed
         case.check(not left, f"left behind: {sorted(left)} ({message!r})")
+        case.name += f" (exit {status})"
+        if self.args.verbose and message:
+            case.name += f": {message[:160]}"
         self.add(case)
 
     # ---- concurrent runs and appenders ----------------------------------------------------
@@ -625,6 +629,7 @@ class Probe:
                   self.table(os.path.join(self.work, "to-cat.palimp"), [("dog", "cat", "C")])]
         written = []
         stop = threading.Event()
+        pace = random.Random(self.rng.random())
 
         def appender():
             number = 0
@@ -635,10 +640,12 @@ class Probe:
                 os.close(fd)
                 written.append((line, time.monotonic()))
                 number += 1
-                time.sleep(0.001)
+                # Pauses of every length, so that some runs see no change and go through.
+                time.sleep(pace.choice((0.0005, 0.002, 0.01, 0.03, 0.08)))
         thread = threading.Thread(target=appender)
         thread.start()
         runs = []
+        stranded = set()
         end = time.monotonic() + seconds
         k = 0
         while time.monotonic() < end:
@@ -646,6 +653,13 @@ class Probe:
             start = time.monotonic()
             status, _, err, _ = self.run(args, folder)
             runs.append((status, err.decode(errors="replace").strip(), start, time.monotonic()))
+            if backup and status == 0:
+                # Lines that reached the old file after it was read: in the backup, not in the result.
+                kept = set(l for l in (self.read(target + ".orig") or b"").splitlines(keepends=True)
+                           if l.startswith(b"appended line"))
+                result = set(l for l in (self.read(target) or b"").splitlines(keepends=True)
+                             if l.startswith(b"appended line"))
+                stranded.update(kept - result)
             k += 1
         stop.set()
         thread.join()
@@ -660,11 +674,21 @@ class Probe:
                    "appended lines are duplicated or the file is garbled")
         if lost:
             sample = lost[0][0].decode().strip()
+            # Where each lost line fell: how long before the end of the run that exited 0 next.
+            gaps = []
+            for _, t in lost:
+                ends = [e for status, _, _, e in runs if status == 0 and e >= t]
+                starts = [b for status, _, b, e in runs if status == 0 and e >= t]
+                if ends:
+                    gaps.append(f"{(min(ends) - t) * 1000:.1f} ms before the end of a run that began "
+                                f"{(t - starts[ends.index(min(ends))]) * 1000:.1f} ms before it")
             case.lose(sum(len(line) for line, _ in lost),
-                      f"{len(lost)} of {len(written)} appended lines gone (first: {sample!r}) "
-                      f"over {len(runs)} runs, {sum(1 for r in runs if r[0] == 0)} exited 0")
+                      f"{len(lost)} of {len(written)} appended lines gone (first: {sample!r}, written "
+                      f"{gaps[0] if gaps else 'after the last run'}; "
+                      f"{len(stranded & set(l for l, _ in lost))} were seen in a backup the next run replaced)")
         left = self.listing(folder) - {"log.txt", "log.txt.orig"}
         case.check(not left, f"left behind: {sorted(left)}")
+        case.name += f": {len(runs)} runs, {sum(1 for r in runs if r[0] == 0)} exited 0, {len(written)} lines appended"
         self.add(case)
 
     def held_open_note(self, seconds):
@@ -678,24 +702,27 @@ class Probe:
         stop = threading.Event()
         count = [0]
 
+        pace = random.Random(self.rng.random())
+
         def appender():
             fd = os.open(target, os.O_WRONLY | os.O_APPEND)
             while not stop.is_set():
                 os.write(fd, f"appended line {count[0]:06d}\n".encode())
                 count[0] += 1
-                time.sleep(0.001)
+                time.sleep(pace.choice((0.0005, 0.002, 0.01, 0.03, 0.08)))
             os.close(fd)
         thread = threading.Thread(target=appender)
         thread.start()
-        end, k = time.monotonic() + seconds, 0
+        end, k, succeeded = time.monotonic() + seconds, 0, 0
         while time.monotonic() < end:
-            self.run(["-t", tables[k % 2], "-i", "log.txt"], folder)
+            succeeded += self.run(["-t", tables[k % 2], "-i", "log.txt"], folder)[0] == 0
             k += 1
         stop.set()
         thread.join()
         present = sum(1 for line in self.read(target).splitlines() if line.startswith(b"appended line"))
         self.notes.append(f"concurrent (not counted, documented as undetectable): a writer keeping the file "
-                          f"open appended {count[0]} lines during {k} runs; {count[0] - present} are not in the file")
+                          f"open appended {count[0]} lines during {k} runs ({succeeded} exited 0); "
+                          f"{count[0] - present} are not in the file")
 
     # ---- malformed tables and inputs -----------------------------------------------------
 
