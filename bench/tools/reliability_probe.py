@@ -754,6 +754,10 @@ class Probe:
             "options of every letter": b"t\n##\ncat\tdog\tABCDEFGHIJKLMNOPQRSTUVWXYZ,,,\n",
             "tabs only": b"t\n##\n" + b"\t" * 100000 + b"\n",
         }
+        if self.args.long:
+            # About 60 bytes of memory a byte of phrase: beyond the 2 GiB limit, which must
+            # end in a message, not a crash.
+            tables["a 60 MB row"] = b"t\n##\n" + b"x" * 60_000_000 + b"\tyy\tC\n"
         for name, data in tables.items():
             path = os.path.join(folder, "table-" + str(len(self.cases)))
             self.write(path, data)
