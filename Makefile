@@ -47,7 +47,7 @@ fuzz: native
 # The write paths of palimp-replace tried hard (metadata, streams, signals, full disks,
 # concurrent runs, malformed inputs, fuzzing); prints "N cases tried, D defects, B bytes lost".
 # PROBE_ARGS=--long for larger files and longer fuzzing, --wine for the Windows build too
-# (after make mingw). Not part of make test.
+# (after make mingw). make test does not run it.
 probe: native
 	python3 bench/tools/reliability_probe.py $(PROBE_ARGS)
 

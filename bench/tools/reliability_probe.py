@@ -432,7 +432,6 @@ class Probe:
         if "--keep-links" in extra:
             os.link(target, os.path.join(folder, "alias.txt"))
             expected.add("alias.txt")
-        before = self.listing(folder)
 
         def setup():
             resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
@@ -458,17 +457,16 @@ class Probe:
             allowed = "--keep-links" in extra and "partly rewritten" in message and \
                 any(self.digest(os.path.join(folder, p)) == sums["new"] for p in named)
             case.check(allowed, f"the file is neither old nor new (exit {status}; {message!r})")
-        backup_old = ".orig" in " ".join(extra) and self.digest(target + ".orig") == sums["old"]
+        backup_old = "--backup" in extra and os.path.exists(target + ".orig") and \
+            self.digest(target + ".orig") == sums["old"]
         if state == "new" and extra and "--backup" in extra:
             case.check(backup_old, "the file is new but its backup does not hold the old content")
         if (state == "neither" or (state == "new" and "--backup" in extra)) and not backup_old:
             case.lose(os.path.getsize(master), "the old content is nowhere")
         case.name += f" (exit {status}, file {state})"
-        allowed_new = expected | ({"big.txt.orig"} if state != "old" or "--keep-links" in extra else set())
-        left = self.listing(folder) - allowed_new - set(named)
-        if state == "old":
-            left |= {p for p in self.listing(folder) - before if p.endswith(".orig")} - \
-                    ({"big.txt.orig"} if self.digest(target + ".orig") == sums["old"] else set())
+        # A backup holding the old content may stay, whatever the file's state; nothing else.
+        allowed = expected | set(named) | ({"big.txt.orig"} if backup_old else set())
+        left = self.listing(folder) - allowed
         case.check(not left, f"left behind: {sorted(left)}")
         self.add(case)
 
