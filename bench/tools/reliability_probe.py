@@ -20,7 +20,6 @@ itself could not run.
 """
 
 import argparse
-import errno
 import hashlib
 import os
 import random
