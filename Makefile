@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # host runs no 32-bit code. Expanded when a recipe runs, after bootstrap has installed Wine.
 WINBUILD = build/$(if $(filter i686,$(shell scripts/wine-run --arch)),mingw,mingw64)
 
-.PHONY: all bootstrap native mingw run test bench fuzz screenshots install clean
+.PHONY: all bootstrap native mingw run test bench fuzz probe screenshots install clean
 
 PREFIX ?= /usr/local
 
@@ -43,6 +43,13 @@ bench: native mingw
 
 fuzz: native
 	scripts/fuzz 300
+
+# The write paths of palimp-replace tried hard (metadata, streams, signals, full disks,
+# concurrent runs, malformed inputs, fuzzing); prints "N cases tried, D defects, B bytes lost".
+# PROBE_ARGS=--long for larger files and longer fuzzing, --wine for the Windows build too
+# (after make mingw). make test does not run it.
+probe: native
+	python3 bench/tools/reliability_probe.py $(PROBE_ARGS)
 
 screenshots: mingw
 	scripts/screenshots $(WINBUILD)
