@@ -263,6 +263,39 @@ bool SetEnd(HANDLE file, std::uint64_t size) {
 
 }  // namespace
 
+namespace {
+
+// Gives to a file the owner, group and access list of another, as far as this process may set
+// them: the access list always, the owner and group where the system allows (it does not let
+// an ordinary user give a file away); an error text or empty.
+std::string CopySecurity(const std::wstring& from, const std::wstring& to) {
+    const SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    DWORD size = 0;
+    GetFileSecurityW(from.c_str(), wanted, nullptr, 0, &size);
+    std::vector<unsigned char> descriptor(size);
+    if (size == 0 || !GetFileSecurityW(from.c_str(), wanted, descriptor.data(), size, &size)) return LastErrorText();
+    // Wine describes a Unix file's mode with execute rights wherever it may be read, and makes
+    // every right given back an x bit: there, the copy is given no execute rights, so that a
+    // 0644 file's backup stays 0644 (a 0755 one's becomes 0644).
+    BOOL present = FALSE, defaulted = FALSE;
+    ACL* dacl = nullptr;
+    if (UnderWine() && GetSecurityDescriptorDacl(descriptor.data(), &present, &dacl, &defaulted) && present && dacl) {
+        for (DWORD i = 0; i < dacl->AceCount; ++i) {
+            void* ace = nullptr;
+            if (GetAce(dacl, i, &ace) && static_cast<ACE_HEADER*>(ace)->AceType == ACCESS_ALLOWED_ACE_TYPE) {
+                ACCESS_MASK& mask = static_cast<ACCESS_ALLOWED_ACE*>(ace)->Mask;
+                if (mask & GENERIC_ALL) mask = (mask & ~GENERIC_ALL) | FILE_ALL_ACCESS;
+                mask &= ~static_cast<ACCESS_MASK>(FILE_EXECUTE | GENERIC_EXECUTE);
+            }
+        }
+    }
+    if (SetFileSecurityW(to.c_str(), wanted, descriptor.data())) return {};
+    if (!SetFileSecurityW(to.c_str(), DACL_SECURITY_INFORMATION, descriptor.data())) return LastErrorText();
+    return {};
+}
+
+}  // namespace
+
 void FileReplacer::KeepBackup(bool mayLink) {
     State& state = *state_;
     auto fail = [&](std::string reason) {
@@ -298,6 +331,9 @@ void FileReplacer::KeepBackup(bool mayLink) {
     }
     if (error) fail(detail::SystemErrorText(static_cast<int>(error)));
     if (!mayLink) {
+        // A copy starts with its folder's security: the original's is given to it, so that the
+        // backup of a private file stays private (under Wine this sets the Unix mode too).
+        if (std::string problem = CopySecurity(state.target, state.backupTemporary); !problem.empty()) fail(problem);
         Handle copy(CreateFileW(state.backupTemporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         if (!copy || !FlushFileBuffers(copy.get())) fail(LastErrorText());
     }
