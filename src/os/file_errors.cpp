@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <utility>
 
 #include "core/file_io.h"
@@ -63,7 +64,10 @@ struct Fault {
     std::atomic<std::size_t> part{0};
 };
 Fault faults[static_cast<int>(Step::kCount)];
+std::function<void()> actions[static_cast<int>(Step::kCount)];
 }  // namespace
+
+void InjectAction(Step step, std::function<void()> action) { actions[static_cast<int>(step)] = std::move(action); }
 
 void InjectFault(Step step, int error, int skip, std::size_t part) noexcept {
     Fault& fault = faults[static_cast<int>(step)];
@@ -73,6 +77,7 @@ void InjectFault(Step step, int error, int skip, std::size_t part) noexcept {
 }
 
 int TakeFault(Step step, std::size_t* part) noexcept {
+    if (auto& action = actions[static_cast<int>(step)]) std::exchange(action, nullptr)();
     Fault& fault = faults[static_cast<int>(step)];
     if (part) *part = 0;
     if (fault.error.load() == 0) return 0;

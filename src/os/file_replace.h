@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -152,6 +153,9 @@ enum class Step { kCreate, kWrite, kFlush, kAttributes, kRename, kFlushFolder, k
 // failing write first writes that many bytes for real, as a disk that fills midway does.
 // Tests only.
 void InjectFault(Step step, int error, int skip = 0, std::size_t part = 0) noexcept;
+// Runs action once, when step is next attempted, as another program acting at that moment
+// would; an empty action clears it. Tests only.
+void InjectAction(Step step, std::function<void()> action);
 }  // namespace detail
 
 }  // namespace palimp::os

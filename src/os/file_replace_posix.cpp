@@ -366,15 +366,17 @@ namespace {
 
 // Whether fd, the target, still has the stamp it must have, checked with the target locked:
 // another writer of this program that commits at the same moment waits, then sees the file it
-// replaced.
+// replaced. After the backup's link, which changes the change time itself, the rest is compared.
 bool TargetUnchanged(const FileReplacer::State& state, const ReplaceOptions& options, int fd,
-                     bool lock) {
+                     bool lock, bool linkedSince = false) {
     while (lock && flock(fd, LOCK_EX) != 0 && errno == EINTR) {
     }
     struct stat now, named;
     if (fstat(fd, &now) != 0) return false;
     const FileStamp wanted = options.expected ? *options.expected : StampOf(state.found);
-    if (StampOf(now) != wanted) return false;
+    FileStamp stamp = StampOf(now);
+    if (linkedSince) stamp.changed = wanted.changed;
+    if (stamp != wanted) return false;
     // And the name still leads to that file.
     return fstatat(state.folder, state.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
            named.st_dev == now.st_dev && named.st_ino == now.st_ino;
@@ -513,7 +515,15 @@ void FileReplacer::RenameOver() {
         if (state.target >= 0 && !TargetUnchanged(state, options_, state.target, state.readable)) {
             Fail(Kind::kChanged, "it was changed by another program meanwhile");
         }
-        if (options_.backup) KeepBackup(true);
+        if (options_.backup) {
+            KeepBackup(true);
+            // The backup took a while (a link, a flush of its folder), and a line appended
+            // meanwhile would live on in the backup only: the file is checked once more.
+            if (state.target >= 0 && !TargetUnchanged(state, options_, state.target, false, true)) {
+                DropBackup();
+                Fail(Kind::kChanged, "it was changed by another program meanwhile");
+            }
+        }
         renamed = Attempt(Step::kRename, [&] { return renameat(state.folder, from, state.folder, to); });
         if (renamed != 0) {
             const int error = errno;
@@ -552,8 +562,12 @@ void FileReplacer::OverwriteInPlace() {
     if (out < 0) Fail(Kind::kSystem, detail::SystemErrorText(errno));
     Closer closer{out};
     if (!TargetUnchanged(state, options_, out, true)) Fail(Kind::kChanged, "it was changed by another program meanwhile");
-    // The file itself is about to change: the backup is a copy, complete before it does.
-    if (options_.backup) KeepBackup(false);
+    // The file itself is about to change: the backup is a copy, complete before it does, and
+    // of the file as checked.
+    if (options_.backup) {
+        KeepBackup(false);
+        if (!TargetUnchanged(state, options_, out, false)) Fail(Kind::kChanged, "it was changed by another program meanwhile");
+    }
 
     SignalsHeld held;
     const off_t original = state.found.st_size;  // as checked

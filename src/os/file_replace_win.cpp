@@ -240,10 +240,16 @@ void FileReplacer::Commit() {
 
 namespace {
 
-// Whether the target still has the stamp it must have; the lock is held while the handle is.
-bool TargetUnchanged(HANDLE target, const FileStamp& wanted) {
+// Whether the target still has the stamp it must have; the lock, taken by the first check, is
+// held while the handle is. After the backup's link, which changes the change time itself, the
+// rest is compared.
+enum class Check { kFirst, kAgain, kAgainAfterLink };
+bool TargetUnchanged(HANDLE target, const FileStamp& wanted, Check check = Check::kFirst) {
     BY_HANDLE_FILE_INFORMATION now;
-    return LockCommit(target) && GetFileInformationByHandle(target, &now) && StampOf(target, now) == wanted;
+    if ((check == Check::kFirst && !LockCommit(target)) || !GetFileInformationByHandle(target, &now)) return false;
+    FileStamp stamp = StampOf(target, now);
+    if (check == Check::kAgainAfterLink) stamp.changed = wanted.changed;
+    return stamp == wanted;
 }
 
 std::string LastErrorText() { return detail::SystemErrorText(static_cast<int>(GetLastError())); }
@@ -394,7 +400,15 @@ void FileReplacer::RenameOver() {
         if (!target || !TargetUnchanged(target.get(), options_.expected ? *options_.expected : state.found)) {
             Fail(Kind::kChanged, "it was changed by another program meanwhile");
         }
-        if (options_.backup) KeepBackup(true);
+        if (options_.backup) {
+            KeepBackup(true);
+            // The backup took a while, and a line appended meanwhile would live on in the backup
+            // only: the file is checked once more.
+            if (!TargetUnchanged(target.get(), options_.expected ? *options_.expected : state.found, Check::kAgainAfterLink)) {
+                DropBackup();
+                Fail(Kind::kChanged, "it was changed by another program meanwhile");
+            }
+        }
         // Attributes, ACL and alternate streams of the old file go to the new one.
         if (Injected(Step::kRename) ||
             !ReplaceFileW(state.target.c_str(), state.temporary_path.c_str(), nullptr, 0, nullptr, nullptr)) {
@@ -421,8 +435,14 @@ void FileReplacer::OverwriteInPlace() {
     if (!TargetUnchanged(out.get(), options_.expected ? *options_.expected : state.found)) {
         Fail(Kind::kChanged, "it was changed by another program meanwhile");
     }
-    // The file itself is about to change: the backup is a copy, complete before it does.
-    if (options_.backup) KeepBackup(false);
+    // The file itself is about to change: the backup is a copy, complete before it does, and
+    // of the file as checked.
+    if (options_.backup) {
+        KeepBackup(false);
+        if (!TargetUnchanged(out.get(), options_.expected ? *options_.expected : state.found, Check::kAgain)) {
+            Fail(Kind::kChanged, "it was changed by another program meanwhile");
+        }
+    }
     ++overwriting;
     struct Done {
         ~Done() { --overwriting; }

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <thread>
 
 #include "os_test_support.h"
@@ -59,6 +60,7 @@ protected:
     void TearDown() override {
         for (int step = 0; step < static_cast<int>(Step::kCount); ++step) {
             detail::InjectFault(static_cast<Step>(step), 0);
+            detail::InjectAction(static_cast<Step>(step), nullptr);
         }
         ScratchFolder::TearDown();
     }
@@ -466,6 +468,32 @@ TEST_F(InPlace, ABackupThatCannotBeMadeLeavesTheFileAndTheOlderBackup) {
     EXPECT_EQ(Get(file_), "old content");
     EXPECT_THAT(Names(), ElementsAre("doc.txt", "doc.txt~"));
     EXPECT_TRUE(fs::is_empty(folderInTheWay));
+}
+
+// A line appended while the backup was made (a link and a flush of its folder, or a copy) lived
+// on in the backup only, and the run said it had succeeded. Where the writer holds the file
+// against other writers (Windows, writing in place) the append is refused instead.
+TEST_F(InPlaceRegressions, ALineAppendedWhileTheBackupWasMadeWasLeftInTheBackupOnly) {
+    for (bool linked : {false, true}) {
+        SCOPED_TRACE(linked ? "written in place, the backup a copy" : "replaced, the backup a link");
+        Put(file_, "old content\n");
+        if (linked && !LinkedFile("old content\n")) continue;
+        bool appended = false;
+        detail::InjectAction(Step::kBackup, [&] {
+            appended = static_cast<bool>(std::ofstream(file_, std::ios::app) << "appended\n" << std::flush);
+        });
+        try {
+            ReplaceFileContent(file_, "new content\n", {.overwriteInPlace = linked, .backup = dir_ / "doc.txt.bak"});
+            EXPECT_FALSE(appended) << "the run succeeded after the file had grown";
+            EXPECT_EQ(Get(file_), "new content\n");
+        } catch (const FileWriteError& error) {
+            EXPECT_TRUE(appended) << error.Reason();
+            EXPECT_EQ(error.Reason(), kChanged);
+            EXPECT_EQ(Get(file_), "old content\nappended\n");
+        }
+        fs::remove(alias_);
+        fs::remove(dir_ / "doc.txt.bak");
+    }
 }
 
 }  // namespace
