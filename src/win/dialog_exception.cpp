@@ -15,7 +15,7 @@
 #include "win/form_notepad.h"
 #include "win/system/ansi_code_page.h"
 #include "win/system/report_sender.h"
-#include "win/ui/processor_faults.h"
+#include "win/system/processor_faults.h"
 #include "win/resources/resource_ids.h"
 #include "win/system/wide.h"
 #include "win/ui/fonts.h"

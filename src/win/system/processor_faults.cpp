@@ -1,7 +1,7 @@
 // A vectored exception handler that resumes a faulting thread in a function that throws, as if
 // the faulting instruction had called it; and the throw sites of C++ exceptions, recorded by a
 // wrapper of __cxa_throw.
-#include "win/ui/processor_faults.h"
+#include "win/system/processor_faults.h"
 
 #include <windows.h>
 
