@@ -18,18 +18,18 @@
 #include "core/replacement_table.h"
 #include "core/settings.h"
 #include "core/table_history.h"
+#include "win/app_form.h"
 #include "win/ui/flat_button.h"
 #include "win/ui/grid.h"
 #include "win/ui/layout.h"
 #include "win/ui/panel.h"
 #include "win/ui/prompter.h"
-#include "win/ui/window.h"
 
 namespace palimp {
 
-class TFormTable : public Form {
+class TFormTable : public AppForm {
 public:
-    explicit TFormTable(FormHost& host) : Form(host) {}
+    explicit TFormTable(FormHost& host) : AppForm(host) {}
     ~TFormTable() override;
 
     void CreateForm() override;

@@ -56,7 +56,6 @@
 
 namespace palimp {
 
-class Application;
 class Prompter;
 
 // How a modal showing ended (VCL's ModalResult): None while the window is still up.
@@ -257,8 +256,6 @@ public:
     ~Form() override;
 
     FormHost& Host() const { return host_; }
-    // The application this form belongs to (for the forms of the program, whose host it is).
-    Application& App() const;
     // Creates the window and its controls, hidden. Called once by the start-up sequence.
     virtual void CreateForm() = 0;
     // The creation handler, called right after CreateForm; a failure in it is reported and
