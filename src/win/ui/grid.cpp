@@ -216,11 +216,6 @@ GridGeometry Grid::Geometry() const {
     return geometry;
 }
 
-void Grid::SetFont(HFONT font) {
-    font_ = font;
-    Repaint();
-}
-
 void Grid::SetRowHeight(int pixels) {
     rowHeight_ = std::max(1, pixels);
     TableChanged();
@@ -450,21 +445,6 @@ void Grid::OnSize(int, int) {
     Repaint();
 }
 
-bool Grid::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    switch (message) {
-        case WM_SETFONT:
-            font_ = reinterpret_cast<HFONT>(wParam);
-            if (LOWORD(lParam)) Repaint();
-            result = 0;
-            return true;
-        case WM_GETFONT:
-            result = reinterpret_cast<LRESULT>(font_);
-            return true;
-        default:
-            return false;
-    }
-}
-
 // ---- Painting ------------------------------------------------------------------------------
 
 bool Grid::OnEraseBackground(HDC) { return true; }  // the paint covers everything
@@ -487,7 +467,7 @@ bool Grid::OnPaint(HDC dc, const RECT&) {
 
 void Grid::Paint(HDC dc, const RECT& client) const {
     FillColour(dc, client, COLOR_WINDOW);
-    HGDIOBJ oldFont = SelectObject(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ oldFont = SelectObject(dc, DrawingFont());
     SetBkMode(dc, TRANSPARENT);
     GridGeometry geometry = Geometry();
     const bool focused = GetFocus() == Handle();

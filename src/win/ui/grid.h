@@ -93,8 +93,6 @@ public:
 
     void Create(HWND parent, ReplacementTable& table, const Params& params);
 
-    void SetFont(HFONT font);
-    HFONT Font() const { return font_; }
     // The height of every row, the header's too, in pixels.
     void SetRowHeight(int pixels);
     int RowHeight() const { return rowHeight_; }
@@ -134,7 +132,6 @@ protected:
     void OnSetFocus(HWND previous) override;
     void OnKillFocus(HWND next) override;
     void OnCaptureLost() override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     struct Selection {
@@ -155,7 +152,6 @@ private:
     void PaintRow(HDC dc, const GridGeometry& geometry, int row, bool focused) const;
 
     ReplacementTable* table_ = nullptr;
-    HFONT font_ = nullptr;
     int rowHeight_ = 20;
     std::array<int, kColumnCount> columnWidths_{};
     int topRow_ = 1;
