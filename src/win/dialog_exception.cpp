@@ -163,17 +163,7 @@ void TDialogException::FormCreate() {
 
     // The domain name continues "Please send error report to ", on the same line.
     SetWindowTextW(labelWww, ToWide(product::kMakerDomain).c_str());
-    auto widthOf = [](HWND label) {
-        HDC dc = GetDC(label);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
-        wchar_t text[128] = {};
-        int length = GetWindowTextW(label, text, 128);
-        SIZE extent = {};
-        GetTextExtentPoint32W(dc, text, length, &extent);
-        SelectObject(dc, old);
-        ReleaseDC(label, dc);
-        return static_cast<int>(extent.cx);
-    };
+    auto widthOf = [](HWND label) { return static_cast<int>(TextSize(label).cx); };
     // The height a wrapping label's text takes at this width.
     auto heightOf = [](HWND label, int width) {
         HDC dc = GetDC(label);
