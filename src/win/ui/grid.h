@@ -1,7 +1,7 @@
 // A grid of text rows (the table window's pairs): a fixed header row over the item rows, three
-// columns with grid lines, a whole-row selection of one contiguous range in the system's highlight colours
-// (dimmed while the grid has no focus) and the current row framed by the focus rectangle. The
-// grid is a thin view: its GridModel keeps rows, current row and selection; the grid draws only
+// columns with grid lines, a whole-row selection of one contiguous range in the system's
+// highlight colours (dimmed while the grid has no focus) and the current row framed by the focus
+// rectangle. The grid is a thin view: its GridModel keeps rows, current row and selection; the grid draws only
 // the rows on screen (double-buffered, so nothing flickers) and turns keys and the mouse into
 // selection changes of the model.
 //
