@@ -14,7 +14,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 # A faulting instruction may throw: the program turns processor faults in its own code into
-# failures that unwind like any other (src/win/ui/processor_faults.h).
+# failures that unwind like any other (src/win/system/processor_faults.h).
 set(CMAKE_C_FLAGS_INIT "-fnon-call-exceptions")
 set(CMAKE_CXX_FLAGS_INIT "-fnon-call-exceptions")
 

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <utility>
 
 #include "core/file_io.h"
@@ -34,6 +35,24 @@ FileReplacer::~FileReplacer() { Abandon(); }
 void FileReplacer::Fail(FileWriteError::Kind kind, std::string reason) {
     Abandon();
     throw FileWriteError(kind, path_, std::move(reason));
+}
+
+bool FileReplacer::AcceptExisting(const Found& found, const std::string& folderReason) {
+    using Kind = FileWriteError::Kind;
+    if (found.folder) Fail(Kind::kNotRegular, folderReason);
+    if (!found.regular) Fail(Kind::kNotRegular, "not a regular file");
+    // Nobody may write it: a rename must not be a way around that, not even for root.
+    if (found.readOnly) Fail(Kind::kReadOnly, "the file is read-only");
+    if (!found.cannotWrite.empty()) Fail(Kind::kSystem, found.cannotWrite);
+    if (options_.expected && found.stamp != *options_.expected) {
+        Fail(Kind::kChanged, "it was changed by another program meanwhile");
+    }
+    if (found.names <= 1) return false;
+    if (!options_.overwriteInPlace) {
+        Fail(Kind::kHardLinks,
+             "it has " + std::to_string(found.names) + " names (hard links), and a new file would have only this one");
+    }
+    return true;
 }
 
 void ReplaceFileContent(const std::filesystem::path& path, std::string_view bytes,

@@ -119,6 +119,19 @@ public:
 
 private:
     [[noreturn]] void Fail(FileWriteError::Kind kind, std::string reason);
+    // An existing target as the platform found it, in the terms both platforms judge it by.
+    struct Found {
+        bool folder = false;
+        bool regular = true;
+        bool readOnly = false;     // no write permission for anybody
+        std::string cannotWrite;   // the system's reason this process may not write it, if any
+        FileStamp stamp;
+        unsigned long long names = 1;  // hard links
+    };
+    // Refuses a folder (with folderReason, the platform's words), a device or a pipe, a file
+    // nobody or this process may not write, one changed since options_.expected, and one with
+    // other names unless overwriteInPlace; true when the result must go into the file itself.
+    bool AcceptExisting(const Found& found, const std::string& folderReason);
     // The two ways Commit puts the content in place, once it is complete and flushed.
     void RenameOver();
     void OverwriteInPlace();

@@ -212,23 +212,14 @@ FileReplacer::FileReplacer(const fs::path& path, const ReplaceOptions& options)
         Fail(Kind::kSystem, detail::SystemErrorText(errno));
     }
     if (state.exists) {
-        if (S_ISDIR(found.st_mode)) Fail(Kind::kNotRegular, detail::SystemErrorText(EISDIR));
-        if (!S_ISREG(found.st_mode)) Fail(Kind::kNotRegular, "not a regular file");
-        // Nobody may write it: a rename must not be a way around that, not even for root.
-        if ((found.st_mode & 0222) == 0) Fail(Kind::kReadOnly, "the file is read-only");
-        if (faccessat(state.folder, state.name.c_str(), W_OK, AT_EACCESS) != 0) {
-            Fail(Kind::kSystem, detail::SystemErrorText(errno));
-        }
-        if (options_.expected && StampOf(found) != *options_.expected) {
-            Fail(Kind::kChanged, "it was changed by another program meanwhile");
-        }
-        if (found.st_nlink > 1) {
-            if (!options_.overwriteInPlace) {
-                Fail(Kind::kHardLinks, "it has " + std::to_string(found.st_nlink) +
-                                           " names (hard links), and a new file would have only this one");
-            }
-            state.inPlace = true;
-        }
+        const int denied = faccessat(state.folder, state.name.c_str(), W_OK, AT_EACCESS) != 0 ? errno : 0;
+        state.inPlace = AcceptExisting({.folder = S_ISDIR(found.st_mode),
+                                        .regular = S_ISREG(found.st_mode),
+                                        .readOnly = (found.st_mode & 0222) == 0,
+                                        .cannotWrite = denied ? detail::SystemErrorText(denied) : std::string(),
+                                        .stamp = StampOf(found),
+                                        .names = found.st_nlink},
+                                       detail::SystemErrorText(EISDIR));
         const char* name = state.name.c_str();
         state.target = AboveStandardStreams(openat(state.folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         state.readable = state.target >= 0;

@@ -152,21 +152,14 @@ FileReplacer::FileReplacer(const fs::path& path, const ReplaceOptions& options)
     target_ = fs::path(state.target);
 
     if (state.exists) {
-        if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Fail(Kind::kNotRegular, "it is a folder");
-        if (GetFileType(found.get()) != FILE_TYPE_DISK) Fail(Kind::kNotRegular, "not a regular file");
-        if (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) Fail(Kind::kReadOnly, "the file is read-only");
         state.found = StampOf(found.get(), information);
         state.attributes = information.dwFileAttributes;
-        if (options_.expected && state.found != *options_.expected) {
-            Fail(Kind::kChanged, "it was changed by another program meanwhile");
-        }
-        if (information.nNumberOfLinks > 1) {
-            if (!options_.overwriteInPlace) {
-                Fail(Kind::kHardLinks, "it has " + std::to_string(information.nNumberOfLinks) +
-                                           " names (hard links), and a new file would have only this one");
-            }
-            state.inPlace = true;
-        }
+        state.inPlace = AcceptExisting({.folder = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                                        .regular = GetFileType(found.get()) == FILE_TYPE_DISK,
+                                        .readOnly = (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0,
+                                        .stamp = state.found,
+                                        .names = information.nNumberOfLinks},
+                                       "it is a folder");
         // Under Wine a new file can take neither the old one's Unix owner and group (Wine
         // cannot give a file to another user) nor its mode (Wine maps a descriptor to user and
         // others bits only) nor its extended attributes; and its ReplaceFileW moves the old

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "core/errors.h"
+#include "win/app_form.h"
 #include "win/system/ansi_code_page.h"
 #include "win/system/registry_settings.h"
 #include "win/dialog_exception.h"
@@ -61,7 +62,7 @@ Application::~Application() {
 Application* Application::Current() { return current; }
 
 // The forms of the program belong to the application, their host.
-Application& Form::App() const { return static_cast<Application&>(Host()); }
+Application& AppForm::App() const { return static_cast<Application&>(Host()); }
 
 HWND Application::MainWindowHandle() const { return formMain_ ? formMain_->Handle() : nullptr; }
 

@@ -15,7 +15,7 @@
 #include "win/form_notepad.h"
 #include "win/system/ansi_code_page.h"
 #include "win/system/report_sender.h"
-#include "win/ui/processor_faults.h"
+#include "win/system/processor_faults.h"
 #include "win/resources/resource_ids.h"
 #include "win/system/wide.h"
 #include "win/ui/fonts.h"
@@ -163,17 +163,7 @@ void TDialogException::FormCreate() {
 
     // The domain name continues "Please send error report to ", on the same line.
     SetWindowTextW(labelWww, ToWide(product::kMakerDomain).c_str());
-    auto widthOf = [](HWND label) {
-        HDC dc = GetDC(label);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
-        wchar_t text[128] = {};
-        int length = GetWindowTextW(label, text, 128);
-        SIZE extent = {};
-        GetTextExtentPoint32W(dc, text, length, &extent);
-        SelectObject(dc, old);
-        ReleaseDC(label, dc);
-        return static_cast<int>(extent.cx);
-    };
+    auto widthOf = [](HWND label) { return static_cast<int>(TextSize(label).cx); };
     // The height a wrapping label's text takes at this width.
     auto heightOf = [](HWND label, int width) {
         HDC dc = GetDC(label);

@@ -9,15 +9,15 @@
 
 #include "core/errors.h"
 
+#include "win/app_form.h"
 #include "win/ui/layout.h"
 #include "win/ui/panel.h"
-#include "win/ui/window.h"
 
 namespace palimp {
 
-class TDialogException : public Form {
+class TDialogException : public AppForm {
 public:
-    explicit TDialogException(FormHost& host) : Form(host) {}
+    explicit TDialogException(FormHost& host) : AppForm(host) {}
     ~TDialogException() override;
     void CreateForm() override;
     void FormCreate() override;

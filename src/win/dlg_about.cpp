@@ -92,19 +92,11 @@ HWND TdlgAbout::CreateLabel(const char* name, Bounds place, HFONT font, DWORD ex
 }
 
 void TdlgAbout::SetLabelText(HWND label, std::wstring_view text) {
-    const std::wstring value(text);
-    SetWindowTextW(label, value.c_str());
-    HDC dc = GetDC(label);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
-    SIZE extent = {};
-    GetTextExtentPoint32W(dc, value.c_str(), static_cast<int>(value.size()), &extent);
-    TEXTMETRICW metrics = {};
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
+    SetWindowTextW(label, std::wstring(text).c_str());
+    const SIZE size = TextSize(label);
     Bounds place = layout_.GetBounds(label);
-    place.width = extent.cx;
-    place.height = metrics.tmHeight;
+    place.width = size.cx;
+    place.height = size.cy;
     layout_.SetBounds(label, place);
 }
 

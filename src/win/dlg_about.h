@@ -6,14 +6,14 @@
 
 #include <string_view>
 
+#include "win/app_form.h"
 #include "win/ui/layout.h"
-#include "win/ui/window.h"
 
 namespace palimp {
 
-class TdlgAbout : public Form {
+class TdlgAbout : public AppForm {
 public:
-    explicit TdlgAbout(FormHost& host) : Form(host) {}
+    explicit TdlgAbout(FormHost& host) : AppForm(host) {}
     ~TdlgAbout() override;
 
     // The dialog and its controls, hidden, owned by the main window.

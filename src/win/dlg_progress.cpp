@@ -21,15 +21,7 @@ constexpr int kContentWidth = 265;
 constexpr int kLabelGap = 4;
 
 // The width of text in font, in 96-DPI pixels.
-int TextWidth96(const wchar_t* text, HFONT font, int dpi) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
-    SIZE size = {};
-    GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return dpi::Unscale(size.cx, dpi) + 1;
-}
+int TextWidth96(std::wstring_view text, HFONT font, int dpi) { return dpi::Unscale(TextSize(font, text).cx, dpi) + 1; }
 
 }  // namespace
 

@@ -6,18 +6,18 @@
 
 #include <string_view>
 
+#include "win/app_form.h"
 #include "win/ui/gauge.h"
 #include "win/ui/layout.h"
-#include "win/ui/window.h"
 
 namespace palimp {
 
 // Set by closing the progress dialog, cleared by each replace-many pass when it starts.
 extern bool CancelRequested;
 
-class TdlgProgress : public Form {
+class TdlgProgress : public AppForm {
 public:
-    explicit TdlgProgress(FormHost& host) : Form(host) {}
+    explicit TdlgProgress(FormHost& host) : AppForm(host) {}
     void CreateForm() override;
     void FormCreate() override;
 

@@ -10,15 +10,15 @@
 #include <vector>
 
 #include "core/table_editing.h"
+#include "win/app_form.h"
 #include "win/ui/layout.h"
 #include "win/ui/panel.h"
-#include "win/ui/window.h"
 
 namespace palimp {
 
-class TFormFromTo : public Form {
+class TFormFromTo : public AppForm {
 public:
-    explicit TFormFromTo(FormHost& host) : Form(host) {}
+    explicit TFormFromTo(FormHost& host) : AppForm(host) {}
     ~TFormFromTo() override;
 
     void CreateForm() override;

@@ -28,7 +28,7 @@ std::wstring DroppedFilesMessage(UINT count) {
 
 }  // namespace
 
-TFormMain::TFormMain(FormHost& host) : Form(host) {
+TFormMain::TFormMain(FormHost& host) : AppForm(host) {
     openDialog = {.title = L"Open",
                   .defaultExt = L"txt",
                   .flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_ENABLESIZING};

@@ -19,13 +19,13 @@
 
 #include "os/file_replace.h"
 
+#include "win/app_form.h"
 #include "win/ui/actions.h"
 #include "win/ui/editor_view.h"
 #include "win/ui/flat_button.h"
 #include "win/ui/layout.h"
 #include "win/ui/panel.h"
 #include "win/ui/prompter.h"
-#include "win/ui/window.h"
 
 namespace palimp {
 
@@ -33,7 +33,7 @@ struct SearchOutcome;
 struct Settings;
 class ReplacementTable;
 
-class TFormMain : public Form {
+class TFormMain : public AppForm {
 public:
     explicit TFormMain(FormHost& host);
     ~TFormMain() override;

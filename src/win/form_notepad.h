@@ -3,14 +3,14 @@
 
 #include <string_view>
 
+#include "win/app_form.h"
 #include "win/ui/layout.h"
-#include "win/ui/window.h"
 
 namespace palimp {
 
-class TFormNotepad : public Form {
+class TFormNotepad : public AppForm {
 public:
-    explicit TFormNotepad(FormHost& host) : Form(host) {}
+    explicit TFormNotepad(FormHost& host) : AppForm(host) {}
     void CreateForm() override;
     // The text shown, exactly as given (CR LF line breaks).
     void SetText(std::wstring_view text);

@@ -33,6 +33,7 @@ constexpr int kOptionsColumnWidth = 84;
 constexpr int kSwitchColumnWidth = 20;
 constexpr int kHitsColumnWidth = 56;
 constexpr int kScrollBarRoom = 32;
+static_assert(kGridColumns == kColumnCount, "the grid shows the table's columns");
 constexpr std::array<int, kColumnCount> kInitialColumnWidths = {197, 206, kOptionsColumnWidth};
 constexpr COLORREF kTitleColour = RGB(0x80, 0x80, 0x80);
 
@@ -115,7 +116,7 @@ void TFormTable::CreateControls() {
     layout_.SetDesignSize(width, height);
 
     // The grid first: it comes first in the Tab order.
-    sgTable.Create(Handle(), table_, {.name = "sgTable", .id = kGridId});
+    sgTable.Create(Handle(), gridModel_, {.name = "sgTable", .id = kGridId});
     layout_.Add(sgTable.Handle(), {8, kTitleHeight, width - 8 - kToolsWidth, height - kTitleHeight - kBottomHeight},
                 Dock::None, kAnchorAll);
     OnNotification(sgTable.Handle(), Grid::kSelectionChanged, [this] { sgTableClick(); });

@@ -18,18 +18,36 @@
 #include "core/replacement_table.h"
 #include "core/settings.h"
 #include "core/table_history.h"
+#include "win/app_form.h"
 #include "win/ui/flat_button.h"
 #include "win/ui/grid.h"
 #include "win/ui/layout.h"
 #include "win/ui/panel.h"
 #include "win/ui/prompter.h"
-#include "win/ui/window.h"
 
 namespace palimp {
 
-class TFormTable : public Form {
+// The table as its grid shows it: the cells, the switched-off rows, the selection.
+class TableGridModel final : public GridModel {
 public:
-    explicit TFormTable(FormHost& host) : Form(host) {}
+    explicit TableGridModel(ReplacementTable& table) : table_(table) {}
+    int RowCount() const override { return table_.RowCount(); }
+    std::u16string_view Cell(int column, int row) const override { return table_.Cell(column, row); }
+    bool RowOff(int row) const override { return HasOption(table_.Cell(kOptionsColumn, row), kOptionOff); }
+    int Row() const override { return table_.Row(); }
+    int Top() const override { return table_.Top(); }
+    int Bottom() const override { return table_.Bottom(); }
+    int Anchor() const override { return table_.Anchor(); }
+    void SetRow(int row) override { table_.SetRow(row); }
+    void SelectRange(int anchor, int current) override { table_.SelectRange(anchor, current); }
+
+private:
+    ReplacementTable& table_;
+};
+
+class TFormTable : public AppForm {
+public:
+    explicit TFormTable(FormHost& host) : AppForm(host) {}
     ~TFormTable() override;
 
     void CreateForm() override;
@@ -155,6 +173,7 @@ private:
     int DropDown(HMENU menu, HWND button);
 
     ReplacementTable table_;
+    TableGridModel gridModel_{table_};
     Layout layout_;
     std::wstring gridFontFace_ = L"Lucida Sans Unicode";
     int gridFontSize_ = 10;

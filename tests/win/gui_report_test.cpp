@@ -16,7 +16,7 @@
 
 #include <cstdio>
 
-#include "win/ui/processor_faults.h"
+#include "win/system/processor_faults.h"
 #include "win/dialog_exception.h"
 #include "win/form_notepad.h"
 #include "win/ui/window.h"

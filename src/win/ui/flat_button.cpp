@@ -16,7 +16,8 @@ void FlatButton::Create(HWND parent, const Params& params) {
                            .name = params.name,
                            .style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
                            .id = params.id,
-                           .classStyle = CS_DBLCLKS});
+                           .classStyle = CS_DBLCLKS,
+                           .font = params.font});
     SetWindowTextW(Handle(), params.caption.c_str());
 }
 
@@ -77,21 +78,11 @@ bool FlatButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
         result = 0;
         return true;
     }
-    if (message == WM_SETFONT) {
-        params_.font = reinterpret_cast<HFONT>(wParam);
-        if (LOWORD(lParam)) InvalidateRect(Handle(), nullptr, TRUE);
-        result = 0;
-        return true;
-    }
-    if (message == WM_GETFONT) {
-        result = reinterpret_cast<LRESULT>(params_.font);
-        return true;
-    }
     if (message == WM_ENABLE) {
         if (!IsWindowEnabled(Handle())) SetState(false, false);
         InvalidateRect(Handle(), nullptr, TRUE);
     }
-    return false;
+    return Control::OnMessage(message, wParam, lParam, result);
 }
 
 bool FlatButton::OnEraseBackground(HDC) { return true; }  // OnPaint fills everything
@@ -111,7 +102,7 @@ bool FlatButton::OnPaint(HDC dc, const RECT&) {
     int ignored = 0;
     if (params_.pictures && params_.picture >= 0) ImageList_GetIconSize(params_.pictures, &pictureSize, &ignored);
     int glyphWidth = params_.glyph == Glyph::None ? 0 : Scale(params_.caption.empty() ? 7 : 9);
-    HGDIOBJ oldFont = SelectObject(dc, params_.font ? params_.font : GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ oldFont = SelectObject(dc, DrawingFont());
     SIZE text = {};
     GetTextExtentPoint32W(dc, params_.caption.c_str(), static_cast<int>(params_.caption.size()), &text);
     int gap = Scale(4);

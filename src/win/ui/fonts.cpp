@@ -124,4 +124,22 @@ std::wstring Fonts::FaceOf(HFONT font) {
     return lf.lfFaceName;
 }
 
+SIZE TextSize(HFONT font, std::wstring_view text) {
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    SIZE size = {};
+    GetTextExtentPoint32W(screen, text.data(), static_cast<int>(text.size()), &size);
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(screen, &metrics);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    return {size.cx, metrics.tmHeight};
+}
+
+SIZE TextSize(HWND control) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return TextSize(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), text);
+}
+
 }  // namespace palimp

@@ -39,4 +39,10 @@ public:
     static std::wstring RenderedFace(HFONT font);
 };
 
+// The room a line of text takes in font, in pixels: the width of the text and the height of the
+// font's line. What a label fitted to its text needs.
+SIZE TextSize(HFONT font, std::wstring_view text);
+// The same for a control's own text in its own font (WM_GETFONT).
+SIZE TextSize(HWND control);
+
 }  // namespace palimp

@@ -6,9 +6,8 @@
 namespace palimp {
 
 void Gauge::Create(HWND parent, const std::string& name, HFONT font) {
-    font_ = font;
     CreateControl(parent, {.className = L"PalimpGauge", .name = name, .style = WS_CHILD | WS_VISIBLE,
-                           .exStyle = WS_EX_STATICEDGE, .background = GetSysColorBrush(COLOR_WINDOW)});
+                           .exStyle = WS_EX_STATICEDGE, .background = GetSysColorBrush(COLOR_WINDOW), .font = font});
 }
 
 void Gauge::SetProgress(int percent) {
@@ -30,7 +29,7 @@ bool Gauge::OnPaint(HDC dc, const RECT&) {
     HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
     FillRect(memory, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     std::wstring text = std::to_wstring(percent_) + L"%";
-    HGDIOBJ oldFont = SelectObject(memory, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ oldFont = SelectObject(memory, DrawingFont());
     SetBkMode(memory, TRANSPARENT);
     SetTextColor(memory, RGB(0, 0, 0));
     DrawTextW(memory, text.c_str(), -1, &client, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);

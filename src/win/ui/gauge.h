@@ -24,7 +24,6 @@ protected:
 
 private:
     int percent_ = 0;
-    HFONT font_ = nullptr;
 };
 
 }  // namespace palimp

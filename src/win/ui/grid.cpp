@@ -23,8 +23,7 @@ constexpr size_t kMostUnitsShown = 1024;
 int Clamp(int value, int low, int high) { return std::max(low, std::min(value, high)); }
 
 // What a cell shows: its text up to kMostUnitsShown units, never ending inside a surrogate pair.
-std::wstring_view ShownPart(const std::u16string& cell) {
-    std::u16string_view text(cell);
+std::wstring_view ShownPart(std::u16string_view text) {
     if (text.size() > kMostUnitsShown) {
         size_t cut = kMostUnitsShown;
         if (text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) --cut;
@@ -108,7 +107,7 @@ int GridGeometry::RowAt(int y) const {
 int GridGeometry::ColumnAt(int x) const {
     if (x < 0 || InSwitchColumn(x)) return -1;
     int right = switchWidth > 0 ? switchWidth + lineWidth : 0;
-    for (int column = 0; column < kColumnCount; ++column) {
+    for (int column = 0; column < kGridColumns; ++column) {
         right += columnWidths[column] + lineWidth;
         if (x < right) return column;
     }
@@ -136,7 +135,7 @@ RECT GridGeometry::SwitchRect(int row) const {
 }
 
 int GridGeometry::RowsWidth() const {
-    int width = std::accumulate(columnWidths.begin(), columnWidths.end(), 0) + kColumnCount * lineWidth;
+    int width = std::accumulate(columnWidths.begin(), columnWidths.end(), 0) + kGridColumns * lineWidth;
     if (switchWidth > 0) width += switchWidth + lineWidth;
     if (hitsWidth > 0) width += hitsWidth + lineWidth;
     return width;
@@ -144,8 +143,8 @@ int GridGeometry::RowsWidth() const {
 
 // ---- The control ---------------------------------------------------------------------------
 
-void Grid::Create(HWND parent, ReplacementTable& table, const Params& params) {
-    table_ = &table;
+void Grid::Create(HWND parent, GridModel& model, const Params& params) {
+    model_ = &model;
     CreateControl(parent, {.className = L"PalimpGrid",
                            .name = params.name,
                            .style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL,
@@ -209,16 +208,11 @@ GridGeometry Grid::Geometry() const {
                           .columnWidths = columnWidths_,
                           .clientWidth = client.right,
                           .clientHeight = client.bottom,
-                          .rowCount = table_->RowCount(),
+                          .rowCount = model_->RowCount(),
                           .topRow = topRow_,
                           .switchWidth = switchWidth_,
                           .hitsWidth = hitsWidth_};
     return geometry;
-}
-
-void Grid::SetFont(HFONT font) {
-    font_ = font;
-    Repaint();
 }
 
 void Grid::SetRowHeight(int pixels) {
@@ -226,14 +220,14 @@ void Grid::SetRowHeight(int pixels) {
     TableChanged();
 }
 
-void Grid::SetColumnWidths(const std::array<int, kColumnCount>& pixels) {
-    for (int c = 0; c < kColumnCount; ++c) columnWidths_[c] = std::max(0, pixels[c]);
+void Grid::SetColumnWidths(const std::array<int, kGridColumns>& pixels) {
+    for (int c = 0; c < kGridColumns; ++c) columnWidths_[c] = std::max(0, pixels[c]);
     Repaint();
 }
 
 void Grid::TableChanged() {
     GridGeometry geometry = Geometry();
-    topRow_ = geometry.TopShowing(table_->Row());
+    topRow_ = geometry.TopShowing(model_->Row());
     UpdateScrollBar();
     Repaint();
 }
@@ -254,7 +248,7 @@ void Grid::UpdateScrollBar() {
     // the column rule) and only disables it when everything fits.
     SCROLLINFO info = {sizeof(info), SIF_ALL | SIF_DISABLENOSCROLL};
     info.nMin = 0;
-    info.nMax = table_->ItemCount() - 1;
+    info.nMax = (model_->RowCount() - 1) - 1;
     info.nPage = static_cast<UINT>(geometry.VisibleRows());
     info.nPos = topRow_ - 1;
     SetScrollInfo(Handle(), SB_VERT, &info, TRUE);
@@ -266,11 +260,11 @@ void Grid::Repaint() {
 
 void Grid::MoveTo(int row, bool extend) {
     Selection before = CurrentSelection();
-    row = Clamp(row, 1, table_->ItemCount());
+    row = Clamp(row, 1, (model_->RowCount() - 1));
     if (extend) {
-        table_->SelectRange(table_->Anchor(), row);
+        model_->SelectRange(model_->Anchor(), row);
     } else {
-        table_->SetRow(row);
+        model_->SetRow(row);
     }
     ScrollTo(Geometry().TopShowing(row));
     Repaint();
@@ -289,7 +283,7 @@ std::optional<LRESULT> Grid::OnGetDlgCode(const MSG*) { return DLGC_WANTARROWS |
 
 bool Grid::OnKeyDown(UINT key, unsigned modifiers) {
     if (modifiers & kAlt) return false;  // Ctrl+Alt+arrows are commands of the window
-    const int current = table_->Row();
+    const int current = model_->Row();
     const int page = Geometry().VisibleRows();
     int target = current;
     switch (key) {
@@ -298,7 +292,7 @@ bool Grid::OnKeyDown(UINT key, unsigned modifiers) {
         case VK_PRIOR: target = current - page; break;
         case VK_NEXT: target = current + page; break;
         case VK_HOME: target = 1; break;
-        case VK_END: target = table_->ItemCount(); break;
+        case VK_END: target = (model_->RowCount() - 1); break;
         case VK_SPACE:
             if (modifiers != 0) return false;
             SendMessageW(GetParent(Handle()), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Handle()), kSpacePressed),
@@ -327,11 +321,11 @@ void Grid::OnMouseDown(MouseButton button, const MouseEvent& mouse) {
     }
     dragStart_ = CurrentSelection();
     if (mouse.Shift()) {
-        table_->SelectRange(table_->Anchor(), row);
+        model_->SelectRange(model_->Anchor(), row);
     } else {
-        table_->SetRow(row);
+        model_->SetRow(row);
     }
-    dragAnchor_ = table_->Anchor();
+    dragAnchor_ = model_->Anchor();
     dragging_ = true;
     SetCapture(Handle());
     ScrollTo(Geometry().TopShowing(row));
@@ -357,7 +351,7 @@ void Grid::DragTo(int y) {
         if (row < 1) row = geometry.rowCount - 1;  // below the last row
     }
     Selection before = CurrentSelection();
-    table_->SelectRange(dragAnchor_, row);
+    model_->SelectRange(dragAnchor_, row);
     if (!(CurrentSelection() == before)) Repaint();
 }
 
@@ -376,11 +370,11 @@ void Grid::OnTimer(UINT_PTR id) {
     int step = 1 + std::max(0, beyond) / geometry.Pitch();
     if (at.y < geometry.Pitch()) {
         ScrollTo(topRow_ - step);
-        table_->SelectRange(dragAnchor_, topRow_);
+        model_->SelectRange(dragAnchor_, topRow_);
     } else if (at.y >= geometry.clientHeight) {
         ScrollTo(topRow_ + step);
         GridGeometry scrolled = Geometry();
-        table_->SelectRange(dragAnchor_, std::min(scrolled.rowCount - 1, topRow_ + scrolled.VisibleRows() - 1));
+        model_->SelectRange(dragAnchor_, std::min(scrolled.rowCount - 1, topRow_ + scrolled.VisibleRows() - 1));
     } else {
         KillTimer(Handle(), kDragScrollTimer);
     }
@@ -450,21 +444,6 @@ void Grid::OnSize(int, int) {
     Repaint();
 }
 
-bool Grid::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    switch (message) {
-        case WM_SETFONT:
-            font_ = reinterpret_cast<HFONT>(wParam);
-            if (LOWORD(lParam)) Repaint();
-            result = 0;
-            return true;
-        case WM_GETFONT:
-            result = reinterpret_cast<LRESULT>(font_);
-            return true;
-        default:
-            return false;
-    }
-}
-
 // ---- Painting ------------------------------------------------------------------------------
 
 bool Grid::OnEraseBackground(HDC) { return true; }  // the paint covers everything
@@ -487,7 +466,7 @@ bool Grid::OnPaint(HDC dc, const RECT&) {
 
 void Grid::Paint(HDC dc, const RECT& client) const {
     FillColour(dc, client, COLOR_WINDOW);
-    HGDIOBJ oldFont = SelectObject(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ oldFont = SelectObject(dc, DrawingFont());
     SetBkMode(dc, TRANSPARENT);
     GridGeometry geometry = Geometry();
     const bool focused = GetFocus() == Handle();
@@ -521,7 +500,7 @@ void Grid::PaintHeader(HDC dc, const GridGeometry& geometry) const {
         FillColour(dc, frame, COLOR_BTNFACE);
         DrawEdge(dc, &frame, BDR_RAISEDINNER, BF_RECT);
     }
-    static const std::u16string kHitsCaption = u"Hits";
+    constexpr std::u16string_view kHitsCaption = u"Hits";
     for (int column = 0; column <= kHitsColumn; ++column) {
         RECT cell = geometry.CellRect(column, 0);
         if (cell.right == 0) continue;
@@ -529,19 +508,19 @@ void Grid::PaintHeader(HDC dc, const GridGeometry& geometry) const {
         FillColour(dc, frame, COLOR_BTNFACE);
         DrawEdge(dc, &frame, BDR_RAISEDINNER, BF_RECT);
         RECT text = {cell.left + Scale(4), cell.top, cell.right - Scale(2), cell.bottom};
-        std::wstring_view caption = ShownPart(column == kHitsColumn ? kHitsCaption : table_->Cell(column, 0));
+        std::wstring_view caption = ShownPart(column == kHitsColumn ? kHitsCaption : model_->Cell(column, 0));
         DrawTextW(dc, caption.data(), static_cast<int>(caption.size()), &text,
                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
 }
 
 void Grid::PaintRow(HDC dc, const GridGeometry& geometry, int row, bool focused) const {
-    const bool selected = row >= table_->Top() && row <= table_->Bottom();
+    const bool selected = row >= model_->Top() && row <= model_->Bottom();
     RECT first = geometry.CellRect(0, row);
     RECT whole = {0, first.top, geometry.RowsWidth() - geometry.lineWidth, first.bottom};
     if (selected) FillColour(dc, whole, focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
     // A switched-off row is drawn dimmed, its check box clear.
-    const bool off = HasOption(table_->Cell(kOptionsColumn, row), kOptionOff);
+    const bool off = model_->RowOff(row);
     const int textColour = !selected ? COLOR_WINDOWTEXT : focused ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT;
     SetTextColor(dc, GetSysColor(off && !(selected && focused) ? COLOR_GRAYTEXT : textColour));
     if (geometry.switchWidth > 0) {
@@ -561,12 +540,12 @@ void Grid::PaintRow(HDC dc, const GridGeometry& geometry, int row, bool focused)
         const bool hits = column == kHitsColumn;
         if (hits && static_cast<size_t>(row) > hits_.size()) continue;
         std::wstring_view shown = hits ? std::wstring_view(hits_[static_cast<size_t>(row) - 1])
-                                       : ShownPart(table_->Cell(column, row));
+                                       : ShownPart(model_->Cell(column, row));
         DrawTextW(dc, shown.data(), static_cast<int>(shown.size()), &text,
                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS | (hits ? DT_RIGHT : 0));
         if (!hits) PaintSpaceMarks(dc, text, shown, selected && focused);
     }
-    if (focused && row == table_->Row()) {
+    if (focused && row == model_->Row()) {
         SetTextColor(dc, RGB(0, 0, 0));  // DrawFocusRect inverts; these colours make it dotted
         SetBkColor(dc, RGB(255, 255, 255));
         DrawFocusRect(dc, &whole);

@@ -1,9 +1,9 @@
-// The grid of a replacement table: a fixed header row over the item rows, three columns with
-// grid lines, a whole-row selection of one contiguous range in the system's highlight colours
-// (dimmed while the grid has no focus) and the current row framed by the focus rectangle. The
-// grid is a thin view: the ReplacementTable keeps rows, current row and selection; the grid draws
-// only the rows on screen (double-buffered, so nothing flickers) and turns keys and the mouse
-// into selection changes of the table.
+// A grid of text rows (the table window's pairs): a fixed header row over the item rows, three
+// columns with grid lines, a whole-row selection of one contiguous range in the system's
+// highlight colours (dimmed while the grid has no focus) and the current row framed by the focus
+// rectangle. The grid is a thin view: its GridModel keeps rows, current row and selection; the grid draws only
+// the rows on screen (double-buffered, so nothing flickers) and turns keys and the mouse into
+// selection changes of the model.
 //
 // Keyboard: Up, Down, PgUp, PgDn, Home and End (with or without Ctrl: first and last row) move
 // the current row; with Shift they extend the range from its anchor. Mouse: a click selects a
@@ -14,7 +14,7 @@
 // bar works with 32-bit positions, so tables of any length scroll.
 //
 // Use:
-//   sgTable.Create(Handle(), table_, {.name = "sgTable", .id = kGridId});
+//   sgTable.Create(Handle(), gridModel_, {.name = "sgTable", .id = kGridId});
 //   OnNotification(sgTable.Handle(), Grid::kSelectionChanged, [this] { sgTableClick(); });
 //   OnNotification(sgTable.Handle(), Grid::kRowDoubleClicked, [this] { sgTableDblClick(); });
 //   table_.MoveRowsUp(table_.Top(), table_.Bottom());
@@ -25,22 +25,50 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "core/replacement_table.h"
 #include "win/ui/window.h"
 
 namespace palimp {
 
+// The text columns of a grid.
+inline constexpr int kGridColumns = 3;
+
+// What a grid shows and where its selection lives: the header (row 0) over item rows
+// 1..RowCount()-1 of kGridColumns text cells each, a current row and one contiguous range
+// Top()..Bottom() of item rows with its anchor. The grid reads it to paint and moves the
+// selection through it; whoever changes it otherwise calls Grid::TableChanged.
+class GridModel {
+public:
+    // The rows, the header included.
+    virtual int RowCount() const = 0;
+    virtual std::u16string_view Cell(int column, int row) const = 0;
+    // A switched-off row: drawn dimmed, its check box clear.
+    virtual bool RowOff(int row) const = 0;
+    virtual int Row() const = 0;
+    virtual int Top() const = 0;
+    virtual int Bottom() const = 0;
+    // The end of the range that stays put when Shift extends it.
+    virtual int Anchor() const = 0;
+    // Makes row current, alone in the range.
+    virtual void SetRow(int row) = 0;
+    // Selects anchor..current (either way round) and makes current the current row.
+    virtual void SelectRange(int anchor, int current) = 0;
+
+protected:
+    ~GridModel() = default;
+};
+
 // Where rows and cells stand in the grid's client area, as pure arithmetic. Every row, the
 // header included, is rowHeight pixels high with a grid line of lineWidth under it; columns
 // likewise have a line at their right. topRow is the first item row shown under the header.
-inline constexpr int kHitsColumn = kColumnCount;
+inline constexpr int kHitsColumn = kGridColumns;
 
 struct GridGeometry {
     int rowHeight = 20;
     int lineWidth = 1;
-    std::array<int, kColumnCount> columnWidths{};
+    std::array<int, kGridColumns> columnWidths{};
     int clientWidth = 0;
     int clientHeight = 0;
     int rowCount = 2;  // the header included
@@ -91,14 +119,12 @@ public:
         int id = 0;
     };
 
-    void Create(HWND parent, ReplacementTable& table, const Params& params);
+    void Create(HWND parent, GridModel& model, const Params& params);
 
-    void SetFont(HFONT font);
-    HFONT Font() const { return font_; }
     // The height of every row, the header's too, in pixels.
     void SetRowHeight(int pixels);
     int RowHeight() const { return rowHeight_; }
-    void SetColumnWidths(const std::array<int, kColumnCount>& pixels);
+    void SetColumnWidths(const std::array<int, kGridColumns>& pixels);
     int ColumnWidth(int column) const { return columnWidths_[column]; }
     // The check box column and the hits column ("Hits" in the header).
     void SetExtraWidths(int switchPixels, int hitsPixels);
@@ -134,14 +160,13 @@ protected:
     void OnSetFocus(HWND previous) override;
     void OnKillFocus(HWND next) override;
     void OnCaptureLost() override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     struct Selection {
         int top, bottom, row;
         bool operator==(const Selection&) const = default;
     };
-    Selection CurrentSelection() const { return {table_->Top(), table_->Bottom(), table_->Row()}; }
+    Selection CurrentSelection() const { return {model_->Top(), model_->Bottom(), model_->Row()}; }
     // Moves the current row (extending the range from its anchor) and keeps it in view.
     void MoveTo(int row, bool extend);
     // Tells the parent when the selection differs from before.
@@ -154,10 +179,9 @@ private:
     void PaintHeader(HDC dc, const GridGeometry& geometry) const;
     void PaintRow(HDC dc, const GridGeometry& geometry, int row, bool focused) const;
 
-    ReplacementTable* table_ = nullptr;
-    HFONT font_ = nullptr;
+    GridModel* model_ = nullptr;
     int rowHeight_ = 20;
-    std::array<int, kColumnCount> columnWidths_{};
+    std::array<int, kGridColumns> columnWidths_{};
     int topRow_ = 1;
     bool dragging_ = false;
     int dragAnchor_ = 1;

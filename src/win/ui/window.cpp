@@ -464,9 +464,29 @@ void Control::CreateControl(HWND parent, const Params& params) {
                         .background = params.background,
                         .cursor = params.cursor,
                         .classStyle = params.classStyle});
+    font_ = params.font;
     if (!params.name.empty()) NameControl(Handle(), params.name);
     // CreateWindowHandle leaves windows hidden; a visible control is shown at once.
     if (params.style & WS_VISIBLE) ShowWindow(Handle(), SW_SHOWNA);
+}
+
+void Control::SetFont(HFONT font) {
+    font_ = font;
+    if (Handle()) InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+HGDIOBJ Control::DrawingFont() const { return font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT); }
+
+bool Control::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+        case WM_SETFONT:
+            font_ = reinterpret_cast<HFONT>(wParam);
+            if (LOWORD(lParam)) InvalidateRect(Handle(), nullptr, FALSE);
+            result = 0;
+            return true;
+        case WM_GETFONT: result = reinterpret_cast<LRESULT>(font_); return true;
+        default: return false;
+    }
 }
 
 // ---- Form ------------------------------------------------------------------------------

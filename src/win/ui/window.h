@@ -56,7 +56,6 @@
 
 namespace palimp {
 
-class Application;
 class Prompter;
 
 // How a modal showing ended (VCL's ModalResult): None while the window is still up.
@@ -215,10 +214,21 @@ private:
 };
 
 // A child control of our own: created in a parent window at the parent's DPI, placed by the
-// parent's layout. It never has modal or dialog-key state.
+// parent's layout. It never has modal or dialog-key state. It keeps the font it draws with,
+// which WM_SETFONT and WM_GETFONT set and tell as for the system's controls.
 class Control : public Window {
+public:
+    // Null for the system's default GUI font.
+    HFONT Font() const { return font_; }
+    // Repaints with the new font.
+    void SetFont(HFONT font);
+
 protected:
     Control() = default;
+    // The font to select into a dc for drawing: Font(), or the default GUI font.
+    HGDIOBJ DrawingFont() const;
+    // WM_SETFONT and WM_GETFONT; a control that handles more messages passes the rest on here.
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     struct Params {
         const wchar_t* className = nullptr;
         std::string name;  // the name Form::Control finds it by
@@ -228,8 +238,12 @@ protected:
         HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         HCURSOR cursor = nullptr;
         UINT classStyle = 0;
+        HFONT font = nullptr;
     };
     void CreateControl(HWND parent, const Params& params);
+
+private:
+    HFONT font_ = nullptr;
 };
 
 // What a form needs of the application it belongs to: the owner of its top-level windows, the
@@ -257,8 +271,6 @@ public:
     ~Form() override;
 
     FormHost& Host() const { return host_; }
-    // The application this form belongs to (for the forms of the program, whose host it is).
-    Application& App() const;
     // Creates the window and its controls, hidden. Called once by the start-up sequence.
     virtual void CreateForm() = 0;
     // The creation handler, called right after CreateForm; a failure in it is reported and

@@ -8,7 +8,7 @@
 // - i686 unwinds with the compiler's tables, which know nothing of the system's frames: the
 //   handler resumes the thread in a function that throws, as if the faulting instruction had
 //   called it.
-#include "win/ui/processor_faults.h"
+#include "win/system/processor_faults.h"
 
 #include <windows.h>
 

@@ -1,0 +1,2 @@
+// Planted: the window framework naming the application. The build must refuse it.
+#include "win/app.h"

@@ -1,0 +1,2 @@
+// The planted violation: a header of the operating-system layer.
+#include "os/file_replace.h"

@@ -1,0 +1,4 @@
+// The planted violation: a POSIX header.
+#pragma once
+
+#include <unistd.h>

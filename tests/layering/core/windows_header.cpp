@@ -1,0 +1,2 @@
+// The planted violation: an operating-system header.
+#include <windows.h>
