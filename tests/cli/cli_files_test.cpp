@@ -129,9 +129,10 @@ TEST_F(CliFiles, ReadOnlyFileIsNotRewrittenInPlace) {
     fs::permissions(Path("a.txt"), fs::perms::owner_write, fs::perm_options::add);
 }
 
-// Regression: -i replaced a file with two names by a new one, so the other name kept the old
-// text. Such a file is now refused, or rewritten where it is with --keep-links.
-TEST_F(CliFiles, AFileWithTwoNamesIsRefusedOrOverwrittenWithKeepLinks) {
+// -i replaced a file with two names by a new one, so the other name kept the old text. Such a
+// file is now refused, or rewritten where it is with --keep-links.
+using CliFileRegressions = CliFiles;
+TEST_F(CliFileRegressions, AFileWithTwoNamesWasSplitFromItsOtherName) {
     Write("a.txt", "cat");
     std::error_code error;
     fs::create_hard_link(Path("a.txt"), Path("b.txt"), error);
