@@ -14,12 +14,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-class CliFiles : public CliTest {
-protected:
-    // cat -> dog whatever its case, whole words only; then the case-sensitive "Hat". The
-    // table file holds them on lines 3 and 4.
-    std::string AnimalTable() { return Table({{{u"cat", u"dog", u"W"}}, {{u"Hat", u"Cap", u"C"}}}); }
-};
+using CliFiles = CliTest;
 
 TEST_F(CliFiles, StandardInputToStandardOutputWithTheTableOptions) {
     const CliOutcome run = RunWithStdin({"-t", AnimalTable()}, "Cat concat cat. Hat hat");

@@ -18,11 +18,8 @@ namespace {
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
 
-class CliStreams : public CliTest {
-protected:
-    std::string AnimalTable() { return Table({{{u"cat", u"dog", u"W"}}, {{u"Hat", u"Cap", u"C"}}}); }
-};
-using CliStreamRegressions = CliStreams;
+using CliStreams = CliTest;
+using CliStreamRegressions = CliTest;
 
 // Regression: standard input was read whole (1 GiB in: 3.2 GB peak). Read as a stream, in
 // pieces down to one byte, it must give what the same bytes give as a file, in both code

@@ -124,6 +124,9 @@ protected:
         Write(name, WriteTableFile(content));
         return Arg(name);
     }
+    // cat -> dog whatever its case, whole words only; then the case-sensitive "Hat". The
+    // table file holds them on lines 3 and 4.
+    std::string AnimalTable() const { return Table({{{u"cat", u"dog", u"W"}}, {{u"Hat", u"Cap", u"C"}}}); }
 
     // Runs palimp-replace in-process with stdinBytes as standard input (nullptr: reading it
     // fails) and stdoutError the failure of every write to standard output (none: they work).
