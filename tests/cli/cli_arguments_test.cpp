@@ -66,13 +66,12 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"TsvWithoutTable", {"--pair", "a", "b", "--tsv", "@F"}, "--tsv says how the table file is read"},
         UsageCase{"FilesBesideAList", {"-t", "@T", "--files0-from", "-", "@F"}, "no FILE may be given beside it"},
         UsageCase{"DiffWithCount", {"-t", "@T", "--diff", "--count", "@F"}, "--diff shows what -i would do"}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+    kCaseName);
 
-INSTANTIATE_TEST_SUITE_P(
-    Regressions, UsageErrors,
-    ::testing::Values(UsageCase{"DiffWithInPlaceWasTakenAndInPlaceIgnored", {"-t", "@T", "--diff", "-i", "@F"},
-                                "so it does not go with -i, -o or --count"}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+INSTANTIATE_TEST_SUITE_P(Regressions, UsageErrors,
+                         ::testing::Values(UsageCase{"DiffWithInPlaceWasTakenAndInPlaceIgnored",
+                                                     {"-t", "@T", "--diff", "-i", "@F"},
+                                                     "so it does not go with -i, -o or --count"}), kCaseName);
 
 TEST_F(CliTest, HelpAndVersionWinOverEverythingElse) {
     for (const std::vector<std::string>& args :

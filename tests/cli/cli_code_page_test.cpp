@@ -65,14 +65,11 @@ INSTANTIATE_TEST_SUITE_P(
         CodePageCase{"AnsiByNumber", kWindows1252, {"--ansi", "65001"}, "\"", 0, "\xE2\x80\x9D", ""},
         CodePageCase{"MarksDecideWhateverTheCodePage", kUtf8CodePage, {}, "\xFF\xFE\"\0"s, 0, "\xFF\xFE\x1D\x20"s, ""},
         CodePageCase{"ConversionToUtf8NeedsTheTextToo", kUtf8CodePage, {"--encoding", "utf8"}, "\xE9\"", 1, "\xE9\"",
-                     "0xE9 at offset 0, line 1"}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+                     "0xE9 at offset 0, line 1"}), kCaseName);
 
-INSTANTIATE_TEST_SUITE_P(
-    Regressions, CodePageChoice,
-    ::testing::Values(CodePageCase{"AsciiCameBackAsWindows1252", kUtf8CodePage, {}, "say \"hi\"...", 0,
-                                   "say \xE2\x80\x9Dhi\xE2\x80\x9D\xE2\x80\xA6", ""}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+INSTANTIATE_TEST_SUITE_P(Regressions, CodePageChoice,
+                         ::testing::Values(CodePageCase{"AsciiCameBackAsWindows1252", kUtf8CodePage, {}, "say \"hi\"...", 0,
+                                                        "say \xE2\x80\x9Dhi\xE2\x80\x9D\xE2\x80\xA6", ""}), kCaseName);
 
 TEST_F(CliTest, TheIssuesExampleWithTheStarterTable) {
     defaultCodePage_ = kUtf8CodePage;

@@ -156,8 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
         LossCase{"ReplacementSplitsASurrogatePairInUtf8", "\xF0\x9F\x98\x80", u"\xD83D", u"x", "keep",
                  "unpaired surrogate, which UTF-8 cannot represent (--encoding utf16le"},
         LossCase{"LoneSurrogateOfUtf16AsUtf8", "\xFF\xFE" "c\0a\0t\0\x00\xD8"s, u"cat",
-                 u"dog", "utf8", "unpaired surrogate"}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+                 u"dog", "utf8", "unpaired surrogate"}), kCaseName);
 
 // A conversion of standard input that goes through and names what the input lost.
 class Conversions : public CliTest {

@@ -94,8 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
         TableCase{"SwitchedOffAndExtendedRows", "##\ncat\tdog\tX\na\\x20\tan\\t\tE\n", {}, 0, "an\tcat", ""},
         TableCase{"InvalidEscapeSkipsTheRow", "##\na\\q\tx\tE\ncat\tdog\n", {}, 0, "a dog",
                   ":2: warning: phrase: \"\\q\" (character 2) is no escape; the escapes are \\t, \\n, \\r, "
-                  "\\0, \\\\, \\xHH and \\uXXXX; the row is skipped\n"}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+                  "\\0, \\\\, \\xHH and \\uXXXX; the row is skipped\n"}), kCaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     Regressions, TableFiles,
@@ -109,8 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "a dog", ":3: warning: a NUL character (U+0000) ends the table here; the rest of the file is ignored\n"},
         TableCase{"TsvReadATableFilesDescriptionAsPairs", "Title\n##\ncat\tdog\n", {"--tsv"}, 2, "a cat",
                   ": line 2 is \"##\", so this is a table file, not TAB-separated lines; --tsv would read its "
-                  "description and \"##\" as pairs (leave --tsv out)\n"}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+                  "description and \"##\" as pairs (leave --tsv out)\n"}), kCaseName);
 
 TEST_F(CliTest, StatsCountThePairsThatCanMatch) {
     // Of five rows, one is blank, one has no phrase and one never wins behind "a".
@@ -188,8 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "\\r, \\0, \\\\, \\xHH and \\uXXXX\nT: 1 row; 1 never wins\n"},
         CheckCase{"BothKinds", "a\tx\nab\ty\nz\tw\n", {"a"}, 1,
                   "T:3: never wins: line 2 (\"a\") matches first wherever \"ab\" does\nT:4: no hit in the input\n"
-                  "T: 3 rows; 1 never wins; 1 has no hit in the input\n"}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+                  "T: 3 rows; 1 never wins; 1 has no hit in the input\n"}), kCaseName);
 
 TEST_F(CliTest, CheckReadsStandardInputOnlyWhenAskedTo) {
     Write("t.palimp", "##\ncat\tdog\n");

@@ -55,6 +55,9 @@ inline bool ExistingFilesWrittenInPlace() {
 #endif
 }
 
+// Names the tests of a parameterised table by their cases' name fields.
+inline constexpr auto kCaseName = [](const auto& info) { return std::string(info.param.name); };
+
 struct CliOutcome {
     int exit = -1;
     std::string out;

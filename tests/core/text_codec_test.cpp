@@ -56,11 +56,10 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"AnsiKeepsNul", "a\0\x80"sv, u"a\0\u20AC"sv, kAnsi}),
     [](const testing::TestParamInfo<DecodeCase>& p) { return p.param.name; });
 
-INSTANTIATE_TEST_SUITE_P(
-    Regressions, DecodeTextFileCases,
-    testing::Values(DecodeCase{"IllFormedUtf8AfterTheMarkEmptiedTheDocument", "\xEF\xBB\xBF" "ab\xE2\x82"sv,
-                               u"ab\uFFFD", kUtf8Bom}),
-    [](const testing::TestParamInfo<DecodeCase>& p) { return p.param.name; });
+INSTANTIATE_TEST_SUITE_P(Regressions, DecodeTextFileCases,
+                         testing::Values(DecodeCase{"IllFormedUtf8AfterTheMarkEmptiedTheDocument",
+                                                    "\xEF\xBB\xBF" "ab\xE2\x82"sv, u"ab\uFFFD", kUtf8Bom}),
+                         [](const testing::TestParamInfo<DecodeCase>& p) { return p.param.name; });
 
 // Each maximal ill-formed subsequence gives one U+FFFD; the rest decodes normally.
 TEST(TextCodec, IllFormedUtf8BecomesOneReplacementPerMaximalSubpart) {
