@@ -36,8 +36,7 @@ TEST_F(PairEditorTest, AddOnANewTableAppendsBehindTheEmptyRow) {
     InPairEditor([&] {
         EXPECT_EQ(Editor().Caption(), L"Palimp - Add");
         EXPECT_EQ(Editor().HelpContext(), 5);
-        RECT client;
-        GetClientRect(Editor().Handle(), &client);
+        RECT client = ClientOf(Editor().Handle());
         EXPECT_EQ(client.right, Editor().Scale(412));
         EXPECT_EQ(client.bottom, Editor().Scale(254));
         EXPECT_FALSE(IsWindowVisible(Get("panelChange")));

@@ -134,8 +134,7 @@ TEST_F(TableFilesTest, TheFolderMenuListsTheTableFilesAndNewEmptiesTheTable) {
     prompter_.ChooseInMenu(L"Tom && Jerry.v2");
     Click("sbtnOpenLast");
     EXPECT_EQ(prompter_.Popups().back().items, expected);
-    RECT arrow;
-    GetWindowRect(TableControl("sbtnOpenLast"), &arrow);
+    RECT arrow = ScreenRectOf(TableControl("sbtnOpenLast"));
     EXPECT_EQ(prompter_.Popups().back().at.x, arrow.right);
     EXPECT_EQ(prompter_.Popups().back().at.y, arrow.bottom);
     EXPECT_EQ(Rows(), (std::vector<TableRow>{{u"from", u"Tom & Jerry.v2.palimp", u""}}));

@@ -192,8 +192,7 @@ TEST_F(ViewTest, WordWrapChangesOnlyTheDisplay) {
         EXPECT_TRUE(Modified());
         EXPECT_EQ(GetFocus(), Memo());
         ExpectEditorFont(L"Lucida Console", 14, wrap ? "wrapped" : "not wrapped");
-        RECT memo;
-        GetClientRect(Memo(), &memo);
+        RECT memo = ClientOf(Memo());
         EXPECT_GT(memo.bottom, 300);  // it fills the window below the toolbar
     }
     Type(L"x");
@@ -282,14 +281,12 @@ TEST_F(ViewRegressions, UndoAndRedoKeepTheHistoryAcrossWordWrapChanges) {
 }
 
 TEST_F(ViewTest, MaximizeTwiceRestoresTheWindow) {
-    RECT before;
-    GetWindowRect(MainHandle(), &before);
+    RECT before = ScreenRectOf(MainHandle());
     PressKey(VK_F11);
     EXPECT_TRUE(IsZoomed(MainHandle()));
     PressKey(VK_F11);
     EXPECT_FALSE(IsZoomed(MainHandle()));
-    RECT after;
-    GetWindowRect(MainHandle(), &after);
+    RECT after = ScreenRectOf(MainHandle());
     EXPECT_EQ(after, before);
 }
 
