@@ -156,29 +156,27 @@ INSTANTIATE_TEST_SUITE_P(
         LossCase{"ReplacementSplitsASurrogatePairInUtf8", "\xF0\x9F\x98\x80", u"\xD83D", u"x", "keep",
                  "unpaired surrogate, which UTF-8 cannot represent (--encoding utf16le"},
         LossCase{"LoneSurrogateOfUtf16AsUtf8", "\xFF\xFE" "c\0a\0t\0\x00\xD8"s, u"cat",
-                 u"dog", "utf8", "unpaired surrogate"}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+                 u"dog", "utf8", "unpaired surrogate"}), kCaseName);
 
-TEST_F(CliTest, ConversionsNameWhatTheInputLost) {
-    const std::string table = Table({{{u"cat", u"dog", u""}}});
-    struct Case {
-        std::string input;
-        const char* mode;
-        std::string expected;
-        const char* loss;
-    } cases[] = {
-        {"\xEF\xBB\xBF" "cat \xC3 x", "utf8", "dog \xEF\xBF\xBD x", "ill-formed UTF-8, read as U+FFFD"},
-        // Regression: a sequence cut off by the end of the input must still become U+FFFD.
-        {"\xEF\xBB\xBF" "cat \xF0\x9F\x98", "utf8", "dog \xEF\xBF\xBD", "ill-formed UTF-8, read as U+FFFD"},
-        {"\xFF\xFE" "c\0a\0t\0" "A"s, "utf16le", Le(u"dog"), "an odd trailing byte after the UTF-16 text"},
-    };
-    for (const Case& c : cases) {
-        const CliOutcome run = RunWithStdin({"-t", table, "--encoding", c.mode}, c.input);
+// A conversion of standard input that goes through and names what the input lost.
+class Conversions : public CliTest {
+protected:
+    void ExpectLoss(const std::string& input, const char* mode, const std::string& expected, const char* loss) {
+        const CliOutcome run = RunWithStdin({"-t", Table({{{u"cat", u"dog", u""}}}), "--encoding", mode}, input);
         EXPECT_EQ(run.exit, kExitOk) << run.err;
-        EXPECT_EQ(run.out, c.expected);
-        EXPECT_EQ(run.err, "palimp-replace: standard input: warning: holds "s + c.loss +
-                               "; converted as read\n");
+        EXPECT_EQ(run.out, expected);
+        EXPECT_EQ(run.err, "palimp-replace: standard input: warning: holds "s + loss + "; converted as read\n");
     }
+};
+using ConversionRegressions = Conversions;
+
+TEST_F(Conversions, NameWhatTheInputLost) {
+    ExpectLoss("\xEF\xBB\xBF" "cat \xC3 x", "utf8", "dog \xEF\xBF\xBD x", "ill-formed UTF-8, read as U+FFFD");
+    ExpectLoss("\xFF\xFE" "c\0a\0t\0" "A"s, "utf16le", Le(u"dog"), "an odd trailing byte after the UTF-16 text");
+}
+
+TEST_F(ConversionRegressions, ASequenceCutOffByTheEndOfTheInputWasNoUFFFD) {
+    ExpectLoss("\xEF\xBB\xBF" "cat \xF0\x9F\x98", "utf8", "dog \xEF\xBF\xBD", "ill-formed UTF-8, read as U+FFFD");
 }
 
 TEST_F(CliTest, ConversionsReachWhatKeepModeRefuses) {

@@ -14,55 +14,40 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-class CliFiles : public CliTest {
-protected:
-    // cat -> dog whatever its case, whole words only; then the case-sensitive "Hat". The
-    // table file holds them on lines 3 and 4.
-    std::string AnimalTable() { return Table({{{u"cat", u"dog", u"W"}}, {{u"Hat", u"Cap", u"C"}}}); }
-};
+using CliFiles = CliTest;
 
-TEST_F(CliFiles, StandardInputToStandardOutputWithTheTableOptions) {
-    const CliOutcome run = RunWithStdin({"-t", AnimalTable()}, "Cat concat cat. Hat hat");
-    EXPECT_EQ(run.exit, kExitOk) << run.err;
-    EXPECT_EQ(run.out, "dog concat dog. Cap hat");
-    EXPECT_EQ(run.err, "");
-}
-
-TEST_F(CliFiles, FilesWithoutOutputOptionGoToStandardOutputInOrder) {
-    Write("a.txt", "cat");
-    Write("b.txt", "Hat");
-    const CliOutcome run = Run({"-t", AnimalTable(), Arg("a.txt"), Arg("b.txt")});
-    EXPECT_EQ(run.exit, kExitOk) << run.err;
-    EXPECT_EQ(run.out, "dogCap");
-    EXPECT_EQ(Read("a.txt"), "cat");
-}
-
-TEST_F(CliFiles, OutputOptionWritesOrReplacesTheFile) {
-    Write("in.txt", "a cat");
-    Write("out.txt", "old content that is longer");
-    const CliOutcome run = Run({"-t", AnimalTable(), "-o", Arg("out.txt"), Arg("in.txt")});
-    EXPECT_EQ(run.exit, kExitOk) << run.err;
-    EXPECT_EQ(Read("out.txt"), "a dog");
-    EXPECT_EQ(Read("in.txt"), "a cat");
-    EXPECT_EQ(run.out, "");
-    EXPECT_THAT(Listing(), ElementsAre("in.txt", "out.txt", "table.palimp"));
-}
-
-TEST_F(CliFiles, OutputOptionTakesStandardInput) {
-    const CliOutcome run = RunWithStdin({"-t", AnimalTable(), "-o", Arg("out.txt")}, "cat");
-    EXPECT_EQ(run.exit, kExitOk) << run.err;
-    EXPECT_EQ(Read("out.txt"), "dog");
-}
-
-TEST_F(CliFiles, InPlaceRewritesEveryFile) {
-    Write("a.txt", "cat");
-    Write("b.txt", "Hat cat");
-    const CliOutcome run = Run({"-t", AnimalTable(), "-i", Arg("a.txt"), Arg("b.txt")});
-    EXPECT_EQ(run.exit, kExitOk) << run.err;
-    EXPECT_EQ(Read("a.txt"), "dog");
-    EXPECT_EQ(Read("b.txt"), "Cap dog");
-    EXPECT_EQ(run.out, "");
-    EXPECT_THAT(Listing(), ElementsAre("a.txt", "b.txt", "table.palimp"));
+// Where the result goes: standard output, in the order of the inputs; the -o file, made or
+// replaced whole; or each input with -i. Nothing else changes, and nothing is left beside.
+TEST_F(CliFiles, TheResultGoesToStandardOutputTheOutputFileOrEachInput) {
+    const std::string names[] = {"a.txt", "b.txt"};
+    const struct {
+        const char* name;
+        std::vector<std::string> before;  // a.txt, b.txt as they were
+        std::vector<std::string> args;    // after the table; "@a" stands for a.txt
+        std::string stdinBytes, out;
+        std::vector<std::string> after;   // a.txt, b.txt then
+    } cases[] = {
+        {"standard input", {}, {}, "Cat concat cat. Hat hat", "dog concat dog. Cap hat", {}},
+        {"files to standard output", {"cat", "Hat"}, {"@a", "@b"}, "", "dogCap", {"cat", "Hat"}},
+        {"-o replaces a file", {"a cat", "old content that is longer"}, {"-o", "@b", "@a"}, "", "", {"a cat", "a dog"}},
+        {"-o makes a file of standard input", {}, {"-o", "@a"}, "cat", "", {"dog"}},
+        {"-i rewrites every file", {"cat", "Hat cat"}, {"-i", "@a", "@b"}, "", "", {"dog", "Cap dog"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const std::string& name : names) fs::remove(Path(name));
+        for (std::size_t i = 0; i < c.before.size(); ++i) Write(names[i], c.before[i]);
+        std::vector<std::string> args = {"-t", AnimalTable()};
+        for (const std::string& arg : c.args) args.push_back(arg[0] == '@' ? Arg(arg.substr(1) + ".txt") : arg);
+        const CliOutcome run = RunWithStdin(args, c.stdinBytes);
+        EXPECT_EQ(run.exit, kExitOk) << run.err;
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.out, c.out);
+        std::vector<std::string> after;
+        for (std::size_t i = 0; i < c.after.size(); ++i) after.push_back(Read(names[i]));
+        EXPECT_EQ(after, c.after);
+        EXPECT_EQ(Listing().size(), c.after.size() + 1) << "a file beside the inputs and the table";
+    }
 }
 
 TEST_F(CliFiles, InPlaceLeavesAFileWithoutReplacementsUntouched) {
@@ -129,9 +114,10 @@ TEST_F(CliFiles, ReadOnlyFileIsNotRewrittenInPlace) {
     fs::permissions(Path("a.txt"), fs::perms::owner_write, fs::perm_options::add);
 }
 
-// Regression: -i replaced a file with two names by a new one, so the other name kept the old
-// text. Such a file is now refused, or rewritten where it is with --keep-links.
-TEST_F(CliFiles, AFileWithTwoNamesIsRefusedOrOverwrittenWithKeepLinks) {
+// -i replaced a file with two names by a new one, so the other name kept the old text. Such a
+// file is now refused, or rewritten where it is with --keep-links.
+using CliFileRegressions = CliFiles;
+TEST_F(CliFileRegressions, AFileWithTwoNamesWasSplitFromItsOtherName) {
     Write("a.txt", "cat");
     std::error_code error;
     fs::create_hard_link(Path("a.txt"), Path("b.txt"), error);

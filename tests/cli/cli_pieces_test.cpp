@@ -141,9 +141,10 @@ TEST_F(CliPieces, TheInputMayBeTheOutputToo) {
 }
 
 #if !defined(_WIN32)
-TEST_F(CliPieces, AnInputThatCannotBeReadTwiceIsReadWhole) {
+using CliPieceRegressions = CliPieces;
+TEST_F(CliPieceRegressions, AnInputThatCannotBeReadTwiceWasReportedUnreadable) {
     // A named pipe gives its bytes once, and UTF-8 without a mark is known only from all of
-    // them. Regression: the second reading failed and the input was reported unreadable.
+    // them: it is read whole.
     ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);
     const std::string table = Table({{{u"caf\u00E9", u"x", u""}}});
     std::thread writer([this] {

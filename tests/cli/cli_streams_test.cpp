@@ -18,15 +18,13 @@ namespace {
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
 
-class CliStreams : public CliTest {
-protected:
-    std::string AnimalTable() { return Table({{{u"cat", u"dog", u"W"}}, {{u"Hat", u"Cap", u"C"}}}); }
-};
+using CliStreams = CliTest;
+using CliStreamRegressions = CliTest;
 
 // Regression: standard input was read whole (1 GiB in: 3.2 GB peak). Read as a stream, in
 // pieces down to one byte, it must give what the same bytes give as a file, in both code
 // pages, through the search for the encoding that a stream can only replay.
-TEST_F(CliStreams, StandardInputGivesWhatTheSameFileGivesAtEveryPieceSize) {
+TEST_F(CliStreamRegressions, StandardInputReadInPiecesGivesWhatTheSameFileGives) {
     const std::string table = AnimalTable();
     struct Case {
         const char* name;
@@ -89,8 +87,7 @@ TEST_F(CliStreams, AFileTooLargeForAnyEncodingIsRefusedBeforeItIsRead) {
 }
 
 #ifndef _WIN32
-// Regression: -i on a FIFO consumed its data before refusing it.
-TEST_F(CliStreams, InPlaceRefusesAFifoWithoutTakingItsData) {
+TEST_F(CliStreamRegressions, InPlaceOnAFifoTookItsDataBeforeRefusingIt) {
     ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
     const int reader = open(Path("fifo").c_str(), O_RDONLY | O_NONBLOCK);
     const int writer = open(Path("fifo").c_str(), O_WRONLY);

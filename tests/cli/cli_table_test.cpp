@@ -60,8 +60,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TableCase{"Clean", "Title\n##\ncat\tdog\tC,W\n\t\t\n", {}, 0, "a dog", ""},
         TableCase{"EmptyFile", "", {}, 2, "a cat", kNoMarker},
-        // Regression: the editor's Copy All form was one row whose phrase held a TAB, silently.
-        TableCase{"CopyAllForm", kCopyAll, {}, 2, "a cat", kNoMarker},
         TableCase{"CopyAllFormWithTsv", kCopyAll, {"--tsv"}, 0, "an dog", ""},
         TableCase{"TsvTakesTheMarkerAsAPair", "##\tx\ncat\t##\n", {"--tsv"}, 0, "a ##", ""},
         TableCase{"MarkerWithABlank", "## \ncat\tdog\n", {}, 2, "a cat",
@@ -71,21 +69,10 @@ INSTANTIATE_TEST_SUITE_P(
                   "lines, every line a pair\n"},
         TableCase{"BinaryBytes", "\x7F" "ELF\x01\x01\x01\0\0\0\x90\xFF\x03"s, {}, 2, "a cat",
                   ": is binary, not text: a NUL byte at offset 7\n"},
-        // Regression: a table saved as UTF-16 without its mark was said to have no "##" line.
-        TableCase{"Utf16WithoutItsMark", Utf16Bytes(u"T\r\n##\r\ncat\tdog\t\r\n", false, false), {}, 2, "a cat",
-                  ": has no byte order mark and looks like UTF-16 LE (NUL bytes in every other place); the "
-                  "editor saves tables with the mark\n"},
         TableCase{"NoTabAndAFourthField", "##\ncat dog\na\tan\tW\tx\n", {}, 0, "an cat",
                   ":2: warning: the line has no TAB, so its whole text is a phrase replaced by nothing\n"
                   ":3: warning: the line has 4 fields; the 4th is ignored\n"},
-        // Regression: a U+0000 ended the table without a word.
-        TableCase{"NulEndsTheTable", Utf16Bytes(u"##\r\ncat\tdog\r\n\0a\tan\r\n"s, false, true), {}, 0, "a dog",
-                  ":3: warning: a NUL character (U+0000) ends the table here; the rest of the file is ignored\n"},
         TableCase{"QuietKeepsTheWarningsBack", "##\ncat dog\na\tan\tW\tx\n", {"-q"}, 0, "an cat", ""},
-        // Regression: --tsv read an ordinary table's description and "##" as pairs.
-        TableCase{"TsvOnATableFile", "Title\n##\ncat\tdog\n", {"--tsv"}, 2, "a cat",
-                  ": line 2 is \"##\", so this is a table file, not TAB-separated lines; --tsv would read its "
-                  "description and \"##\" as pairs (leave --tsv out)\n"},
         TableCase{"NothingAfterTheMarker", "x\n##\n", {}, 0, "a cat", ":2: warning: the table holds no pair\n"},
         TableCase{"UnknownOptionLetters", "##\ncat\tdog\tw\na\tan\tcase\n", {}, 0, "an dog",
                   ":2: warning: options \"w\": w is no option; only the capitals C (case sensitive), W "
@@ -107,8 +94,21 @@ INSTANTIATE_TEST_SUITE_P(
         TableCase{"SwitchedOffAndExtendedRows", "##\ncat\tdog\tX\na\\x20\tan\\t\tE\n", {}, 0, "an\tcat", ""},
         TableCase{"InvalidEscapeSkipsTheRow", "##\na\\q\tx\tE\ncat\tdog\n", {}, 0, "a dog",
                   ":2: warning: phrase: \"\\q\" (character 2) is no escape; the escapes are \\t, \\n, \\r, "
-                  "\\0, \\\\, \\xHH and \\uXXXX; the row is skipped\n"}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+                  "\\0, \\\\, \\xHH and \\uXXXX; the row is skipped\n"}), kCaseName);
+
+INSTANTIATE_TEST_SUITE_P(
+    Regressions, TableFiles,
+    ::testing::Values(
+        TableCase{"CopyAllFormWasOneRowWhosePhraseHeldATab", kCopyAll, {}, 2, "a cat", kNoMarker},
+        TableCase{"Utf16WithoutItsMarkWasSaidToHaveNoMarker", Utf16Bytes(u"T\r\n##\r\ncat\tdog\t\r\n", false, false),
+                  {}, 2, "a cat",
+                  ": has no byte order mark and looks like UTF-16 LE (NUL bytes in every other place); the "
+                  "editor saves tables with the mark\n"},
+        TableCase{"ANulEndedTheTableWithoutAWord", Utf16Bytes(u"##\r\ncat\tdog\r\n\0a\tan\r\n"s, false, true), {}, 0,
+                  "a dog", ":3: warning: a NUL character (U+0000) ends the table here; the rest of the file is ignored\n"},
+        TableCase{"TsvReadATableFilesDescriptionAsPairs", "Title\n##\ncat\tdog\n", {"--tsv"}, 2, "a cat",
+                  ": line 2 is \"##\", so this is a table file, not TAB-separated lines; --tsv would read its "
+                  "description and \"##\" as pairs (leave --tsv out)\n"}), kCaseName);
 
 TEST_F(CliTest, StatsCountThePairsThatCanMatch) {
     // Of five rows, one is blank, one has no phrase and one never wins behind "a".
@@ -186,8 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "\\r, \\0, \\\\, \\xHH and \\uXXXX\nT: 1 row; 1 never wins\n"},
         CheckCase{"BothKinds", "a\tx\nab\ty\nz\tw\n", {"a"}, 1,
                   "T:3: never wins: line 2 (\"a\") matches first wherever \"ab\" does\nT:4: no hit in the input\n"
-                  "T: 3 rows; 1 never wins; 1 has no hit in the input\n"}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+                  "T: 3 rows; 1 never wins; 1 has no hit in the input\n"}), kCaseName);
 
 TEST_F(CliTest, CheckReadsStandardInputOnlyWhenAskedTo) {
     Write("t.palimp", "##\ncat\tdog\n");

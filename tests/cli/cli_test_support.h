@@ -55,6 +55,9 @@ inline bool ExistingFilesWrittenInPlace() {
 #endif
 }
 
+// Names the tests of a parameterised table by their cases' name fields.
+inline constexpr auto kCaseName = [](const auto& info) { return std::string(info.param.name); };
+
 struct CliOutcome {
     int exit = -1;
     std::string out;
@@ -124,6 +127,9 @@ protected:
         Write(name, WriteTableFile(content));
         return Arg(name);
     }
+    // cat -> dog whatever its case, whole words only; then the case-sensitive "Hat". The
+    // table file holds them on lines 3 and 4.
+    std::string AnimalTable() const { return Table({{{u"cat", u"dog", u"W"}}, {{u"Hat", u"Cap", u"C"}}}); }
 
     // Runs palimp-replace in-process with stdinBytes as standard input (nullptr: reading it
     // fails) and stdoutError the failure of every write to standard output (none: they work).

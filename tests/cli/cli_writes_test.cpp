@@ -18,7 +18,6 @@ using ::testing::HasSubstr;
 
 class CliWrites : public CliTest {
 protected:
-    std::string AnimalTable() { return Table({{{u"cat", u"dog", u"W"}}}); }
     os::FileStamp StampOf(const std::string& name) const { return os::InputFile(Path(name)).Stamp(); }
 };
 

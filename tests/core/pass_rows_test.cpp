@@ -1,18 +1,14 @@
 // Rows as the pass sees them once X and E are read, Copy All's rows, and Count: the per-row
-// wins of one pass, which must be those of the literal pass.
+// wins of one pass, which must be those of the literal pass (over the starter tables too, in
+// starter_tables_test.cpp).
 #include "core/pass_rows.h"
 
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "core/table_file.h"
-#include "replace_test_support.h"
 
 namespace palimp {
 namespace {
@@ -92,40 +88,6 @@ TEST(PassRows, SpaceSwitchesTheSelectedRowsOffUnlessAllAreOffAlready) {
     EXPECT_TRUE(SwitchRows(table, 1, 2));  // all off: both come back on
     EXPECT_EQ(options(), (std::vector<std::u16string>{u"C", u"W", u""}));
     EXPECT_FALSE(SwitchRows(table, 2, 4));
-}
-
-std::string ReadAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// On every starter table, over a text made of its own phrases and replacements in both cases,
-// Count's wins per row are the literal pass's, and so is their sum.
-TEST(PassRows, CountsOnTheStarterTablesAreThoseOfTheLiteralPass) {
-    const std::filesystem::path folder = std::filesystem::path(PALIMP_DIST_DIR) / "replace";
-    int tables = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        if (entry.path().extension() != ".palimp") continue;
-        ++tables;
-        SCOPED_TRACE(entry.path().filename().string());
-        Rows rows = ReadTableFile(ReadAll(entry.path())).rows;
-        // Every third row switched off, so that Count must skip them as the pass does.
-        for (std::size_t r = 2; r < rows.size(); r += 3) rows[r][kOptionsColumn] = WithOption(rows[r][kOptionsColumn], kOptionOff, true);
-        std::u16string text;
-        for (std::size_t r = 0; r < rows.size(); ++r) {
-            text += rows[r][kSearchColumn] + u" x" + rows[(r * 7) % rows.size()][kReplaceColumn] + u"\r\n";
-            for (char16_t unit : rows[r][kSearchColumn]) text += unit < 128 ? static_cast<char16_t>(std::toupper(unit)) : unit;
-            text += u'-';
-        }
-        std::vector<ReplacePair> pairs;
-        for (const TableRow& row : rows) pairs.push_back({row[0], row[1], row[2]});
-        const ReplaceResult literal = replace_test::LiteralReplaceMany(pairs, text);
-        const TableCount count = CountTable(rows, text);
-        EXPECT_EQ(count.rowHits, literal.rowHits);
-        EXPECT_EQ(count.found, literal.found);
-        EXPECT_GT(count.found, 0);
-    }
-    EXPECT_GE(tables, 5);
 }
 
 }  // namespace

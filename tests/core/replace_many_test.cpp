@@ -454,7 +454,7 @@ TEST(ReplaceStream, CommitTakesNoMoreThanTheRoomGiven) {
 
 // Regression: each stream built the folded keys of the kept-pair question anew, so with a
 // 100,000-row table every input file without a hit cost seconds. Now the first one pays.
-TEST(ReplaceStream, LaterStreamsOfAnEngineReuseItsFoldedKeys) {
+TEST(ReplaceStreamRegressions, LaterStreamsOfAnEngineReuseItsFoldedKeys) {
     std::vector<ReplacePair> pairs;
     for (int i = 0; i < 20000; ++i) {
         const std::string word = "Phrase" + std::to_string(i * 7919);

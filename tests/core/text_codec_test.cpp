@@ -49,15 +49,17 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"Utf8WithMark", "\xEF\xBB\xBF" "caf\xC3\xA9 \xF0\x9F\x98\x80"sv,
                    u"caf\u00E9 \U0001F600", kUtf8Bom},
         DecodeCase{"Utf8CutOffMarkIsAnsi", "\xEF\xBB"sv, u"\u00EF\u00BB", kAnsi},
-        // Regression: ill-formed UTF-8 after the mark used to empty the whole document.
-        DecodeCase{"Utf8WithMarkIllFormedKeepsText", "\xEF\xBB\xBF" "ab\xE2\x82"sv, u"ab\uFFFD",
-                   kUtf8Bom},
         DecodeCase{"Utf8WithoutMark", "\0caf\xC3\xA9\r\n"sv, u"\0caf\u00E9\r\n"sv, kUtf8},
         DecodeCase{"Utf8WithoutMarkFourBytes", "\xF0\x9F\x98\x80"sv, u"\U0001F600", kUtf8},
         DecodeCase{"AccentedAnsi", "caf\xE9"sv, u"caf\u00E9", kAnsi},
         DecodeCase{"AnsiThatIsAlmostUtf8", "\xC3\xA9\xFF"sv, u"\u00C3\u00A9\u00FF", kAnsi},
         DecodeCase{"AnsiKeepsNul", "a\0\x80"sv, u"a\0\u20AC"sv, kAnsi}),
     [](const testing::TestParamInfo<DecodeCase>& p) { return p.param.name; });
+
+INSTANTIATE_TEST_SUITE_P(Regressions, DecodeTextFileCases,
+                         testing::Values(DecodeCase{"IllFormedUtf8AfterTheMarkEmptiedTheDocument",
+                                                    "\xEF\xBB\xBF" "ab\xE2\x82"sv, u"ab\uFFFD", kUtf8Bom}),
+                         [](const testing::TestParamInfo<DecodeCase>& p) { return p.param.name; });
 
 // Each maximal ill-formed subsequence gives one U+FFFD; the rest decodes normally.
 TEST(TextCodec, IllFormedUtf8BecomesOneReplacementPerMaximalSubpart) {

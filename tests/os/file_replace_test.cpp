@@ -65,6 +65,7 @@ protected:
         ScratchFolder::TearDown();
     }
 };
+using FileReplaceRegressions = FileReplace;
 
 TEST_F(FileReplace, CreatesOrReplacesTheWholeContentAndLeavesNothingBeside) {
     const fs::path file = dir_ / "doc.txt";
@@ -94,9 +95,8 @@ TEST_F(FileReplace, NothingChangesUntilCommitAndAnAbandonedWriterLeavesNothing) 
     EXPECT_THAT(Names(), ElementsAre("doc.txt"));
 }
 
-TEST_F(FileReplace, ATemporaryNameFitsBesideTheLongestNames) {
-    // Regression: a name over 241 bytes could not be rewritten, the temporary name being
-    // the target's plus 14 bytes.
+// The temporary name was the target's plus 14 bytes.
+TEST_F(FileReplaceRegressions, ANameOver241BytesCouldNotBeRewritten) {
     for (std::size_t length : {250u, 255u}) {
         const fs::path file = dir_ / (std::string(length - 4, 'n') + ".txt");
         Put(file, "old");
@@ -136,9 +136,9 @@ TEST_F(FileReplace, AMissingFolderIsNamedAsTheSystemNamesIt) {
     EXPECT_TRUE(Names().empty());
 }
 
-// Lost updates (regression: two runs on one file, or an edit by another program during the
-// pass, both "succeeded" and one change vanished).
-TEST_F(FileReplace, AChangeByAnotherProgramAfterReadingIsNeverOverwritten) {
+// Lost updates: two runs on one file, or an edit by another program during the pass, both
+// "succeeded" and one change vanished.
+TEST_F(FileReplaceRegressions, AChangeByAnotherProgramAfterReadingWasOverwritten) {
     const fs::path file = dir_ / "doc.txt";
     Put(file, "as read");
     const FileStamp read = InputFile(file).Stamp();
@@ -157,7 +157,7 @@ TEST_F(FileReplace, AChangeByAnotherProgramAfterReadingIsNeverOverwritten) {
     EXPECT_THAT(Names(), ElementsAre("doc.txt"));
 }
 
-TEST_F(FileReplace, AFileSwappedForAnotherOfTheSameSizeAndTimeIsNoticed) {
+TEST_F(FileReplaceRegressions, AFileSwappedForAnotherOfTheSameSizeAndTimeIsNoticed) {
     const fs::path file = dir_ / "doc.txt";
     const fs::path other = dir_ / "other.txt";
     Put(file, "same size");
@@ -170,7 +170,7 @@ TEST_F(FileReplace, AFileSwappedForAnotherOfTheSameSizeAndTimeIsNoticed) {
     EXPECT_EQ(Get(file), "SAME SIZE");
 }
 
-TEST_F(FileReplace, OfTwoWritersOfOneFileTheSecondToCommitFails) {
+TEST_F(FileReplaceRegressions, OfTwoWritersOfOneFileBothSucceededAndOneChangeVanished) {
     const fs::path file = dir_ / "doc.txt";
     Put(file, "original");
     const FileStamp read = InputFile(file).Stamp();
@@ -192,39 +192,55 @@ TEST_F(FileReplace, OfTwoWritersOfOneFileTheSecondToCommitFails) {
     EXPECT_EQ(Get(fresh), "theirs");
 }
 
-TEST_F(FileReplace, HardLinksAreRefusedOrKeptByWritingInPlace) {
-    const fs::path file = dir_ / "doc.txt";
-    const fs::path alias = dir_ / "alias.txt";
-    Put(file, "old text");
-    std::error_code error;
-    fs::create_hard_link(file, alias, error);
-    if (error) GTEST_SKIP() << "no hard links here: " << error.message();
+// A file with a second name, so that the writer overwrites it in place.
+class InPlace : public FileReplace {
+protected:
+    void SetUp() override {
+        FileReplace::SetUp();
+        file_ = dir_ / "doc.txt";
+        alias_ = dir_ / "alias.txt";
+    }
+    // Puts content in doc.txt, which alias.txt names too; false where no hard link can be made.
+    bool LinkedFile(std::string_view content) {
+        Put(file_, content);
+        std::error_code error;
+        fs::create_hard_link(file_, alias_, error);
+        return !error;
+    }
+    // The unfinished or kept files beside the two names.
+    std::vector<std::string> Others() const {
+        std::vector<std::string> others;
+        for (const std::string& name : Names()) {
+            if (name != "doc.txt" && name != "alias.txt") others.push_back(name);
+        }
+        return others;
+    }
+    fs::path file_, alias_;
+};
 
-    ExpectWriteError([&] { ReplaceFileContent(file, "new"); }, Kind::kHardLinks,
+TEST_F(InPlace, HardLinksAreRefusedOrKeptByWritingInPlace) {
+    if (!LinkedFile("old text")) GTEST_SKIP() << "no hard links here";
+
+    ExpectWriteError([&] { ReplaceFileContent(file_, "new"); }, Kind::kHardLinks,
                      "it has 2 names (hard links), and a new file would have only this one");
-    EXPECT_EQ(Get(alias), "old text");
+    EXPECT_EQ(Get(alias_), "old text");
 
-    ReplaceFileContent(file, "new", {.overwriteInPlace = true});
-    EXPECT_EQ(Get(file), "new");
-    EXPECT_EQ(Get(alias), "new") << "the other name must see the new content";
+    ReplaceFileContent(file_, "new", {.overwriteInPlace = true});
+    EXPECT_EQ(Get(file_), "new");
+    EXPECT_EQ(Get(alias_), "new") << "the other name must see the new content";
 #ifndef _WIN32
-    EXPECT_EQ(fs::hard_link_count(file), 2u);  // MinGW's does not count
+    EXPECT_EQ(fs::hard_link_count(file_), 2u);  // MinGW's does not count
 #endif
-    ReplaceFileContent(alias, "a longer text than before", {.overwriteInPlace = true});
-    EXPECT_EQ(Get(file), "a longer text than before");
+    ReplaceFileContent(alias_, "a longer text than before", {.overwriteInPlace = true});
+    EXPECT_EQ(Get(file_), "a longer text than before");
     EXPECT_THAT(Names(), ElementsAre("alias.txt", "doc.txt"));
 }
 
-TEST_F(FileReplace, AnInPlaceOverwriteThatFailsMidwayKeepsTheWholeResultBeside) {
-    const fs::path file = dir_ / "doc.txt";
-    const fs::path alias = dir_ / "alias.txt";
-    Put(file, "old");
-    std::error_code error;
-    fs::create_hard_link(file, alias, error);
-    if (error) GTEST_SKIP() << "no hard links here: " << error.message();
+TEST_F(InPlace, AnInPlaceOverwriteThatFailsMidwayKeepsTheWholeResultBeside) {
+    if (!LinkedFile("old")) GTEST_SKIP() << "no hard links here";
     const std::string result(3 << 20, 'r');  // copied in 1 MB pieces: the second one fails
 
-    FileReplacer writer(file, {.overwriteInPlace = true});
+    FileReplacer writer(file_, {.overwriteInPlace = true});
     writer.Write(result);
     detail::InjectFault(Step::kWrite, kDiskFull.code, 1);
     const std::string reason = ExpectWriteError([&] { writer.Commit(); }, Kind::kPartlyWritten,
@@ -237,7 +253,7 @@ TEST_F(FileReplace, AnInPlaceOverwriteThatFailsMidwayKeepsTheWholeResultBeside) 
 
     // Failing at the first piece, nothing of the file has changed: nothing is kept.
     fs::remove(kept);
-    FileReplacer again(file, {.overwriteInPlace = true});
+    FileReplacer again(file_, {.overwriteInPlace = true});
     again.Write("small");
     detail::InjectFault(Step::kWrite, kDiskFull.code);
     ExpectWriteError([&] { again.Commit(); }, Kind::kSystem, kDiskFull.text);
@@ -321,33 +337,7 @@ TEST_F(FileReplace, TheUnfinishedFilesOfEveryOpenWriterCanBeRemovedAtOnce) {
 #endif
 }
 
-// A file with a second name, so that the writer overwrites it in place.
-class InPlace : public FileReplace {
-protected:
-    void SetUp() override {
-        FileReplace::SetUp();
-        file_ = dir_ / "doc.txt";
-        alias_ = dir_ / "alias.txt";
-    }
-    // Puts content in doc.txt, which alias.txt names too; false where no hard link can be made.
-    bool LinkedFile(std::string_view content) {
-        Put(file_, content);
-        std::error_code error;
-        fs::create_hard_link(file_, alias_, error);
-        return !error;
-    }
-    // The unfinished or kept files beside the two names.
-    std::vector<std::string> Others() const {
-        std::vector<std::string> others;
-        for (const std::string& name : Names()) {
-            if (name != "doc.txt" && name != "alias.txt") others.push_back(name);
-        }
-        return others;
-    }
-    fs::path file_, alias_;
-};
-
-class InPlaceRegressions : public InPlace {};
+using InPlaceRegressions = InPlace;
 
 // Regression (Windows): a disk that filled inside a buffer of an in-place overwrite was
 // reported as "nothing written" and the complete result deleted, while 300,000 bytes had
@@ -399,8 +389,6 @@ TEST_F(InPlaceRegressions, AFailureBeforeTheFirstByteLeavesTheFileAsItWas) {
         EXPECT_TRUE(Others().empty()) << c.name;
     }
 }
-
-class FileReplaceRegressions : public FileReplace {};
 
 // Regression: a program that rewrote the file and then set its modification time back (as
 // touch -r, rsync or an unpacker do) went unseen, and its change was overwritten.

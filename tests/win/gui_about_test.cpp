@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/product.h"
@@ -58,8 +59,7 @@ protected:
 
 TEST_F(AboutTest, ShowsItsTextsAtTheirPlaces) {
     Start();
-    RECT client;
-    GetClientRect(About().Handle(), &client);
+    RECT client = ClientOf(About().Handle());
     EXPECT_EQ(client.right, 416);
     EXPECT_EQ(client.bottom, 252);
     EXPECT_EQ(About().Caption(), L"About Palimp");
@@ -137,12 +137,10 @@ TEST_F(AboutTest, StaysAtItsDesignSizeOnAScaledScreen) {
     SetEnvironmentVariableW(L"PALIMP_FORCE_DPI", L"144");
     Start();
     SetEnvironmentVariableW(L"PALIMP_FORCE_DPI", nullptr);
-    RECT mainClient;
-    GetClientRect(MainHandle(), &mainClient);
+    RECT mainClient = ClientOf(MainHandle());
     ASSERT_EQ(mainClient.right, dpi::Scale(617, 144)) << "the forced DPI did not reach the program";
 
-    RECT client;
-    GetClientRect(About().Handle(), &client);
+    RECT client = ClientOf(About().Handle());
     EXPECT_EQ(client.right, 416);
     EXPECT_EQ(client.bottom, 252);
     RECT ok = PlaceOf(Get("OKBtn"));
@@ -213,19 +211,14 @@ TEST_F(AboutTest, TheLinkShowsAHandAndTheHintOpen) {
 
 TEST_F(AboutTest, ShowingItAgainShowsTheSameTextsAndPlaces) {
     Start();
-    Snapshot first, second;
-    EXPECT_EQ(ShowModalWith({[&] {
-                  first = Take(About());
-                  PostKey(GetFocus(), VK_ESCAPE);
-              }}),
-              ModalResult::Cancel);
-    EXPECT_EQ(ShowModalWith({[&] {
-                  second = Take(About());
-                  PostKey(GetFocus(), VK_RETURN);
-              }}),
-              ModalResult::OK);
-    EXPECT_EQ(first.texts.front(), L"About Palimp");
-    EXPECT_TRUE(first == second);
+    // Shown twice, ended by Esc, then by Enter.
+    Snapshot shown[2];
+    const std::pair<UINT, ModalResult> ends[] = {{VK_ESCAPE, ModalResult::Cancel}, {VK_RETURN, ModalResult::OK}};
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(ShowModalWith({[&] { shown[i] = Take(About()); PostKey(GetFocus(), ends[i].first); }}), ends[i].second);
+    }
+    EXPECT_EQ(shown[0].texts.front(), L"About Palimp");
+    EXPECT_TRUE(shown[0] == shown[1]);
 }
 
 TEST_F(AboutTest, TheBannerIsDrawn) {

@@ -39,7 +39,7 @@ protected:
     }
 };
 
-TEST_F(DocumentTest, EveryEncodingOpensAndSavesAsUtf16LittleEndian) {
+TEST_F(DocumentTest, EveryEncodingOpensAndSavesAsUtf16LittleEndianNulCharactersIncluded) {
     // The ANSI code page is the system's: the expected text comes from the system too.
     wchar_t ansi[8] = {};
     MultiByteToWideChar(CP_ACP, 0, "caf\xE9", 4, ansi, 8);
@@ -56,6 +56,10 @@ TEST_F(DocumentTest, EveryEncodingOpensAndSavesAsUtf16LittleEndian) {
         {"ANSI", "caf\xE9", ansi},
         {"LF, CR and U+2028 line breaks", "a\nb\rc\r\nd", L"a\r\nb\r\nc\r\nd"},
         {"line separator", "\xEF\xBB\xBF" "a\xE2\x80\xA8" "b", L"a\r\nb"},
+        {"NULs in 8-bit", std::string("ab\0cd\0", 6), std::wstring(L"ab\0cd\0", 6)},
+        {"NULs in UTF-16", std::string("\xFF\xFE" "a\0\0\0b\0", 8), std::wstring(L"a\0b", 3)},
+        {"NULs around a pair in UTF-8", std::string("\xEF\xBB\xBF\0\xF0\x9F\x98\x80\0", 9),
+         std::wstring(L"\0\xD83D\xDE00\0", 4)},
     };
     Start();
     int index = 0;
@@ -69,6 +73,7 @@ TEST_F(DocumentTest, EveryEncodingOpensAndSavesAsUtf16LittleEndian) {
         PressKey('S', kCtrl);  // bound to the file: saved without a question
         EXPECT_EQ(ReadBytes(path), Utf16LeFile(L"!" + row.text)) << row.name;
         EXPECT_FALSE(ActionNamed("actionSave").Enabled()) << row.name;
+        EXPECT_FALSE(Modified()) << row.name;
     }
 }
 
@@ -78,7 +83,12 @@ TEST_F(DocumentTest, OpenRemembersTheFileForBothDialogs) {
     EXPECT_EQ(open.title, L"Open");
     EXPECT_EQ(open.filter, L"Text Documents (*.txt)|*.txt|All Files (*.*)|*.*");
     EXPECT_EQ(open.defaultExt, L"txt");
-    EXPECT_FALSE(open.initialFolder.empty());  // the documents folder
+    // The user's documents folder, as the shell names it.
+    wchar_t documents[MAX_PATH] = {};
+    DWORD size = sizeof documents;
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                           L"Personal", RRF_RT_REG_SZ, nullptr, documents, &size), ERROR_SUCCESS);
+    EXPECT_EQ(open.initialFolder, std::wstring(documents) + L"\\");
     EXPECT_EQ(SaveDialogNow().initialFolder, open.initialFolder);
     EXPECT_EQ(Caption(), L"Untitled - Palimp 1.2 Free");
 
@@ -310,9 +320,8 @@ TEST_F(DocumentTest, OpenDropAndCloseKeepTheTextWhenSavingIsCancelled) {
     EXPECT_FALSE(App().Terminated());
 }
 
-// Another program's change is never overwritten or thrown away without a question. (Regression:
-// Save replaced a file changed after it was opened without a word.)
-TEST_F(DocumentTest, SaveReplacesAFileChangedByAnotherProgramOnlyWhenTheUserSaysSo) {
+// Another program's change is never overwritten or thrown away without a question.
+TEST_F(DocumentRegressions, SaveReplacedAFileChangedByAnotherProgramWithoutAWord) {
     struct Row {
         const char* name;
         bool savedFirst;  // the document was saved once before the other program wrote
@@ -448,9 +457,9 @@ TEST_F(DocumentTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
     EXPECT_EQ(SaveDialogNow().fileName, temp_.Root());
 }
 
-// Regression: the save replaced the file by a new one, so another name of it (a hard link)
-// kept the old text, and the file's attributes were dropped.
-TEST_F(DocumentTest, SavingKeepsTheFilesOtherNamesAndAttributes) {
+// The save replaced the file by a new one, so another name of it (a hard link) kept the old
+// text, and the file's attributes were dropped.
+TEST_F(DocumentRegressions, SavingLostTheFilesOtherNamesAndAttributes) {
     Start();
     std::wstring path = temp_.Path(L"doc.txt");
     std::wstring alias = temp_.Path(L"alias.txt");
@@ -509,34 +518,6 @@ TEST_F(DocumentTest, DroppedFiles) {
     prompter_.AnswerMessage(L"Save changes?", IDNO);
     drop({second});
     EXPECT_EQ(Text(), L"second");
-}
-
-TEST_F(DocumentTest, NulCharactersAreKeptThroughOpenAndSave) {
-    struct Row {
-        const char* name;
-        std::string bytes;
-        std::wstring text;
-    };
-    const Row rows[] = {
-        {"8-bit", std::string("ab\0cd\0", 6), std::wstring(L"ab\0cd\0", 6)},
-        {"UTF-16", std::string("\xFF\xFE" "a\0\0\0b\0", 8), std::wstring(L"a\0b", 3)},
-        {"UTF-8 with a pair", std::string("\xEF\xBB\xBF\0\xF0\x9F\x98\x80\0", 9), std::wstring(L"\0\xD83D\xDE00\0", 4)},
-    };
-    Start();
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        std::wstring path = temp_.Path(L"zeros.txt");
-        WriteBytes(path, row.bytes);
-        size_t messagesBefore = prompter_.Messages().size();
-        OpenThroughDialog(path);
-        EXPECT_EQ(prompter_.Messages().size(), messagesBefore);  // nothing to warn about
-        EXPECT_EQ(Text(), row.text);
-        Select(0, 0);
-        Type(L"!");
-        PressKey('S', kCtrl);  // no detour through Save As
-        EXPECT_EQ(ReadBytes(path), Utf16LeFile(L"!" + row.text));
-        EXPECT_FALSE(Modified());
-    }
 }
 
 TEST_F(DocumentTest, ATwentyMegabyteFileLoads) {

@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include <Scintilla.h>
 
 #include "core/replacement_table.h"
@@ -27,13 +29,14 @@ protected:
         table.SetItems({{std::move(search), std::move(replacement), u""}});
         Main().ReplaceManyPass(table);
     }
+    // "é" is two bytes in the editor, "€" three, U+1F600 four bytes and two units.
+    const std::wstring mixed_ = L"a\u00e9\r\n\u20ac\xD83D\xDE00z\r\n\r\n\xD83D\xDE00";
 };
+using EditorRegressions = EditorTest;
 
 TEST_F(EditorTest, PositionsCountUtf16UnitsWithCrLfAsTwo) {
-    // "é" is two bytes in the editor, "€" three, U+1F600 four bytes and two units.
-    const std::wstring text = L"a\u00e9\r\n\u20ac\xD83D\xDE00z\r\n\r\n\xD83D\xDE00";
-    SetDocument(text);
-    ASSERT_EQ(View().Length(), static_cast<int>(text.size()));
+    SetDocument(mixed_);
+    ASSERT_EQ(View().Length(), static_cast<int>(mixed_.size()));
     struct Row {
         int start;
         int length;
@@ -54,18 +57,20 @@ TEST_F(EditorTest, PositionsCountUtf16UnitsWithCrLfAsTwo) {
         EXPECT_EQ(View().Selection(), (std::pair<int, int>{row.start, row.length}));
         // The editor's own idea of the selection: cutting it leaves exactly the rest.
         View().Cut();
-        EXPECT_EQ(Text(), text.substr(0, row.start) + text.substr(row.start + row.length));
+        EXPECT_EQ(Text(), mixed_.substr(0, row.start) + mixed_.substr(row.start + row.length));
         View().Undo();
-        ASSERT_EQ(Text(), text);
+        ASSERT_EQ(Text(), mixed_);
     }
-    // Every position maps to a character boundary and back; inside a pair it means the pair.
-    // (Regression: after a cut that joined two lines, and its undo, the positions of the lines
-    // below were one unit off.)
+}
+
+// Every position maps to a character boundary and back; inside a pair it means the pair.
+TEST_F(EditorRegressions, AfterACutThatJoinedTwoLinesAndItsUndoLaterPositionsWereOneUnitOff) {
+    SetDocument(mixed_);
     View().Select(3, 2);
     View().Cut();
     View().Undo();
-    for (int unit = 0; unit <= static_cast<int>(text.size()); ++unit) {
-        bool insidePair = unit > 0 && unit < static_cast<int>(text.size()) && text[unit] >= 0xDC00 && text[unit] <= 0xDFFF;
+    for (int unit = 0; unit <= static_cast<int>(mixed_.size()); ++unit) {
+        bool insidePair = unit > 0 && unit < static_cast<int>(mixed_.size()) && mixed_[unit] >= 0xDC00 && mixed_[unit] <= 0xDFFF;
         EXPECT_EQ(View().UnitPosition(View().BytePosition(unit)), insidePair ? unit - 1 : unit) << unit;
     }
 }
@@ -155,9 +160,28 @@ TEST_F(EditorTest, ThePlainLookOfAnEditControl) {
     EXPECT_EQ(Text(), L"a\r\nb\r\nc");
 }
 
-// Regression: the pass's message pump ran the editor's background wrapping of the whole
-// document, which posts itself step after step: seconds before the pass began on 10 MB.
-TEST_F(EditorTest, ABusyCommandsPumpLeavesTheBackgroundWrappingToTheIdleLoop) {
+// The screen, not only a rendering into a bitmap: the editor paints the text it is given. Ink is
+// any pixel of the first lines that is not the window's background.
+TEST_F(EditorTest, TheScreenShowsTheTextOfTheDocument) {
+    auto ink = [&] {
+        RedrawWindow(MainHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        Pump();
+        const Rendering shown(Memo(), RenderingSource::Screen);
+        int pixels = 0;
+        for (int y = 0; y < std::min(shown.Height(), 2 * View().LineHeight()); ++y) {
+            for (int x = 0; x < std::min(shown.Width(), 300); ++x) pixels += shown.At(x, y) != GetSysColor(COLOR_WINDOW);
+        }
+        return pixels;
+    };
+    SetDocument(L"");
+    const int empty = ink();  // the caret at most
+    SetDocument(L"The quick brown fox\r\njumps over the lazy dog");
+    EXPECT_GT(ink(), empty + 100) << "the editor's text is not on the screen";
+}
+
+// The pass's message pump ran the editor's background wrapping of the whole document, which
+// posts itself step after step: seconds before the pass began on 10 MB.
+TEST_F(EditorRegressions, ABusyCommandsPumpRanTheBackgroundWrapping) {
     std::wstring line;
     while (line.size() < 400) line += L"word ";
     std::wstring text;
@@ -178,9 +202,9 @@ TEST_F(EditorTest, ABusyCommandsPumpLeavesTheBackgroundWrappingToTheIdleLoop) {
     EXPECT_GE(displayLines(), 2 * lines);
 }
 
-// Regression: after the pass the progress dialog stood frozen at its last refresh, with Cancel
-// live but ignored, while the editor took the result.
-TEST_F(EditorTest, TheProgressDialogIsFullAndCancelDisabledWhileTheResultGoesIn) {
+// After the pass the progress dialog stood frozen at its last refresh, with Cancel live but
+// ignored, while the editor took the result.
+TEST_F(EditorRegressions, TheProgressDialogFrozeWithCancelLiveWhileTheResultWentIn) {
     SetDocument(L"one two one");
     TdlgProgress& progress = App().dlgProgress();
     HWND cancel = Named(progress, "CancelBtn");

@@ -38,8 +38,7 @@ protected:
         return -1;
     }
     void Resize(int widthChange) {
-        RECT r;
-        GetWindowRect(MainHandle(), &r);
+        RECT r = ScreenRectOf(MainHandle());
         SetWindowPos(MainHandle(), nullptr, 0, 0, r.right - r.left + widthChange, r.bottom - r.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         Pump();

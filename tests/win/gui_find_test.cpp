@@ -106,9 +106,7 @@ TEST_F(FindTest, TheOptionsMenuDropsBelowTheBoxAndSwitchesTheOptions) {
     ASSERT_EQ(prompter_.Popups().size(), 1u);
     const auto& popup = prompter_.Popups()[0];
     EXPECT_EQ(popup.items, (std::vector<std::wstring>{L"Case sensitive", L"Whole words only", L"-", L"Hide Find Panel"}));
-    RECT box, arrow;
-    GetWindowRect(Named(Main(), "shapeFindEdit"), &box);
-    GetWindowRect(Named(Main(), "sbtnFindOptions"), &arrow);
+    const RECT box = ScreenRectOf(Named(Main(), "shapeFindEdit")), arrow = ScreenRectOf(Named(Main(), "sbtnFindOptions"));
     EXPECT_EQ(popup.at.x, box.left);
     EXPECT_EQ(popup.at.y, arrow.bottom + 1);
     EXPECT_TRUE(ItemNamed("miCaseSensitive").Checked());
@@ -195,35 +193,30 @@ TEST_F(FindRegressions, TheFocusStaysInTheFindBoxAcrossSearches) {
 TEST_F(FindRegressions, InANarrowWindowTheFindBoxWasCoveredOrSqueezedAway) {
     StartWith(L"text");
     PressKey('F', kCtrl);
-    auto screenRect = [](HWND window) {
-        RECT r = {};
-        GetWindowRect(window, &r);
-        return r;
-    };
     const HWND top = Named(Main(), "panelTop");
     for (int width : {625, 524, 450, 350}) {
         SetWindowPos(MainHandle(), nullptr, 0, 0, Main().Scale(width), Main().Scale(450), SWP_NOMOVE | SWP_NOZORDER);
         Pump();
-        const RECT panel = screenRect(top);
-        const RECT box = screenRect(FindBox());
+        const RECT panel = ScreenRectOf(top);
+        const RECT box = ScreenRectOf(FindBox());
         EXPECT_GE(box.right - box.left, Main().Scale(80)) << width;
         EXPECT_EQ(GetFocus(), FindBox()) << width;
         for (const char* part : {"edFind", "sbtnFindOptions", "sbtnFindNext", "sbtnFindBack"}) {
-            const RECT r = screenRect(Named(Main(), part));
+            const RECT r = ScreenRectOf(Named(Main(), part));
             RECT inside;
             IntersectRect(&inside, &r, &panel);
             EXPECT_EQ(inside, r) << part << " is cut at a width of " << width;
             EXPECT_TRUE(IsWindowVisible(Named(Main(), part))) << part << " at " << width;
             for (const char* other : {"toolBar", "imageLogo"}) {
                 HWND window = Named(Main(), other);
-                const RECT o = screenRect(window);
+                const RECT o = ScreenRectOf(window);
                 RECT overlap;
                 EXPECT_FALSE(IsWindowVisible(window) && IntersectRect(&overlap, &r, &o))
                     << other << " covers " << part << " at a width of " << width;
             }
         }
         // The editor starts under the top panel, whatever its height.
-        EXPECT_GE(screenRect(Memo()).top, panel.bottom) << width;
+        EXPECT_GE(ScreenRectOf(Memo()).top, panel.bottom) << width;
     }
 }
 

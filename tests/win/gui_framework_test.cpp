@@ -58,7 +58,6 @@ protected:
     }
     void TearDown() override { DestroyWindow(parent_); }
     void Resize(int width, int height) { SetWindowPos(parent_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER); }
-    static RECT Place(HWND control) { return PlaceOf(control); }
     HWND Child(Layout& layout, Bounds bounds, Dock dock, unsigned anchors, int dpi) {
         return layout.Create(parent_, {.className = WC_STATICW, .bounds = bounds, .dock = dock, .anchors = anchors}, dpi);
     }
@@ -75,14 +74,14 @@ TEST_F(LayoutTest, DocksFillEdgesInOrderAndSkipHiddenControls) {
     HWND fill = Child(layout, {}, Dock::Fill, kAnchorTopLeft, 96);
     Resize(300, 200);
     layout.Arrange(parent_, 96);
-    EXPECT_EQ(Place(top), (RECT{2, 2, 298, 42}));
-    EXPECT_EQ(Place(right), (RECT{249, 42, 298, 198}));
-    EXPECT_EQ(Place(fill), (RECT{2, 42, 249, 198}));
+    EXPECT_EQ(PlaceOf(top), (RECT{2, 2, 298, 42}));
+    EXPECT_EQ(PlaceOf(right), (RECT{249, 42, 298, 198}));
+    EXPECT_EQ(PlaceOf(fill), (RECT{2, 42, 249, 198}));
 
     ShowWindow(hidden, SW_SHOW);  // a shown panel pushes its neighbours
     layout.Arrange(parent_, 96);
-    EXPECT_EQ(Place(hidden), (RECT{149, 42, 249, 198}));
-    EXPECT_EQ(Place(fill), (RECT{2, 42, 149, 198}));
+    EXPECT_EQ(PlaceOf(hidden), (RECT{149, 42, 249, 198}));
+    EXPECT_EQ(PlaceOf(fill), (RECT{2, 42, 149, 198}));
 }
 
 TEST_F(LayoutTest, AnchorsKeepDistancesToTheEdgesAtAnyDpi) {
@@ -95,12 +94,12 @@ TEST_F(LayoutTest, AnchorsKeepDistancesToTheEdgesAtAnyDpi) {
         auto s = [dpi](int length) { return MulDiv(length, dpi, 96); };
         Resize(s(442) + 100, s(394) + 50);
         layout.Arrange(parent_, dpi);
-        EXPECT_EQ(Place(fixed), (RECT{s(8), s(8), s(8) + s(90), s(8) + s(25)})) << dpi;
-        RECT c = Place(corner);
+        EXPECT_EQ(PlaceOf(fixed), (RECT{s(8), s(8), s(8) + s(90), s(8) + s(25)})) << dpi;
+        RECT c = PlaceOf(corner);
         EXPECT_EQ(c.right, s(442) + 100 - s(8)) << dpi;
         EXPECT_EQ(c.bottom, s(394) + 50 - s(8)) << dpi;
         EXPECT_EQ(c.right - c.left, s(90)) << dpi;
-        RECT st = Place(stretched);
+        RECT st = PlaceOf(stretched);
         EXPECT_EQ(st.right - st.left, s(442) + 100 - s(8) - s(17)) << dpi;
         EXPECT_EQ(st.bottom - st.top, s(394) + 50 - s(98) - s(215)) << dpi;
     }

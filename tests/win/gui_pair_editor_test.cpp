@@ -2,9 +2,6 @@
 // new table, the multi-row edit with its "Change:" column, grayed options and the OK rule, the
 // histories, the length counters, the character label, Ctrl+A, and TABs and line breaks kept
 // out of the input boxes.
-//
-// Regressions: the option box read "&Case sensitivie"; a TAB or line break typed or pasted into
-// a box reached a cell, and the table file saved with it read back as different rows.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -31,6 +28,7 @@ protected:
         Choose(Table(), "actionAdd");
     }
 };
+using PairEditorRegressions = PairEditorTest;
 
 TEST_F(PairEditorTest, AddOnANewTableAppendsBehindTheEmptyRow) {
     StartShown();
@@ -38,12 +36,10 @@ TEST_F(PairEditorTest, AddOnANewTableAppendsBehindTheEmptyRow) {
     InPairEditor([&] {
         EXPECT_EQ(Editor().Caption(), L"Palimp - Add");
         EXPECT_EQ(Editor().HelpContext(), 5);
-        RECT client;
-        GetClientRect(Editor().Handle(), &client);
+        RECT client = ClientOf(Editor().Handle());
         EXPECT_EQ(client.right, Editor().Scale(412));
         EXPECT_EQ(client.bottom, Editor().Scale(254));
         EXPECT_FALSE(IsWindowVisible(Get("panelChange")));
-        EXPECT_EQ(TextOf(Get("checkCase")), L"&Case sensitive");
         EXPECT_EQ(TextOf(Get("checkWord")), L"&Whole words only");
         EXPECT_EQ(TextOf(Get("labelSearch1")), L"&Search for");
         EXPECT_EQ(TextOf(Get("labelReplace1")), L"&Replace with");
@@ -185,7 +181,9 @@ TEST_F(PairEditorTest, TheLabelShowsTheCodeOfTheCharacterAfterTheCaret) {
     PressKey('N', kCtrl);
 }
 
-TEST_F(PairEditorTest, TabsAndLineBreaksNeverGetIntoTheBoxesAndTheUserIsTold) {
+// A TAB or line break typed or pasted into a box reached a cell, and the table file saved with it
+// read back as different rows.
+TEST_F(PairEditorRegressions, ATabOrLineBreakTypedOrPastedReachedACell) {
     StartShown();
     InPairEditor([&] {
         HWND edit = EditOf("comboReplace");
@@ -245,9 +243,13 @@ TEST_F(PairEditorTest, ExtendedPairsTakeEscapesAndAnInvalidOneKeepsTheDialogOpen
     EXPECT_EQ(prompter_.Beeps(), 1);
 }
 
-// Regressions: the boxes stopped at 30,000 units and dropped a longer paste without a word.
-using PairEditorRegressions = PairEditorTest;
+TEST_F(PairEditorRegressions, TheCaseBoxReadCaseSensitivie) {
+    StartShown();
+    InPairEditor([&] { EXPECT_EQ(TextOf(Get("checkCase")), L"&Case sensitive"); }, ModalResult::Cancel);
+    Choose(Table(), "actionAdd");
+}
 
+// The boxes stopped at 30,000 units and dropped a longer paste without a word.
 TEST_F(PairEditorRegressions, ALongPasteWasDroppedSilently) {
     StartShown();
     InPairEditor([&] {

@@ -233,18 +233,17 @@ TEST_F(ReplaceTest, TheCountWithItsRateFitsOnItsLine) {
     Start();
     HWND label = Named(Progress(), "labelCount");
     Progress().SetCount(L"Found: 12345678 (12345678/s)");  // eight digits each
-    EXPECT_LE(TextExtent(label).cx, PlaceOf(label).right - PlaceOf(label).left);
+    EXPECT_TRUE(ShowsWholeText(label));
     EXPECT_EQ(PlaceOf(label).right, PlaceOf(Named(Progress(), "gauge")).right);
     HWND replacing = Named(Progress(), "labelReplacing");
-    EXPECT_LE(TextExtent(replacing).cx, PlaceOf(replacing).right - PlaceOf(replacing).left);
+    EXPECT_TRUE(ShowsWholeText(replacing));
     EXPECT_LE(PlaceOf(replacing).right, PlaceOf(label).left);
 }
 
 TEST_F(ReplaceTest, TheGaugeShowsThePercentageInvertedOverTheFilledPart) {
     Start();
     HWND gauge = Named(Progress(), "gauge");
-    RECT client;
-    GetClientRect(gauge, &client);
+    RECT client = ClientOf(gauge);
     Progress().SetPercent(140);  // clamped
     Rendering full(gauge);
     EXPECT_EQ(full.At(2, 2), RGB(0, 0, 0));

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "core/table_file.h"
 #include "gui_support.h"
@@ -32,6 +33,9 @@ protected:
     }
 };
 
+// What the user switches, each kept for the next run.
+constexpr const char* kSwitches[] = {"actionWordWrap", "actionShowHideFindPanel", "miCaseSensitive", "actionStatusBar"};
+
 TEST_F(SettingsTest, WhatTheUserSetIsThereAfterARestart) {
     const std::wstring table = temp_.Path(L"kept.palimp");
     WriteBytes(table, WriteTableFile({u"", {{u"kept", u"row", u""}}}));
@@ -39,10 +43,7 @@ TEST_F(SettingsTest, WhatTheUserSetIsThereAfterARestart) {
     SetWindowPos(MainHandle(), nullptr, 30, 40, 560, 420, SWP_NOZORDER);
     prompter_.ChooseInFontDialog(L"Courier New", 14);
     Choose("actionFont");
-    Choose("actionWordWrap");
-    Choose("actionShowHideFindPanel");
-    Choose("miCaseSensitive");
-    Choose("actionStatusBar");
+    for (const char* name : kSwitches) Choose(name);
     Table().LoadTable(table);
     Choose(Table(), "actionFontLarger");
     SetWindowPos(Table().Handle(), nullptr, 0, 0, 640, 480, SWP_NOMOVE | SWP_NOZORDER);
@@ -73,10 +74,7 @@ TEST_F(SettingsTest, WhatTheUserSetIsThereAfterARestart) {
 
     // Back to the start-up look, and a third run shows it again.
     Choose("actionFullScreen");
-    Choose("actionWordWrap");
-    Choose("actionShowHideFindPanel");
-    Choose("miCaseSensitive");
-    Choose("actionStatusBar");
+    for (const char* name : kSwitches) Choose(name);
     Quit();
     Start();
     EXPECT_FALSE(IsZoomed(MainHandle()));
@@ -88,21 +86,16 @@ TEST_F(SettingsTest, WhatTheUserSetIsThereAfterARestart) {
 
 TEST_F(SettingsTest, DamagedValuesFallBackToTheStartUpLookWithoutAWord) {
     const std::wstring key = SettingsKey();
-    auto number = [&](const wchar_t* name, DWORD value) {
-        RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_DWORD, &value, sizeof(value));
-    };
     auto text = [&](const wchar_t* name, const std::wstring& value) {
         RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value.c_str(),
                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     };
     text(L"FontSize", L"huge");
-    number(L"FontFace", 12);
-    number(L"WordWrap", 7);
-    number(L"WindowLeft", 10);
-    number(L"WindowTop", 10);
-    number(L"WindowWidth", 0xFFFFFFFF);
-    number(L"WindowHeight", 300);
-    number(L"TableFontSize", 99);
+    for (const auto& [name, value] : {std::pair<const wchar_t*, DWORD>{L"FontFace", 12}, {L"WordWrap", 7}, {L"WindowLeft", 10},
+                                      {L"WindowTop", 10}, {L"WindowWidth", 0xFFFFFFFF}, {L"WindowHeight", 300},
+                                      {L"TableFontSize", 99}}) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_DWORD, &value, sizeof(value));
+    }
     text(L"LastTableFile", temp_.Path(L"gone.palimp"));
     Start();  // an unexpected message box would fail the test
     EXPECT_EQ(Main().EditorFontFace(), L"Lucida Console");
@@ -111,9 +104,7 @@ TEST_F(SettingsTest, DamagedValuesFallBackToTheStartUpLookWithoutAWord) {
     EXPECT_EQ(App().FormTable().GridFontSize(), 10);
     EXPECT_EQ(App().FormTable().FileName(), L"");
     // Centred at the design size, as on a first run.
-    RECT window, client;
-    GetWindowRect(MainHandle(), &window);
-    GetClientRect(MainHandle(), &client);
+    const RECT window = ScreenRectOf(MainHandle()), client = ClientOf(MainHandle());
     EXPECT_EQ(client.right, Main().Scale(617));
     MONITORINFO monitor = {sizeof(monitor)};
     GetMonitorInfoW(MonitorFromWindow(MainHandle(), MONITOR_DEFAULTTOPRIMARY), &monitor);

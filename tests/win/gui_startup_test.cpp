@@ -16,7 +16,20 @@
 namespace palimp {
 namespace {
 
-using StartupTest = GuiTest;
+class StartupTest : public GuiTest {
+protected:
+    // The main window at 150 %: its top panel, the toolbar's buttons and the editor's 10 points.
+    void ExpectMainWindowAt144Dpi() {
+        EXPECT_EQ(Main().Dpi(), 144);
+        RECT panel = ScreenRectOf(Named(Main(), "panelTop"));
+        EXPECT_EQ(panel.bottom - panel.top, 60);
+        RECT button = {};
+        SendMessageW(Named(Main(), "toolBar"), TB_GETRECT, ActionNamed("actionOpen").Id(), reinterpret_cast<LPARAM>(&button));
+        EXPECT_EQ(button.bottom - button.top, 54);
+        EXPECT_GE(button.right - button.left, 108);
+        EXPECT_NEAR(Main().Editor().LineHeight(), LineHeightOf(Fonts::Points(L"Lucida Console", 10, 144)), 1);
+    }
+};
 
 TEST_F(StartupTest, WithoutArgumentsShowsAnEmptyUntitledDocument) {
     Start();
@@ -31,8 +44,7 @@ TEST_F(StartupTest, WithoutArgumentsShowsAnEmptyUntitledDocument) {
     for (const char* name : {"actionNew", "actionOpen", "actionSaveAs", "actionShowHideFindPanel", "actionEditDelete"}) {
         EXPECT_TRUE(MenuEnabled(name)) << name;
     }
-    RECT client;
-    GetClientRect(MainHandle(), &client);
+    RECT client = ClientOf(MainHandle());
     EXPECT_EQ(client, (RECT{0, 0, 617, 396}));
     MINMAXINFO limits = {};
     SendMessageW(MainHandle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
@@ -67,16 +79,9 @@ TEST_F(StartupTest, TheFirstArgumentOpensAnExistingFileOnly) {
 
 // The menu bar as lines "File > New\tCtrl+N", separators as "-", submenus nested with " > ".
 void Outline(HMENU menu, const std::wstring& path, std::vector<std::wstring>& lines) {
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        wchar_t text[128] = {};
-        MENUITEMINFOW info = {sizeof(info)};
-        info.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_SUBMENU;
-        info.dwTypeData = text;
-        info.cch = 128;
-        GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
-        std::wstring line = path + ((info.fType & MFT_SEPARATOR) ? L"-" : text);
-        lines.push_back(line);
-        if (info.hSubMenu) Outline(info.hSubMenu, line + L" > ", lines);
+    for (const MenuRow& entry : MenuRows(menu)) {
+        lines.push_back(path + entry.caption);
+        if (entry.submenu) Outline(entry.submenu, lines.back() + L" > ", lines);
     }
 }
 
@@ -130,7 +135,7 @@ TEST_F(StartupTest, MarksAndDefaultItemAtStart) {
     EXPECT_TRUE(MenuChecked("actionWordWrap"));
     EXPECT_FALSE(MenuChecked("actionShowHideFindPanel"));
     EXPECT_TRUE(MenuChecked("actionStatusBar"));
-    EXPECT_FALSE(ActionNamed("actionXXX").Caption().empty());
+    EXPECT_EQ(ActionNamed("actionXXX").Caption(), L"actionXXX");
     EXPECT_EQ(Main().Actions().MenuState(ActionNamed("actionXXX").Id()), -1);  // in no menu
 }
 
@@ -154,15 +159,18 @@ TEST_F(StartupTest, ToolbarAndLogo) {
         EXPECT_EQ(r.bottom - r.top, 36) << row.action;
     }
     EXPECT_FALSE(SendMessageW(toolbar, TB_ISBUTTONENABLED, ActionNamed("actionReplaceMany").Id(), 0));
+    // The pictures of Open and Save As, 16 pixels square at 96 DPI.
     HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageW(toolbar, TB_GETIMAGELIST, 0, 0));
-    if (images) {
-        EXPECT_EQ(ImageList_GetImageCount(images), 2);
-    }
+    ASSERT_NE(images, nullptr) << "the toolbar has no pictures";
+    EXPECT_EQ(ImageList_GetImageCount(images), 2);
+    int cx = 0, cy = 0;
+    EXPECT_TRUE(ImageList_GetIconSize(images, &cx, &cy));
+    EXPECT_EQ(cx, 16);
+    EXPECT_EQ(cy, 16);
 
     HWND logo = Named(Main(), "imageLogo");
     EXPECT_EQ(Main().HintOf(Named(Main(), "imageLogo")), L"About Palimp");
-    RECT logoRect;
-    GetClientRect(logo, &logoRect);
+    RECT logoRect = ClientOf(logo);
     EXPECT_EQ(logoRect, (RECT{0, 0, 49, 36}));
     // A click on the logo opens the about box modally.
     bool shown = false;
@@ -193,21 +201,11 @@ TEST_F(StartupTest, AForcedDpiOf144ScalesTheLayoutByHalf) {
     SetEnvironmentVariableW(L"PALIMP_FORCE_DPI", L"144");
     Start();
     SetEnvironmentVariableW(L"PALIMP_FORCE_DPI", nullptr);
-    EXPECT_EQ(Main().Dpi(), 144);
-    RECT client;
-    GetClientRect(MainHandle(), &client);
+    ExpectMainWindowAt144Dpi();
+    RECT client = ClientOf(MainHandle());
     EXPECT_EQ(client, (RECT{0, 0, 926, 594}));
-    RECT panel;
-    GetWindowRect(Named(Main(), "panelTop"), &panel);
-    EXPECT_EQ(panel.bottom - panel.top, 60);
-    RECT button = {};
-    SendMessageW(Named(Main(), "toolBar"), TB_GETRECT, ActionNamed("actionOpen").Id(), reinterpret_cast<LPARAM>(&button));
-    EXPECT_EQ(button.bottom - button.top, 54);
-    EXPECT_GE(button.right - button.left, 108);
-    // 10 points at 144 DPI.
-    EXPECT_NEAR(Main().Editor().LineHeight(), LineHeightOf(Fonts::Points(L"Lucida Console", 10, 144)), 1);
     // The error report is laid out in fixed pixels whatever the screen.
-    GetClientRect(App().DialogException().Handle(), &client);
+    client = ClientOf(App().DialogException().Handle());
     EXPECT_EQ(client, (RECT{0, 0, 442, 394}));
 }
 
@@ -216,17 +214,9 @@ TEST_F(StartupTest, MovingToA150PercentScreenTakesTheSuggestedPlaceAndRescales) 
     RECT suggested = {10, 20, 950, 720};
     SendMessageW(MainHandle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     Pump();
-    EXPECT_EQ(Main().Dpi(), 144);
-    RECT window;
-    GetWindowRect(MainHandle(), &window);
+    ExpectMainWindowAt144Dpi();
+    RECT window = ScreenRectOf(MainHandle());
     EXPECT_EQ(window, suggested);
-    RECT panel;
-    GetWindowRect(Named(Main(), "panelTop"), &panel);
-    EXPECT_EQ(panel.bottom - panel.top, 60);
-    RECT button = {};
-    SendMessageW(Named(Main(), "toolBar"), TB_GETRECT, ActionNamed("actionOpen").Id(), reinterpret_cast<LPARAM>(&button));
-    EXPECT_EQ(button.bottom - button.top, 54);
-    EXPECT_NEAR(Main().Editor().LineHeight(), LineHeightOf(Fonts::Points(L"Lucida Console", 10, 144)), 1);
 }
 
 TEST_F(StartupTest, ClosingAsksAboutUnsavedChanges) {

@@ -32,8 +32,7 @@ protected:
         Pump();
     }
     RECT PlaceInMain(HWND control) {
-        RECT r;
-        GetWindowRect(control, &r);
+        RECT r = ScreenRectOf(control);
         MapWindowPoints(nullptr, MainHandle(), reinterpret_cast<POINT*>(&r), 2);
         return r;
     }
@@ -87,8 +86,7 @@ TEST_F(StatusLineTest, TheViewMenuShowsAndHidesItUnderTheEditorWithEveryTextWhol
         SetDocument(L"one two");
         Select(4, 7);
         Settle();
-        RECT client;
-        GetClientRect(MainHandle(), &client);
+        RECT client = ClientOf(MainHandle());
         ASSERT_TRUE(IsWindowVisible(Bar()));
         EXPECT_EQ(PlaceInMain(Bar()).bottom, client.bottom);
         EXPECT_EQ(PlaceInMain(Memo()).bottom, PlaceInMain(Bar()).top);

@@ -61,19 +61,24 @@ void TestPrompter::ChooseInMenu(std::wstring caption) { script_.push_back({.kind
 
 void TestPrompter::CloseMenu() { script_.push_back({.kind = Kind::Menu, .cancel = true}); }
 
-int TestPrompter::ShowPopupMenu(HWND, HMENU menu, POINT at, UINT flags) {
-    Popup popup{{}, at, flags};
-    std::vector<int> ids;
+std::vector<MenuRow> MenuRows(HMENU menu) {
+    std::vector<MenuRow> entries;
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
         wchar_t text[256] = {};
         MENUITEMINFOW info = {sizeof(info)};
-        info.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID;
+        info.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID | MIIM_SUBMENU;
         info.dwTypeData = text;
         info.cch = 256;
         GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
-        popup.items.push_back((info.fType & MFT_SEPARATOR) ? L"-" : text);
-        ids.push_back(static_cast<int>(info.wID));
+        entries.push_back({(info.fType & MFT_SEPARATOR) ? L"-" : text, static_cast<int>(info.wID), info.hSubMenu});
     }
+    return entries;
+}
+
+int TestPrompter::ShowPopupMenu(HWND, HMENU menu, POINT at, UINT flags) {
+    Popup popup{{}, at, flags};
+    const std::vector<MenuRow> entries = MenuRows(menu);
+    for (const MenuRow& e : entries) popup.items.push_back(e.caption);
     popups_.push_back(popup);
     std::optional<Entry> entry = Next(Kind::Menu, popup.items.empty() ? L"" : popup.items.front());
     if (!entry || entry->cancel) return 0;
@@ -81,7 +86,7 @@ int TestPrompter::ShowPopupMenu(HWND, HMENU menu, POINT at, UINT flags) {
         if (popup.items[i] == entry->text) {
             UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
             EXPECT_FALSE(state & (MF_GRAYED | MF_DISABLED)) << "chose a disabled item " << Narrow(entry->text);
-            return ids[i];
+            return entries[i].id;
         }
     }
     ADD_FAILURE() << "the menu has no item " << Narrow(entry->text);
@@ -170,9 +175,20 @@ std::wstring TextOf(HWND control) {
 }
 
 RECT PlaceOf(HWND control) {
-    RECT r = {};
-    GetWindowRect(control, &r);
+    RECT r = ScreenRectOf(control);
     MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+RECT ClientOf(HWND window) {
+    RECT r = {};
+    GetClientRect(window, &r);
+    return r;
+}
+
+RECT ScreenRectOf(HWND window) {
+    RECT r = {};
+    GetWindowRect(window, &r);
     return r;
 }
 
@@ -192,15 +208,26 @@ LOGFONTW FontOf(HWND control) {
     return lf;
 }
 
-SIZE TextExtent(HWND control) {
-    std::wstring text = TextOf(control);
+namespace {
+
+// The room the control's text takes as a static control draws it: DrawText in its font with
+// format, lines broken at width where format wraps.
+RECT DrawnText(HWND control, UINT format, LONG width = 0) {
+    const std::wstring text = TextOf(control);
+    RECT needed = {0, 0, width, 0};
     HDC dc = GetDC(control);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-    SIZE size = {};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed, format | DT_CALCRECT);
     SelectObject(dc, old);
     ReleaseDC(control, dc);
-    return size;
+    return needed;
+}
+
+}  // namespace
+
+SIZE TextExtent(HWND control) {
+    const RECT needed = DrawnText(control, DT_SINGLELINE | DT_NOPREFIX);
+    return {needed.right, needed.bottom};
 }
 
 ::testing::AssertionResult ShowsWholeText(HWND label) {
@@ -212,13 +239,8 @@ SIZE TextExtent(HWND control) {
     const bool wraps = (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT) && !(style & SS_CENTERIMAGE);
     RECT client = {};
     GetClientRect(label, &client);
-    RECT needed = {0, 0, client.right, 0};
-    UINT format = DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE) | ((style & SS_NOPREFIX) ? DT_NOPREFIX : 0);
-    HDC dc = GetDC(label);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed, format);
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
+    const RECT needed = DrawnText(label, (wraps ? DT_WORDBREAK : DT_SINGLELINE) | ((style & SS_NOPREFIX) ? DT_NOPREFIX : 0),
+                                  client.right);
     if (needed.right <= client.right && needed.bottom <= client.bottom) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << name << " \"" << Narrow(text) << "\" needs " << needed.right << " x "
                                          << needed.bottom << " pixels but has " << client.right << " x " << client.bottom;

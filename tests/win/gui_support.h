@@ -124,10 +124,22 @@ private:
     int beeps_ = 0;
 };
 
+// The items of a menu as it shows them: the caption ("&" included, "-" for a separator), the
+// command id, and the submenu (or null).
+struct MenuRow {
+    std::wstring caption;
+    int id;
+    HMENU submenu;
+};
+std::vector<MenuRow> MenuRows(HMENU menu);
+
 // What a user sees of a control: its text, its place in its parent's client area, its font,
-// and the width its text takes in that font.
+// and the room its text takes on one line as a static control draws it in that font.
 std::wstring TextOf(HWND control);
 RECT PlaceOf(HWND control);
+// A window's client area (GetClientRect), and its outer rectangle on the screen (GetWindowRect).
+RECT ClientOf(HWND window);
+RECT ScreenRectOf(HWND window);
 LOGFONTW FontOf(HWND control);
 // The height of a line of text in font (its ascent and descent), as an editor lays it out.
 int LineHeightOf(HFONT font);

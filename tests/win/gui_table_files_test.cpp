@@ -1,9 +1,6 @@
 // The table editor's files and clipboard: Open and Save As with the replace question, files
 // that cannot be read or written, the table folder's menu, Copy All and Paste All through the
 // real clipboard, and the wait after them.
-//
-// Regressions: a locked table file and a clipboard held by another program used to end the
-// program through the error report; now they are messages and nothing changes.
 #include <windows.h>
 
 #include <filesystem>
@@ -27,6 +24,7 @@ protected:
     std::wstring Title() { return TextOf(TableControl("labelTitle")); }
     const std::wstring kReplaceQuestion = L"File exists.\r\nDo you want to replace it?";
 };
+using TableFileRegressions = TableFilesTest;
 
 TEST_F(TableFilesTest, OpenAndSaveAsAskBeforeReplacingAFile) {
     StartShown();
@@ -77,7 +75,9 @@ TEST_F(TableFilesTest, OpenAndSaveAsAskBeforeReplacingAFile) {
     EXPECT_EQ(Letters(), u"XY");
 }
 
-TEST_F(TableFilesTest, ALockedFileGivesAMessageAndLeavesTableAndFileAsTheyWere) {
+// A locked table file and a clipboard held by another program ended the program through the
+// error report; now they are messages and nothing changes.
+TEST_F(TableFileRegressions, ALockedFileEndedTheProgramNowAMessageLeavesTableAndFile) {
     StartShown();
     LoadLetters(u"AB");
     const std::wstring locked = temp_.Path(L"locked.palimp");
@@ -134,8 +134,7 @@ TEST_F(TableFilesTest, TheFolderMenuListsTheTableFilesAndNewEmptiesTheTable) {
     prompter_.ChooseInMenu(L"Tom && Jerry.v2");
     Click("sbtnOpenLast");
     EXPECT_EQ(prompter_.Popups().back().items, expected);
-    RECT arrow;
-    GetWindowRect(TableControl("sbtnOpenLast"), &arrow);
+    RECT arrow = ScreenRectOf(TableControl("sbtnOpenLast"));
     EXPECT_EQ(prompter_.Popups().back().at.x, arrow.right);
     EXPECT_EQ(prompter_.Popups().back().at.y, arrow.bottom);
     EXPECT_EQ(Rows(), (std::vector<TableRow>{{u"from", u"Tom & Jerry.v2.palimp", u""}}));
@@ -207,10 +206,6 @@ TEST_F(TableFilesTest, CopyAllAndPasteAllGoThroughTheRealClipboard) {
     Choose(Table(), "actionPasteAll");
     EXPECT_EQ(Rows(), rows);
     EXPECT_EQ(Counter(), L"Item: 1 / 3");
-    // Regression: the pasted table kept the file's name, and Save As proposed that file.
-    EXPECT_EQ(Title(), L"Pasted table *");
-    EXPECT_EQ(Table().FileName(), L"");
-    EXPECT_EQ(Table().Table().Preamble(), u"kept preamble");  // the preamble stays
 
     // Only 8-bit text: read in the ANSI code page. Spreadsheet lines: two columns, no options.
     PutClipboardAnsi("caf\xE9\tcafe\r\nplain line\r\n");
@@ -223,7 +218,19 @@ TEST_F(TableFilesTest, CopyAllAndPasteAllGoThroughTheRealClipboard) {
     EXPECT_EQ(Table().Table().ItemCount(), 2);
 }
 
-TEST_F(TableFilesTest, AClipboardHeldByAnotherProgramGivesAMessageAndChangesNothing) {
+TEST_F(TableFileRegressions, APastedTableKeptTheFilesNameAndSaveAsProposedThatFile) {
+    StartShown();
+    WriteBytes(temp_.Path(L"kept.palimp"), WriteTableFile({u"kept preamble", {{u"a", u"b", u""}}}));
+    Table().LoadTable(temp_.Path(L"kept.palimp"));
+    PutClipboardUnicode(L"c\td\t\r\n");
+    Choose(Table(), "actionPasteAll");
+    EXPECT_EQ(Rows(), (std::vector<TableRow>{{u"c", u"d", u""}}));
+    EXPECT_EQ(Title(), L"Pasted table *");
+    EXPECT_EQ(Table().FileName(), L"");
+    EXPECT_EQ(Table().Table().Preamble(), u"kept preamble");  // the preamble stays
+}
+
+TEST_F(TableFileRegressions, AClipboardHeldByAnotherProgramEndedTheProgramNowAMessage) {
     StartShown();
     LoadLetters(u"AB");
     PressKey(VK_DOWN);

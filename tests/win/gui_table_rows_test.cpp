@@ -1,11 +1,6 @@
 // The table window beyond its row commands: Count and the Hits column, rows switched off by
 // their check boxes or Space, the modified flag with the question before an edited table is
 // replaced, Undo of row commands, and the commands that cannot act saying why.
-//
-// Regressions: Paste All kept the last file's name (Save As proposed that file); "(new)", Open,
-// the folder menu and Paste All threw an edited table away without a question; Replace All
-// without a search phrase, Paste All without text and Delete with every row selected did
-// nothing and said nothing.
 #include <windows.h>
 
 #include <string>
@@ -32,6 +27,7 @@ protected:
         return off;
     }
 };
+using TableRowRegressions = TableRowsTest;
 
 TEST_F(TableRowsTest, CountFillsTheHitsColumnAndTheCounterWithoutChangingTheDocument) {
     Start();
@@ -103,7 +99,8 @@ TEST_F(TableRowsTest, CheckBoxesAndSpaceSwitchRowsOffAndCopyAllLeavesThemOut) {
     EXPECT_EQ(Title(), L"rows *");
 }
 
-TEST_F(TableRowsTest, AnEditedTableIsNeverReplacedWithoutAQuestion) {
+// "(new)", Open, the folder menu and Paste All threw an edited table away without a question.
+TEST_F(TableRowRegressions, AnEditedTableWasReplacedWithoutAQuestion) {
     const std::wstring question = L"Save changes to rows?";
     // Each way with the question answered: the menu is chosen from before it, the Open dialog
     // shows only after it.
@@ -192,7 +189,9 @@ TEST_F(TableRowsTest, CtrlZUndoesRowCommandsStepByStep) {
     EXPECT_EQ(prompter_.Beeps(), 1);
 }
 
-TEST_F(TableRowsTest, CommandsThatCannotActSayWhyAndBeepOnce) {
+// Replace All without a search phrase, Paste All without text and Delete with every row selected
+// did nothing and said nothing; now each says why and beeps once.
+TEST_F(TableRowRegressions, CommandsThatCouldNotActSaidNothing) {
     Start();
     const struct {
         const char* what;

@@ -40,8 +40,7 @@ TEST(GridGeometry, RowsAndCellsStandWhereTheArithmeticSays) {
 
 TEST_F(TableTest, TheWindowAsItOpens) {
     StartShown();
-    RECT window;
-    GetWindowRect(Table().Handle(), &window);
+    RECT window = ScreenRectOf(Table().Handle());
     EXPECT_EQ(window.right - window.left, Table().Scale(571));
     EXPECT_EQ(window.bottom - window.top, Table().Scale(401));
     LONG style = GetWindowLongW(Table().Handle(), GWL_STYLE);
@@ -67,12 +66,12 @@ TEST_F(TableTest, TheWindowAsItOpens) {
                            {"sbtnMore", 8, 216, 96, 25}});
     // The bottom row's buttons and the title row's stand at the right edge, 8 pixels in.
     RECT bottom, cancel = PlaceOf(TableControl("btnCancel")), ok = PlaceOf(TableControl("btnOK"));
-    GetClientRect(TableControl("panelOKCancel"), &bottom);
+    bottom = ClientOf(TableControl("panelOKCancel"));
     EXPECT_EQ(cancel.right, bottom.right - Table().Scale(8));
     EXPECT_EQ(ok.right, cancel.left - Table().Scale(6));
     EXPECT_EQ(cancel.top, Table().Scale(8));
     RECT title, save = PlaceOf(TableControl("sbtnSave"));
-    GetClientRect(TableControl("panelTitle"), &title);
+    title = ClientOf(TableControl("panelTitle"));
     EXPECT_EQ(save.right, title.right - Table().Scale(8));
     EXPECT_EQ(title.bottom, Table().Scale(41));
     const struct { const char* name; std::wstring text; } texts[] = {
@@ -141,8 +140,7 @@ TEST_F(TableTest, TheCounterFollowsKeysAndRowCommands) {
     ASSERT_EQ(prompter_.Popups().size(), 2u);
     EXPECT_EQ(prompter_.Popups()[0].items, (std::vector<std::wstring>{L"Copy All", L"Paste All", L"-", L"Swap Columns",
                                                                       L"Switch On/Off (Space)", L"-", L"Undo\tCtrl+Z"}));
-    RECT more;
-    GetWindowRect(TableControl("sbtnMore"), &more);
+    RECT more = ScreenRectOf(TableControl("sbtnMore"));
     EXPECT_EQ(prompter_.Popups()[0].at.x, more.right);  // dropped down under the button, right-aligned
     EXPECT_EQ(prompter_.Popups()[0].at.y, more.bottom);
     EXPECT_TRUE(prompter_.Popups()[0].flags & TPM_RIGHTALIGN);
@@ -300,16 +298,14 @@ TEST_F(TableTest, ResizingKeepsTheOptionsColumnAndSharesTheRest) {
         SetWindowPos(Table().Handle(), nullptr, 0, 0, Table().Scale(size.cx), Table().Scale(size.cy),
                      SWP_NOMOVE | SWP_NOZORDER);
         Pump();
-        RECT grid;
-        GetWindowRect(TableControl("sgTable"), &grid);
+        RECT grid = ScreenRectOf(TableControl("sgTable"));
         SCOPED_TRACE(size.cx);
         EXPECT_EQ(TheGrid().ColumnWidth(2), Table().Scale(84));
         const int fixed = Table().Scale(84) + TheGrid().SwitchWidth() + TheGrid().HitsWidth();
         EXPECT_EQ(TheGrid().ColumnWidth(0), (grid.right - grid.left - fixed - Table().Scale(32)) / 2);
         EXPECT_EQ(TheGrid().ColumnWidth(1), TheGrid().ColumnWidth(0));
     }
-    RECT window;
-    GetWindowRect(Table().Handle(), &window);
+    RECT window = ScreenRectOf(Table().Handle());
     EXPECT_GE(window.right - window.left, Table().Scale(400));  // never below the least size
 }
 

@@ -33,7 +33,32 @@ protected:
         }
         return marked;
     }
+    struct FontStep {
+        const char* command;  // an action, a size item, or else a key with Ctrl (and these)
+        UINT key;
+        unsigned modifiers;
+        int size;
+        int marked;
+    };
+    // Each step from size 10, with the size it leads to, its mark, and nothing typed.
+    void ExpectFontSteps(const std::vector<FontStep>& steps) {
+        SetFocus(Memo());
+        EXPECT_EQ(MarkedSize(), 10);
+        for (const FontStep& step : steps) {
+            if (step.command) {
+                Choose(step.command);
+            } else {
+                PressKey(step.key, kCtrl | step.modifiers);
+            }
+            std::string what = step.command ? step.command : "key " + std::to_string(step.key);
+            EXPECT_EQ(Main().EditorFontSize(), step.size) << what;
+            EXPECT_EQ(MarkedSize(), step.marked) << what;
+            ExpectEditorFont(L"Lucida Console", step.size, what);
+            EXPECT_EQ(Text(), L"") << what;  // no key reached the document
+        }
+    }
 };
+using ViewRegressions = ViewTest;
 
 TEST_F(ViewTest, TheTextRuleEnablesReplaceManyAndFind) {
     Type(L"x");
@@ -98,14 +123,7 @@ TEST_F(ViewTest, TabInsertsATabCharacter) {
 }
 
 TEST_F(ViewTest, FontSizeStepsAndItemsKeepOneMarkAtMost) {
-    struct Step {
-        const char* command;  // an action, a size item, or else a key with Ctrl (and these)
-        UINT key;
-        unsigned modifiers;
-        int size;
-        int marked;
-    };
-    const Step steps[] = {
+    ExpectFontSteps({
         {"actionFontLarger", 0, 0, 11, 0},
         {nullptr, VK_OEM_PLUS, 0, 12, 0},
         {"actionFontLarger", 0, 0, 13, 0},
@@ -116,29 +134,20 @@ TEST_F(ViewTest, FontSizeStepsAndItemsKeepOneMarkAtMost) {
         {"actionFontLarger", 0, 0, 30, 30},
         {"actionFontSmaller", 0, 0, 29, 0},
         {"miFontSize8", 0, 0, 8, 8},
-        // The second keys of Larger and Smaller. (Regression: Ctrl+NumPad+ typed "+" into the
-        // document, and Ctrl+Shift+=, Ctrl++ on most keyboards, did nothing.)
-        {nullptr, VK_ADD, 0, 9, 0},
-        {nullptr, VK_OEM_PLUS, kShift, 10, 10},
-        {nullptr, VK_SUBTRACT, 0, 9, 0},
-    };
-    SetFocus(Memo());
-    EXPECT_EQ(MarkedSize(), 10);
-    for (const Step& step : steps) {
-        if (step.command) {
-            Choose(step.command);
-        } else {
-            PressKey(step.key, kCtrl | step.modifiers);
-        }
-        std::string what = step.command ? step.command : "key " + std::to_string(step.key);
-        EXPECT_EQ(Main().EditorFontSize(), step.size) << what;
-        EXPECT_EQ(MarkedSize(), step.marked) << what;
-        ExpectEditorFont(L"Lucida Console", step.size, what);
-        EXPECT_EQ(Text(), L"") << what;  // no key reached the document
-    }
+    });
     // The menus show the first key only.
     EXPECT_EQ(Main().Actions().MenuText(ActionNamed("actionFontLarger").Id()), L"&Larger\tCtrl+=");
     EXPECT_EQ(Main().Actions().MenuText(ActionNamed("actionFontSmaller").Id()), L"&Smaller\tCtrl+-");
+}
+
+// The second keys of Larger and Smaller: Ctrl+NumPad+ typed "+" into the document, and
+// Ctrl+Shift+=, Ctrl++ on most keyboards, did nothing.
+TEST_F(ViewRegressions, TheSecondKeysOfLargerAndSmallerTypedOrDidNothing) {
+    ExpectFontSteps({
+        {nullptr, VK_SUBTRACT, 0, 9, 0},
+        {nullptr, VK_OEM_PLUS, kShift, 10, 10},
+        {nullptr, VK_ADD, 0, 11, 0},
+    });
 }
 
 TEST_F(ViewTest, TheFontDialogSetsFaceAndSizeAndReachesTheTableGrid) {
@@ -183,8 +192,7 @@ TEST_F(ViewTest, WordWrapChangesOnlyTheDisplay) {
         EXPECT_TRUE(Modified());
         EXPECT_EQ(GetFocus(), Memo());
         ExpectEditorFont(L"Lucida Console", 14, wrap ? "wrapped" : "not wrapped");
-        RECT memo;
-        GetClientRect(Memo(), &memo);
+        RECT memo = ClientOf(Memo());
         EXPECT_GT(memo.bottom, 300);  // it fills the window below the toolbar
     }
     Type(L"x");
@@ -203,9 +211,6 @@ TEST_F(ViewTest, AHorizontalScrollBarOnlyWhileNotWrapped) {
     }
 }
 
-// Only the display changes with word wrap, so Undo still takes back the edits and Redo puts them
-// back. (Regression: the history was lost when the editor was made anew for a word wrap change.)
-using ViewRegressions = ViewTest;
 
 // With the editor's face not installed, the font dialog opened at the first face it lists
 // ("DejaVu Math TeX Gyre, 6") instead of the face the editor really shows.
@@ -222,6 +227,8 @@ TEST_F(ViewRegressions, TheFontDialogOpenedAtAFaceTheEditorDoesNotShow) {
     EXPECT_EQ(request.size, 12);
 }
 
+// Only the display changes with word wrap, so Undo still takes back the edits and Redo puts them
+// back. The history was lost when the editor was made anew for a word wrap change.
 TEST_F(ViewRegressions, UndoAndRedoKeepTheHistoryAcrossWordWrapChanges) {
     struct Row {
         const char* name;
@@ -274,14 +281,12 @@ TEST_F(ViewRegressions, UndoAndRedoKeepTheHistoryAcrossWordWrapChanges) {
 }
 
 TEST_F(ViewTest, MaximizeTwiceRestoresTheWindow) {
-    RECT before;
-    GetWindowRect(MainHandle(), &before);
+    RECT before = ScreenRectOf(MainHandle());
     PressKey(VK_F11);
     EXPECT_TRUE(IsZoomed(MainHandle()));
     PressKey(VK_F11);
     EXPECT_FALSE(IsZoomed(MainHandle()));
-    RECT after;
-    GetWindowRect(MainHandle(), &after);
+    RECT after = ScreenRectOf(MainHandle());
     EXPECT_EQ(after, before);
 }
 
