@@ -45,7 +45,9 @@ TEST(PassRows, EscapeErrorsAreFoundOnlyInExtendedRowsThatAreOn) {
     for (const auto& c : cases) {
         const std::optional<RowEscapeError> error = FindRowEscapeError(c.row);
         EXPECT_EQ(error.has_value(), !c.text.empty());
-        if (error) EXPECT_EQ(RowEscapeErrorText(c.row, *error).substr(0, c.text.size()), c.text);
+        if (error) {
+            EXPECT_EQ(RowEscapeErrorText(c.row, *error).substr(0, c.text.size()), c.text);
+        }
     }
 }
 
